@@ -1,0 +1,7 @@
+#include "Resources.h"
+
+namespace tvx {
+
+const DialogTemplate *FindDialogTemplate(int) { return nullptr; }
+
+} // namespace tvx

@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "Language.h"
+
+namespace {
+
+struct LocaleCase {
+    const char *lcAll, *lcMessages, *lang;
+    uint16_t expected;
+};
+
+void SetOrUnset(const char *name, const char *value)
+{
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+}
+
+TEST(Language, FirstNonEmptyLocaleVariableDecides)
+{
+    const LocaleCase cases[] = {
+        {nullptr, nullptr, "de_DE.UTF-8", 0x0407},
+        {nullptr, nullptr, "de_CH.UTF-8", 0x0407}, // Swiss German is German
+        {nullptr, nullptr, "fr_FR.UTF-8", 0x040C},
+        {nullptr, nullptr, "it_IT.UTF-8", 0x0409},
+        {nullptr, nullptr, nullptr, 0x0409},
+        {"", "", "fr_CA.UTF-8", 0x040C},             // empty values are skipped
+        {"de_AT.UTF-8", nullptr, "fr_FR.UTF-8", 0x0407}, // LC_ALL wins
+        {nullptr, "fr_BE.UTF-8", "de_DE.UTF-8", 0x040C}, // then LC_MESSAGES
+        {"C", nullptr, "de_DE.UTF-8", 0x0409},
+    };
+    for (const auto &c : cases) {
+        SetOrUnset("LC_ALL", c.lcAll);
+        SetOrUnset("LC_MESSAGES", c.lcMessages);
+        SetOrUnset("LANG", c.lang);
+        EXPECT_EQ(tvx::GetSystemDefaultLangID(), c.expected) << (c.lang ? c.lang : "(none)");
+    }
+}
+
+TEST(Language, PrimaryLanguageIsLowTenBits)
+{
+    EXPECT_EQ(tvx::PrimaryLanguage(0x0807), tvx::LANG_GERMAN); // de_CH
+    EXPECT_EQ(tvx::PrimaryLanguage(0x040C), tvx::LANG_FRENCH);
+    EXPECT_EQ(tvx::PrimaryLanguage(0x0410), 0x10);
+}
+
+} // namespace

@@ -1,0 +1,247 @@
+// The wizard dialog: one object holds the whole run state. Its operations are
+// spread over wizard/ and device/ by concern, one source file each.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "DeviceNotifications.h"
+#include "DialogWindow.h"
+#include "MonitorMemory.h"
+#include "PackageRecord.h"
+#include "UpgradeResult.h"
+
+enum WizardStep : int32_t {
+    StepSelectDevice = 0,
+    StepSelectPackage = 1,
+    StepBackup = 2,
+    StepUpgrade = 3,
+    StepNextPart = 4,
+    StepFinished = 5,
+};
+
+enum UpgradeStage : uint32_t {
+    StageRunning = 0,
+    StageRestarting = 3,
+    StageIdle = 255,
+};
+
+enum WizardTimer : unsigned {
+    ProgressTimer = 1, // 10 ms, polls the library
+    SpinnerTimer = 2,  // 250 ms, busy indicator and typed text
+    ReturnTimer = 3,   // 30000 ms, re-reads a terminal that did not answer
+};
+
+inline constexpr unsigned kProgressPeriodMs = 10;
+inline constexpr unsigned kSpinnerPeriodMs = 250;
+inline constexpr unsigned kReturnPeriodMs = 30000;
+inline constexpr unsigned kAboutCommandId = 16;
+inline constexpr int kMaxBatchFiles = 6;
+
+class CTVXUpgradeDlg : public tvx::DialogHandler {
+public:
+    // Control ids of template 90, by member name.
+    enum Control : int {
+        finishButton = 1,
+        cancelButton = 2,
+        downloadText = 1000,
+        uploadText = 1001,
+        stepGroup = 1002,
+        deviceList = 1003,
+        packageCombo = 1004,
+        progressBar = 1005,
+        backButton = 1006,
+        searchButton = 1007,
+        nextButton = 1010,
+        hintText = 1011,
+        backupCheck = 1012,
+        backupCombo = 1013,
+        slashText = 1014,
+        statusText = 1015,
+        versionBeforeText = 1016,
+        infoLabels = 1017,
+        versionViaFileText = 1018,
+        versionAfterText = 1019,
+        productInfoText = 1020,
+        deviceIdText = 1021,
+        downloadFileText = 1022,
+        infoGroup = 1023,
+        partCounterText = 1024,
+        bannerPicture = 1036,
+    };
+
+    CTVXUpgradeDlg(tvx::DialogWindow &window, MonitorMemory &monitor);
+    ~CTVXUpgradeDlg() override; // releases loadedPackage
+    CTVXUpgradeDlg(const CTVXUpgradeDlg &) = delete;
+    CTVXUpgradeDlg &operator=(const CTVXUpgradeDlg &) = delete;
+
+    // Runs the dialog modally; returns its end code.
+    int DoModal();
+
+    // ---- Window handlers (DialogHandler) ----
+    bool OnInitDialog() override;
+    void OnButtonClicked(int id) override;
+    void OnComboSelChange(int id) override;
+    void OnListItemChanged(int id, int row, unsigned oldState, unsigned newState) override;
+    void OnTimer(unsigned id) override;
+    void OnDeviceChange(unsigned eventCode, const void *record) override;
+    void OnSysCommand(unsigned id) override;
+
+    // ---- Window and closing (wizard/) ----
+    void OnOK();
+    void OnCancel();
+    void CancelWithMessage(int kind);
+    bool OnSetCursor(); // true while busy keeps the wait cursor
+    void UnregisterNotifications();
+    void SetBusy(bool on); // busy flag and wait cursor together
+
+    // ---- Texts (wizard/) ----
+    std::string localText(unsigned englishId) const;
+    void localMessageBox(unsigned englishId, unsigned type);
+    // Picks a literal by the language rule at the moment of display.
+    static const char *ByLanguage(const char *english, const char *german, const char *french);
+    static int ComputeLanguageOffset();
+
+    // ---- Message boxes (wizard/) ----
+    int ShowWelcomeBox();     // 1 when OK
+    int ShowPreparationBox(); // 1 when OK
+    void ShowAbortBox(int kind);
+    int ShowReadyBox(); // 1 when OK
+    int ShowStartBox(); // 1 when OK
+    void ShowSuccessBox();
+    void ShowDeviceAbortBox();
+    void ShowProductMismatchBox();
+    void ShowVersionRefusedBox();
+
+    // ---- Configuration file (app/) ----
+    void ApplyConfiguration();
+
+    // ---- Steps and navigation (wizard/) ----
+    void ShowStep(WizardStep step);
+    void OnNextClicked();
+    void OnBackClicked();
+    void OnSearchClicked();
+    void OnBackupCheckClicked();
+    void OnPackageSelChange();
+    void OnBackupSelChange();
+    void ShowClosingButtons(int failed);
+    void ShowPartLabels(int firstNumber);
+    // Firmware version, loader version and product id of a part image from
+    // its DFU suffix and header; 0, 1006 or 13.
+    uint32_t IdentifyImage(const PackageEntry *part, uint16_t *firmware, uint16_t *loader,
+                           uint16_t *productId);
+
+    // ---- Device list and selection (device/) ----
+    void RefreshDeviceList();
+    void OnDeviceSelectionChanged(int row, unsigned oldState, unsigned newState);
+    void ApplyIdentTextModelRule();
+
+    // ---- Version model and checks (device/) ----
+    void RefreshFirmwareVersionText();
+    void ShowDeviceVersion(int row);
+    void ReadPackageFirmwareText();
+    void ReadPackageLoaderText();
+    void ShowPartVersions(const PackageEntry *part);
+    UpgradeResult CheckPackageFitsDevice();
+    UpgradeResult CheckCatalogAndHeader();
+    UpgradeResult CheckSupportedVersions();
+    UpgradeResult CheckLoaderMode();
+    UpgradeResult SelectStartPart(const PackageEntry *part, PartNode **startNode);
+    bool VersionsMatchAfterUpgrade(bool afterReturnTimer);
+
+    // ---- Upgrade sequence and results (device/) ----
+    void StartUpgrade(PackageEntry *part);
+    UpgradeResult ReReadDeviceVersion();
+    UpgradeResult ConfirmUpgradeStart();
+    void ReportUpgradeResult(UpgradeResult code, PartNode *node);
+    void ResetAfterError();
+
+    // ---- Progress monitor (device/) ----
+    void OnProgressTimer();
+    void OnSpinnerTimer(bool restart);
+    void OnReturnTimer();
+
+    // ================= State =================
+    tvx::DialogWindow &window;
+    MonitorMemory &monitor;
+
+    // Navigation and control state.
+    WizardStep currentStep = StepSelectDevice;
+    int32_t languageOffset = 0;
+    std::string packagePath;
+    std::string backupPath;
+    int32_t selectedDeviceNumber = 0;
+    char selectedDeviceId[17] = {};
+    uint32_t dfuAttributes = 0;
+    uint32_t busy = 0;
+    tvx::NotificationHandle readerNotification = nullptr;
+    tvx::NotificationHandle usbNotification = nullptr;
+    PackageRecord *loadedPackage = nullptr;
+    PackageEntry *currentPart = nullptr;
+    uint32_t partCount = 0;
+    uint32_t partsRemaining = 0;
+    uint16_t packageFirmwareVersion = 0xFFFF;
+    uint16_t packageLoaderVersion = 0;
+    uint16_t packageProductId = 0;
+    uint32_t loaderOnlyPackage = 0;
+    uint32_t threePartVersion = 0;
+    int bannerBitmap;  // resource ids; the window layer holds the images
+    int appIcon;
+    tvx::FontSpec statusFont;
+    uint32_t startConfirmed = 0;
+
+    // Batch from the configuration file.
+    uint32_t batchCount = 0;
+    uint32_t batchRemaining = 0;
+    uint32_t batchListIndex[kMaxBatchFiles] = {};
+    uint16_t batchFirmwareVersion[kMaxBatchFiles] = {};
+    uint16_t batchLoaderVersion[kMaxBatchFiles] = {};
+    uint16_t batchProductId[kMaxBatchFiles] = {};
+    uint16_t batchHardwareList[kMaxBatchFiles][16] = {};
+
+    // Selected terminal.
+    std::string selectedProductInfo;
+    uint32_t deviceInDfuMode = 0;
+    uint32_t secondVendorDevice = 0;
+    uint32_t deviceType = 0;
+    uint16_t deviceExtraValue = 0;
+    char deviceIdentText[130] = {};
+    uint16_t firmwareVersionBefore = 0;
+    uint16_t loaderVersionBefore = 0;
+    uint32_t firmwareVersion3 = 0;
+    uint32_t loaderVersion3 = 0;
+    std::string firmwareVersionText;
+    std::string loaderVersionText;
+
+    // Versions of the package and the checks.
+    std::string packageFirmwareText;
+    std::string packageLoaderText;
+    uint32_t packageFirmwareVersion3 = 0;
+    uint32_t packageLoaderVersion3 = 0;
+    uint32_t packageIdentNumber = 0;
+    uint32_t deviceIdentNumber = 0;
+    uint32_t loaderListed = 0;
+    uint32_t loaderStageNeeded = 0;
+
+    // Upgrade run.
+    uint16_t expectedFirmwareVersion = 0;
+    uint16_t expectedLoaderVersion = 0;
+    uint32_t upgradeStage = StageIdle;
+    uint32_t downloadComplete = 0;
+    uint32_t finalVersionRead = 0;
+    uint32_t manifesting = 0;
+    uint32_t returnAttempts = 0;
+    uint32_t upgradeFailure = 0;
+    std::string pendingResultText;
+    unsigned progressTimerId = 0;
+    unsigned spinnerTimerId = 0;
+    unsigned returnTimerId = 0;
+
+    // The terminal's versions read after a part.
+    uint16_t deviceFirmwareVersion = 0;
+    uint16_t deviceLoaderVersion = 0;
+    uint32_t deviceFirmwareVersion3 = 0;
+    uint32_t deviceLoaderVersion3 = 0;
+    std::string deviceFirmwareText;
+    std::string deviceLoaderText;
+};
