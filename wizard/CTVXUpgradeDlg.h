@@ -37,6 +37,8 @@ inline constexpr unsigned kSpinnerPeriodMs = 250;
 inline constexpr unsigned kReturnPeriodMs = 30000;
 inline constexpr unsigned kAboutCommandId = 16;
 inline constexpr int kMaxBatchFiles = 6;
+// Caption of the string-table message boxes: the executable's base name.
+inline constexpr const char *kApplicationName = "TVXUpgrade";
 
 class CTVXUpgradeDlg : public tvx::DialogHandler {
 public:

@@ -5,12 +5,6 @@
 #include "Language.h"
 #include "Resources.h"
 
-namespace {
-
-const char *const kApplicationName = "TVXUpgrade";
-
-} // namespace
-
 int CTVXUpgradeDlg::ComputeLanguageOffset()
 {
     switch (tvx::PrimaryLanguage(tvx::GetSystemDefaultLangID())) {
