@@ -162,6 +162,24 @@ public:
     void OnProgressTimer();
     void OnSpinnerTimer(bool restart);
     void OnReturnTimer();
+    void ManifestEstimateStep();
+    void EndOfPart(int32_t status);
+    void StopSpinner();
+
+    // ---- The terminal after a part (device/) ----
+    // Reads the terminal; false when it does not answer.
+    bool ReadTerminalAfterPart(uint32_t *firmware, uint32_t *loader, uint32_t *type);
+    void StoreVersionsAfterPart(uint32_t firmware, uint32_t loader, uint32_t type);
+    std::string VersionLineAfterPart() const;
+    void ShowVersionAfterPart();
+    void ReadVersionsAfterPart(const std::string &result, int32_t status);
+    void CloseReadBack(std::string result, bool afterReturnTimer, bool partFailed);
+
+    // ---- Device arrival and removal (device/) ----
+    void ForwardDeviceChange(unsigned eventCode, const tvx::DeviceInterfaceRecord *record);
+    bool FindSelectedTerminal();
+    void ReadReturnedTerminal(bool returnCheck);
+    std::string BcdVersionAfterRefresh() const;
 
     // ================= State =================
     tvx::DialogWindow &window;
