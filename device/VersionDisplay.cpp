@@ -1,0 +1,165 @@
+// The version texts of the terminal and of the package, and the information
+// rows that show them.
+#include "CTVXUpgradeDlg.h"
+#include "PartType.h"
+#include "TextFormat.h"
+#include "Versions.h"
+
+namespace {
+
+// Longest version token that ParseVersionText reads whole.
+constexpr std::size_t kLongestVersionToken = 11;
+
+// The dotted token after "V " in a product text, when it is made of digits
+// and single dots; empty otherwise.
+std::string_view VersionTokenAfterMarker(std::string_view product, int *dots)
+{
+    const std::size_t marker = product.find("V ");
+    if (marker == std::string_view::npos || product.size() - marker < 3)
+        return {};
+    const std::size_t start = marker + 2;
+    const std::size_t end = product.find(' ', start);
+    const std::string_view token = product.substr(start, end == std::string_view::npos ? end : end - start);
+    *dots = 0;
+    char previous = ' ';
+    for (char c : token) {
+        if (c == '.') {
+            if (previous == '.' || previous == ' ')
+                return {};
+            ++*dots;
+        } else if (c < '0' || c > '9') {
+            return {};
+        }
+        previous = c;
+    }
+    return token;
+}
+
+unsigned Byte(uint32_t value, int shift)
+{
+    return (value >> shift) & 0xFF;
+}
+
+// "A + B" when both are shown, else the one there is. Only a loader marks the
+// package as a loader-only package.
+std::string JoinVersionDisplays(const std::string &firmware, const std::string &loader, uint32_t *loaderOnly)
+{
+    if (!firmware.empty() && !loader.empty())
+        return firmware + " + " + loader;
+    if (!loader.empty())
+        *loaderOnly = 1;
+    return firmware.empty() ? loader : firmware;
+}
+
+} // namespace
+
+void CTVXUpgradeDlg::RefreshFirmwareVersionText()
+{
+    int dots = 0;
+    const std::string_view token = VersionTokenAfterMarker(selectedProductInfo, &dots);
+    // A longer token would be cut by the parser into some other version.
+    if (dots == 2 && token.size() <= kLongestVersionToken) {
+        const ParsedVersion version = ParseVersionText(token);
+        if (version.major != kNoVersionNumber && version.minor != kNoVersionNumber &&
+            version.patch != kNoVersionNumber) {
+            threePartVersion = 1;
+            firmwareVersionText = Format("%.3d.%.3d.%.3d", version.major, version.minor, version.patch);
+            return;
+        }
+    }
+    threePartVersion = 0;
+    firmwareVersionText = BcdVersionText(firmwareVersionBefore);
+}
+
+void CTVXUpgradeDlg::ShowDeviceVersion(int row)
+{
+    RefreshFirmwareVersionText();
+    std::string text;
+    if (!firmwareVersionText.empty()) {
+        const ParsedVersion version = ParseVersionText(firmwareVersionText);
+        text = threePartVersion == 1 ? Format("V%d.%03d.%03d", version.major, version.minor, version.patch)
+                                     : Format("V%d.%02d", version.major, version.minor);
+    }
+    if (loaderVersionBefore != 0) {
+        if (!firmwareVersionText.empty())
+            text += " + ";
+        text += Format("Loader V%x.%.2hx ", Byte(loaderVersionBefore, 8),
+                       static_cast<unsigned short>(Byte(loaderVersionBefore, 0)));
+    }
+    window.SetControlText(row, text);
+}
+
+void CTVXUpgradeDlg::ReadPackageFirmwareText()
+{
+    packageFirmwareText.clear();
+    const PackageEntry *part = FirstPartOfType(loadedPackage, "Firmware");
+    if (!part)
+        return;
+    const uint32_t word = headerWord(part);
+    const uint32_t generation = HeaderGeneration(word);
+    if (generation == 255)
+        return;
+    if (generation == 1) {
+        ImageVersions versions;
+        ReadImageVersions(part, word, &versions, nullptr);
+        packageFirmwareText = versions.firmwareText;
+        return;
+    }
+    uint16_t firmware = 0; // stays 0 when the field lies beyond the image
+    ImageWord16(part, (word & 0xF0) == 0x00 ? 224 : 352, &firmware);
+    packageFirmwareText = BcdVersionText(firmware);
+}
+
+void CTVXUpgradeDlg::ReadPackageLoaderText()
+{
+    packageLoaderText.clear();
+    const PackageEntry *part = FirstPartOfType(loadedPackage, "Bootloader");
+    if (!part)
+        return;
+    uint16_t loader = 0;
+    const uint32_t layout = headerWord(part) & 0xF0;
+    const std::size_t offset = layout == 0x00 ? 226 : layout == 0x10 ? 354 : 0;
+    // The field must also lie clear of the 16-byte suffix.
+    if (offset != 0 && part->size > 0 && static_cast<std::size_t>(part->size) > offset + 16)
+        ImageWord16(part, offset, &loader);
+    packageLoaderText = Format("%.2hx.%.2hx", static_cast<unsigned short>(Byte(loader, 8)),
+                               static_cast<unsigned short>(Byte(loader, 0)));
+}
+
+void CTVXUpgradeDlg::ShowPartVersions(const PackageEntry *part)
+{
+    const uint32_t word = headerWord(part);
+    std::string firmwareDisplay;
+    std::string loaderDisplay;
+    ImageVersions versions;
+    if (HeaderGeneration(word) == 1) {
+        // An unknown layout leaves both values 0 and the row empty.
+        ReadImageVersions(part, word, &versions, &packageIdentNumber);
+        if (versions.firmware != 0) {
+            packageFirmwareText = versions.firmwareText;
+            loaderOnlyPackage = 0;
+            packageFirmwareVersion3 = versions.firmware;
+            firmwareDisplay = Format("V %d.%d.%d ", Byte(versions.firmware, 16), Byte(versions.firmware, 8),
+                                     Byte(versions.firmware, 0));
+        }
+        if (versions.loader != 0) {
+            packageLoaderText = versions.loaderText;
+            packageLoaderVersion3 = versions.loader;
+            loaderDisplay = Format("Loader V %d.%d.%d ", Byte(versions.loader, 16), Byte(versions.loader, 8),
+                                   Byte(versions.loader, 0));
+        }
+    } else {
+        ReadPackageFirmwareText();
+        ReadPackageLoaderText();
+        ReadImageVersions(part, word, &versions, nullptr);
+        if (versions.firmware != 0) {
+            loaderOnlyPackage = 0;
+            firmwareDisplay = Format("V %x.%x ", Byte(versions.firmware, 8), Byte(versions.firmware, 0));
+        }
+        if (versions.loader != 0) {
+            packageLoaderVersion3 = versions.loader;
+            loaderDisplay = Format("Loader V %x.%x ", Byte(versions.loader, 8), Byte(versions.loader, 0));
+        }
+    }
+    window.SetControlText(versionViaFileText, JoinVersionDisplays(firmwareDisplay, loaderDisplay, &loaderOnlyPackage));
+}
