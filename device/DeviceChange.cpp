@@ -1,0 +1,172 @@
+// Device arrival and removal: keeps the list current, passes events about
+// the terminal being written to the library, and reads the terminal when it
+// comes back after a part.
+#include "CTVXUpgradeDlg.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "TextFormat.h"
+#include "UpgradeTexts.h"
+#include "Versions.h"
+
+namespace {
+
+constexpr uint32_t kThreePartFlag = 0x01000000u;
+constexpr std::size_t kPathOffset = offsetof(tvx::DeviceInterfaceRecord, dbcc_name);
+
+void ToLowerInPlace(char *text)
+{
+    for (; *text; ++text)
+        *text = static_cast<char>(std::tolower(static_cast<unsigned char>(*text)));
+}
+
+std::string ToLower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The record's path, or nothing when it is not terminated inside the record.
+bool RecordPath(const tvx::DeviceInterfaceRecord *record, std::string *path)
+{
+    if (record->dbcc_size <= kPathOffset)
+        return false;
+    const std::size_t room = record->dbcc_size - kPathOffset;
+    const std::size_t length = strnlen(record->dbcc_name, room);
+    if (length >= room)
+        return false;
+    path->assign(record->dbcc_name, length);
+    return true;
+}
+
+} // namespace
+
+void CTVXUpgradeDlg::OnDeviceChange(unsigned eventCode, const void *record)
+{
+    const auto *interfaceRecord = static_cast<const tvx::DeviceInterfaceRecord *>(record);
+    if (!interfaceRecord || interfaceRecord->dbcc_devicetype != tvx::DBT_DEVTYP_DEVICEINTERFACE)
+        return;
+    selectedDeviceNumber = 0;
+
+    if (upgradeStage == StageRunning) {
+        ForwardDeviceChange(eventCode, interfaceRecord);
+    } else if (upgradeStage == StageRestarting) {
+        if (downloadComplete != 1)
+            return;
+        RefreshDeviceList();
+        if (FindSelectedTerminal())
+            ReadReturnedTerminal(true);
+    } else {
+        RefreshDeviceList();
+        // A terminal that returns after the monitor gave up waiting for it.
+        if (downloadComplete == 1 && finalVersionRead == 0 && eventCode == tvx::DBT_DEVICEARRIVAL &&
+            FindSelectedTerminal())
+            ReadReturnedTerminal(false);
+    }
+}
+
+void CTVXUpgradeDlg::ForwardDeviceChange(unsigned eventCode, const tvx::DeviceInterfaceRecord *record)
+{
+    std::string path;
+    if (!RecordPath(record, &path))
+        return;
+    path = ToLower(path);
+    ToLowerInPlace(selectedDeviceId);
+    const std::size_t vendor = path.find("vid_0d7b");
+    if (vendor == std::string::npos)
+        return;
+    bool concernsTerminal = path.find(selectedDeviceId, vendor) != std::string::npos;
+    if (!concernsTerminal) {
+        // A device without a serial number of its own gets an instance id
+        // with '&' from the platform: it may be the terminal in loader mode.
+        const std::size_t first = path.find('#', vendor);
+        const std::size_t second = first == std::string::npos ? first : path.find('#', first + 1);
+        concernsTerminal = second != std::string::npos &&
+                           path.substr(first + 1, second - first).find('&') != std::string::npos;
+    }
+    if (concernsTerminal)
+        ConfigurationChange(eventCode, record);
+}
+
+bool CTVXUpgradeDlg::FindSelectedTerminal()
+{
+    for (int row = 0; row < window.ListRowCount(deviceList); ++row) {
+        const std::string rowId = ToLower(window.ListItemText(deviceList, row, 2).substr(0, 16));
+        ToLowerInPlace(selectedDeviceId);
+        if (rowId.find(selectedDeviceId) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
+{
+    uint32_t firmware = 0, loader = 0;
+    const uint32_t read = GetwBCDDeviceFWVersion(selectedDeviceId, 16, &firmware, &loader, &deviceType,
+                                                   &deviceExtraValue, deviceIdentText);
+    deviceIdentText[sizeof deviceIdentText - 1] = '\0';
+    if (read != 0 || (firmware == 0xFFFFFFFFu && loader == 0xFFFFFFFFu))
+        return; // the return timer, if armed, tries again
+
+    bool failed = upgradeFailure != 0;
+    if ((firmware | loader) & kThreePartFlag) {
+        threePartVersion = 1;
+        deviceFirmwareText = FormatVersion3(firmware);
+        deviceFirmwareVersion3 = firmware & 0xFFFFFFu;
+        deviceLoaderText = FormatVersion3(loader);
+        deviceLoaderVersion3 = loader & 0xFFFFFFu;
+        // The run's last part gets the same final check as on the other paths.
+        if (!failed && batchRemaining + partsRemaining == 0)
+            failed = !VersionsMatchAfterUpgrade(false);
+    } else {
+        threePartVersion = 0;
+        deviceFirmwareVersion = static_cast<uint16_t>(firmware);
+        deviceLoaderVersion = static_cast<uint16_t>(loader);
+        int comparison = 0;
+        if (!CompareValidBcdVersions(expectedFirmwareVersion, deviceFirmwareVersion, &comparison))
+            return;
+        if (comparison == -1)
+            failed = true;
+        else if (comparison == 1)
+            failed = failed || packageFirmwareVersion != 0 ||
+                     CompareBcdVersions(firmwareVersionBefore, deviceFirmwareVersion) != 0 ||
+                     CompareBcdVersions(expectedLoaderVersion, deviceLoaderVersion) == -1;
+    }
+
+    std::string result = pendingResultText;
+    if (failed) {
+        window.SetControlText(hintText, localText(192));
+        result = kFirmwareFailedText;
+    }
+    window.SetControlText(statusText, result + VersionLineAfterPart());
+    if (threePartVersion == 1 || returnCheck)
+        ShowVersionAfterPart();
+    else
+        window.SetControlText(versionAfterText, BcdVersionAfterRefresh());
+
+    finalVersionRead = 1;
+    upgradeStage = StageIdle;
+    if (returnTimerId != 0) {
+        window.KillTimer(returnTimerId);
+        returnTimerId = 0;
+    }
+    ShowClosingButtons(failed ? 1 : 0);
+    if (busy)
+        SetBusy(false);
+}
+
+std::string CTVXUpgradeDlg::BcdVersionAfterRefresh() const
+{
+    std::string text = Format("V%x.%.2hx ", static_cast<unsigned>(deviceFirmwareVersion >> 8),
+                              static_cast<unsigned short>(deviceFirmwareVersion & 0xFFu));
+    const auto loaderHigh = static_cast<unsigned>(deviceLoaderVersion >> 8);
+    const auto loaderLow = static_cast<unsigned short>(deviceLoaderVersion & 0xFFu);
+    if (loaderOnlyPackage == 1)
+        text += Format(" + Loader V%x.%.2hx ", loaderHigh, loaderLow);
+    else if (IsValidBcdVersion(deviceLoaderVersion) && deviceLoaderVersion != 0)
+        text += Format("+ Loader V%x.%.2hx ", loaderHigh, loaderLow);
+    return text;
+}

@@ -1,0 +1,169 @@
+// Reading the terminal after a part: at once, through the return timer up to
+// twice, and the final check of the run's last part.
+#include "CTVXUpgradeDlg.h"
+
+#include "TextFormat.h"
+#include "UpgradeTexts.h"
+#include "Versions.h"
+
+namespace {
+
+constexpr uint32_t kThreePartFlag = 0x01000000u;
+constexpr uint32_t kUnreadable = 0xFFFFFFFFu;
+constexpr uint32_t kMaxReturnAttempts = 2;
+
+std::string ThreePartText(const char *format, uint32_t version)
+{
+    return Format(format, (version >> 16) & 0xFFu, (version >> 8) & 0xFFu, version & 0xFFu);
+}
+
+std::string BcdText(const char *format, uint16_t version)
+{
+    return Format(format, static_cast<unsigned>(version >> 8),
+                  static_cast<unsigned short>(version & 0xFFu));
+}
+
+} // namespace
+
+bool CTVXUpgradeDlg::ReadTerminalAfterPart(uint32_t *firmware, uint32_t *loader, uint32_t *type)
+{
+    deviceFirmwareVersion = 0;
+    *firmware = *loader = *type = 0;
+    const uint32_t result = GetwBCDDeviceFWVersion(selectedDeviceId, 16, firmware, loader, type,
+                                                   &deviceExtraValue, deviceIdentText);
+    deviceIdentText[sizeof deviceIdentText - 1] = '\0';
+    return result == 0 && !(*firmware == kUnreadable && *loader == kUnreadable);
+}
+
+void CTVXUpgradeDlg::StoreVersionsAfterPart(uint32_t firmware, uint32_t loader, uint32_t type)
+{
+    if ((firmware | loader) & kThreePartFlag) {
+        threePartVersion = 1;
+        deviceFirmwareText = FormatVersion3(firmware);
+        deviceFirmwareVersion3 = firmware & 0xFFFFFFu;
+        deviceLoaderText = FormatVersion3(loader);
+        deviceLoaderVersion3 = loader & 0xFFFFFFu;
+        if (type != 0) {
+            secondVendorDevice = type & 1u;
+            deviceType = type & ~1u;
+        }
+    } else {
+        threePartVersion = 0;
+        deviceFirmwareVersion = static_cast<uint16_t>(firmware);
+        deviceLoaderVersion = static_cast<uint16_t>(loader);
+        if (type != 0)
+            deviceType = type;
+    }
+}
+
+std::string CTVXUpgradeDlg::VersionLineAfterPart() const
+{
+    if (threePartVersion == 1)
+        return loaderOnlyPackage == 1
+                   ? ThreePartText("\n\n Loader Version: V %u.%u.%u ", deviceLoaderVersion3)
+                   : ThreePartText("\n\n Firmware Version: V %u.%u.%u ", deviceFirmwareVersion3);
+    return loaderOnlyPackage == 1 ? BcdText("\n\n Loader Version: V%x.%.2hx ", deviceLoaderVersion)
+                                  : BcdText("\n\n Firmware Version: V%x.%.2hx ", deviceFirmwareVersion);
+}
+
+void CTVXUpgradeDlg::ShowVersionAfterPart()
+{
+    if (threePartVersion != 1) {
+        ShowDeviceVersion(versionAfterText);
+        return;
+    }
+    std::string text = window.ControlText(versionAfterText);
+    if (deviceFirmwareVersion3 != 0) {
+        text = ThreePartText("V %u.%u.%u ", deviceFirmwareVersion3);
+        firmwareVersionText = FormatVersion3(deviceFirmwareVersion3);
+        firmwareVersion3 = deviceFirmwareVersion3;
+    }
+    if (deviceLoaderVersion3 != 0) {
+        const std::string loaderText = ThreePartText("Loader V %u.%u.%u ", deviceLoaderVersion3);
+        loaderVersionText = FormatVersion3(deviceLoaderVersion3);
+        loaderVersion3 = deviceLoaderVersion3;
+        text = (deviceFirmwareVersion3 != 0 && loaderOnlyPackage != 1) ? text + " + " + loaderText
+                                                                       : loaderText;
+    }
+    window.SetControlText(versionAfterText, text);
+}
+
+void CTVXUpgradeDlg::ReadVersionsAfterPart(const std::string &result, int32_t status)
+{
+    uint32_t firmware, loader, type;
+    if (!ReadTerminalAfterPart(&firmware, &loader, &type)) {
+        if (upgradeFailure == 0) {
+            pendingResultText = result;
+            ++returnAttempts;
+            returnTimerId = window.SetTimer(ReturnTimer, kReturnPeriodMs);
+        } else {
+            ShowClosingButtons(1);
+            SetBusy(false);
+        }
+        StopSpinner();
+        return;
+    }
+    StoreVersionsAfterPart(firmware, loader, type);
+    CloseReadBack(result, false, status != 0);
+}
+
+void CTVXUpgradeDlg::OnReturnTimer()
+{
+    window.KillTimer(ReturnTimer);
+    returnTimerId = 0;
+    if (finalVersionRead)
+        return;
+
+    uint32_t firmware, loader, type;
+    if (!ReadTerminalAfterPart(&firmware, &loader, &type)) {
+        if (returnAttempts < kMaxReturnAttempts) {
+            ++returnAttempts;
+            returnTimerId = window.SetTimer(ReturnTimer, kReturnPeriodMs);
+            return;
+        }
+        window.SetControlText(statusText, kStorageUnconfirmedText);
+        localMessageBox(159, tvx::MB_ICONERROR);
+        upgradeStage = StageIdle;
+        ShowClosingButtons(1);
+        if (busy)
+            SetBusy(false);
+        return;
+    }
+    StoreVersionsAfterPart(firmware, loader, type);
+    CloseReadBack("", true, upgradeFailure != 0);
+}
+
+void CTVXUpgradeDlg::CloseReadBack(std::string result, bool afterReturnTimer, bool partFailed)
+{
+    const bool lastPart = batchRemaining + partsRemaining == 0;
+    bool checkFailed = false;
+    std::string versionLine = " ";
+    if (lastPart) {
+        checkFailed = !VersionsMatchAfterUpgrade(afterReturnTimer);
+        if (checkFailed) {
+            window.SetControlText(hintText, localText(192));
+            result = afterReturnTimer ? kConfigurationFailedText : kFirmwareFailedText;
+        }
+        versionLine = VersionLineAfterPart();
+    }
+    window.SetControlText(statusText, result + versionLine);
+    ShowVersionAfterPart();
+    StopSpinner();
+    finalVersionRead = 1;
+    upgradeStage = StageIdle;
+    const bool failed = partFailed || checkFailed;
+    ShowClosingButtons(failed ? 1 : 0);
+    if (!failed && lastPart) {
+        if (afterReturnTimer)
+            window.SetControlText(statusText, kConfigurationSucceededText + versionLine);
+        ShowSuccessBox();
+    }
+    SetBusy(false);
+}
+
+void CTVXUpgradeDlg::StopSpinner()
+{
+    if (spinnerTimerId != 0)
+        window.KillTimer(spinnerTimerId);
+    spinnerTimerId = 0;
+}
