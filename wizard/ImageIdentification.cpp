@@ -1,0 +1,51 @@
+// Identification of a part image at the package step: the versions and the
+// product id a BCD terminal's package states in its DFU suffix and header.
+#include "CTVXUpgradeDlg.h"
+
+#include "Versions.h"
+
+namespace {
+
+constexpr uint32_t kErrorBadImage = 1006;  // no image, or too short for a suffix
+constexpr uint32_t kErrorInvalidData = 13; // suffix version is not BCD
+constexpr int32_t kMinimumImageSize = 17;  // the 16-byte suffix and one byte more
+
+// Offset of the loader version for the header kind in the first byte; 0 when
+// that kind carries none.
+std::size_t LoaderOffset(uint8_t firstByte)
+{
+    switch (firstByte & 0xF0) {
+    case 0x00:
+        return 226;
+    case 0x10:
+        return 354;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+uint32_t CTVXUpgradeDlg::IdentifyImage(const PackageEntry *part, uint16_t *firmware, uint16_t *loader,
+                                       uint16_t *productId)
+{
+    // Sizes below the suffix, negative ones included, have nothing to read.
+    if (!part || !part->data || part->size < kMinimumImageSize)
+        return kErrorBadImage;
+    const auto size = static_cast<std::size_t>(part->size);
+
+    uint16_t firmwareVersion = 0;
+    ImageWord16(part, size - 16, &firmwareVersion); // suffix bcdDevice
+    ImageWord16(part, size - 14, productId);        // suffix idProduct
+    if (!IsValidBcdVersion(firmwareVersion))
+        return kErrorInvalidData;
+    *firmware = firmwareVersion;
+
+    uint16_t loaderVersion = 0;
+    const std::size_t offset = LoaderOffset(part->data[0]);
+    uint16_t word = 0;
+    if (offset != 0 && size > offset + 16 && ImageWord16(part, offset, &word) && IsValidBcdVersion(word))
+        loaderVersion = word;
+    *loader = loaderVersion;
+    return 0;
+}

@@ -1,0 +1,163 @@
+// The Next and Back buttons and the buttons offered when a run ends.
+#include "CTVXUpgradeDlg.h"
+
+#include "Package.h"
+#include "PartLabels.h"
+#include "PathName.h"
+#include "TextFormat.h"
+#include "Versions.h"
+
+namespace {
+
+// Caption of the box for a missing package choice; the same in every language.
+constexpr const char *kNoPackageCaption = "VORN 470 M online Firmware-Update";
+
+// Versions of the first part: from the suffix for BCD terminals, from the
+// header's identification number for three-part ones. False when unreadable.
+bool IdentifyFirstPart(CTVXUpgradeDlg &dialog)
+{
+    const PackageEntry *part = dialog.currentPart;
+    if (dialog.threePartVersion != 1)
+        return dialog.IdentifyImage(part, &dialog.packageFirmwareVersion, &dialog.packageLoaderVersion,
+                                    &dialog.packageProductId) == 0;
+    if (!part || !part->data)
+        return false;
+    const uint32_t word = headerWord(part);
+    if (HeaderGeneration(word) != 1)
+        return true;
+    ImageVersions unused; // only the identification number is kept
+    return ReadImageVersions(part, word, &unused, &dialog.packageIdentNumber) == 0;
+}
+
+// Next on the package step: load the chosen file, check it against the
+// terminal and go on to the backup step. Every refusal shows the package
+// step again.
+void AcceptPackageStep(CTVXUpgradeDlg &dialog)
+{
+    tvx::DialogWindow &window = dialog.window;
+    const int selection = window.ComboSelection(CTVXUpgradeDlg::packageCombo);
+    if (selection >= 0) {
+        dialog.packagePath = window.ComboItemText(CTVXUpgradeDlg::packageCombo, selection);
+        window.SetControlText(CTVXUpgradeDlg::downloadFileText,
+                              std::string(tvx::FileNameOfPath(dialog.packagePath)));
+    }
+    if (dialog.packagePath.empty()) {
+        window.MessageBox(dialog.localText(160), kNoPackageCaption, tvx::MB_ICONERROR);
+        dialog.ShowStep(StepSelectPackage);
+        return;
+    }
+
+    FreePackage(dialog.loadedPackage);
+    dialog.loadedPackage = NewPackageRecord();
+    if (!LoadPackage(dialog.packagePath.c_str(), dialog.loadedPackage)) {
+        dialog.localMessageBox(160, tvx::MB_ICONERROR);
+        dialog.ShowStep(StepSelectPackage);
+        return;
+    }
+    if (dialog.CheckPackageFitsDevice() != 0) {
+        dialog.ShowProductMismatchBox();
+        dialog.ShowStep(StepSelectPackage);
+        return;
+    }
+
+    dialog.partCount = 0;
+    dialog.partsRemaining = 0;
+    PartNode *const parts = dialog.loadedPackage->parts;
+    dialog.loadedPackage->cursor = parts;
+    if (!parts) { // nothing to write: ask for another file
+        dialog.localMessageBox(160, tvx::MB_ICONERROR);
+        dialog.ShowStep(StepSelectPackage);
+        return;
+    }
+    dialog.currentPart = parts->entry;
+    for (const PartNode *node = parts; node; node = node->next)
+        ++dialog.partCount;
+
+    if (!IdentifyFirstPart(dialog)) {
+        dialog.localMessageBox(160, tvx::MB_ICONERROR | tvx::MB_OKCANCEL); // either answer goes on
+        dialog.currentPart = nullptr;
+    }
+    window.SetControlText(CTVXUpgradeDlg::partCounterText,
+                          Format("(1/%d)", static_cast<int>(dialog.batchCount + dialog.partCount)));
+    dialog.currentStep = StepBackup;
+    dialog.ShowStep(StepBackup);
+}
+
+// First number of the part counter when the next part starts.
+int PartsDone(const CTVXUpgradeDlg &dialog)
+{
+    return static_cast<int>(dialog.batchCount + dialog.partCount - dialog.partsRemaining -
+                            dialog.batchRemaining);
+}
+
+} // namespace
+
+void CTVXUpgradeDlg::OnNextClicked()
+{
+    window.FocusControl(cancelButton);
+    window.EnableControl(nextButton, false);
+
+    switch (currentStep) {
+    case StepSelectPackage:
+        AcceptPackageStep(*this);
+        return;
+    case StepBackup:
+        if (window.CheckState(backupCheck) != tvx::BST_UNCHECKED && backupPath.empty()) {
+            localMessageBox(161, tvx::MB_ICONERROR);
+            ShowStep(StepBackup);
+            return;
+        }
+        currentStep = StepUpgrade;
+        ShowStep(currentStep);
+        return;
+    case StepNextPart:
+        ShowStep(StepNextPart);
+        ShowPartLabels(PartsDone(*this));
+        return;
+    case StepFinished:
+        ShowStep(StepFinished);
+        currentStep = StepNextPart;
+        ShowStep(StepNextPart);
+        if (threePartVersion != 1)
+            ShowPartLabels(PartsDone(*this) + 1);
+        return;
+    default:
+        currentStep = static_cast<WizardStep>(currentStep + 1);
+        ShowStep(currentStep);
+        return;
+    }
+}
+
+void CTVXUpgradeDlg::OnBackClicked()
+{
+    // The button is never shown; the first step has nothing before it.
+    if (currentStep == StepSelectDevice)
+        return;
+    currentStep = static_cast<WizardStep>(currentStep - 1);
+    ShowStep(currentStep);
+}
+
+void CTVXUpgradeDlg::ShowClosingButtons(int failed)
+{
+    std::string hint;
+    if (failed != 0) { // callers may pass the run's status
+        hint = localText(192);
+        window.EnableControl(finishButton, false);
+        window.ShowControl(finishButton, false);
+        window.EnableControl(cancelButton, true);
+        window.ShowControl(cancelButton, true);
+        window.FocusControl(cancelButton);
+    } else {
+        if (partsRemaining + batchRemaining != 0) {
+            OnNextClicked(); // the next part starts without a click
+            return;
+        }
+        hint = localText(99);
+        window.EnableControl(finishButton, true);
+        window.ShowControl(finishButton, true);
+        window.FocusControl(finishButton);
+        window.ShowControl(cancelButton, false);
+    }
+    window.SetControlText(hintText, hint);
+    window.ShowControl(hintText, true);
+}
