@@ -1,0 +1,74 @@
+// The signature block and its check against the built-in verify key.
+#include "Package.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <openssl/bio.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+
+#include "FileLength.h"
+
+namespace {
+
+#include "PackageVerifyKey.inc"
+static_assert(sizeof kPackageVerifyKeyPem == 801, "RSA-4096 public key PEM text");
+
+// The signed bytes pass through a buffer of this size, never the whole file.
+constexpr size_t kDigestChunk = 1 << 20;
+
+struct BioFree {
+    void operator()(BIO *bio) const { BIO_free(bio); }
+};
+struct KeyFree {
+    void operator()(EVP_PKEY *key) const { EVP_PKEY_free(key); }
+};
+struct DigestFree {
+    void operator()(EVP_MD_CTX *context) const { EVP_MD_CTX_free(context); }
+};
+struct MemoryFree {
+    void operator()(uint8_t *buffer) const { std::free(buffer); }
+};
+
+std::unique_ptr<EVP_PKEY, KeyFree> ReadVerifyKey()
+{
+    std::unique_ptr<BIO, BioFree> source(BIO_new_mem_buf(kPackageVerifyKeyPem, -1));
+    if (!source)
+        return nullptr;
+    return std::unique_ptr<EVP_PKEY, KeyFree>(PEM_read_bio_PUBKEY(source.get(), nullptr, nullptr, nullptr));
+}
+
+} // namespace
+
+bool ReadSignatureBlock(FILE *file, int32_t *signedLength, uint8_t signature[kSignatureLength])
+{
+    *signedLength = 0;
+    const int64_t length = FileLength(file);
+    if (length < kSignatureLength || length - kSignatureLength > INT32_MAX ||
+        fseeko(file, length - kSignatureLength, SEEK_SET) != 0)
+        return false;
+    *signedLength = static_cast<int32_t>(length - kSignatureLength);
+    return std::fread(signature, 1, kSignatureLength, file) == kSignatureLength;
+}
+
+bool VerifyPackageSignature(FILE *file, int32_t signedLength, const uint8_t signature[kSignatureLength])
+{
+    if (signedLength <= 0 || fseeko(file, 0, SEEK_SET) != 0)
+        return false;
+    const auto key = ReadVerifyKey();
+    const std::unique_ptr<EVP_MD_CTX, DigestFree> digest(EVP_MD_CTX_new());
+    const std::unique_ptr<uint8_t, MemoryFree> chunk(static_cast<uint8_t *>(std::malloc(kDigestChunk)));
+    if (!key || !digest || !chunk ||
+        EVP_DigestVerifyInit(digest.get(), nullptr, EVP_sha512(), nullptr, key.get()) != 1)
+        return false;
+    for (size_t left = static_cast<size_t>(signedLength); left > 0;) {
+        const size_t wanted = left < kDigestChunk ? left : kDigestChunk;
+        if (std::fread(chunk.get(), 1, wanted, file) != wanted ||
+            EVP_DigestVerifyUpdate(digest.get(), chunk.get(), wanted) != 1)
+            return false;
+        left -= wanted;
+    }
+    return EVP_DigestVerifyFinal(digest.get(), signature, kSignatureLength) == 1;
+}
