@@ -1,0 +1,119 @@
+#include "PackageFixture.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <openssl/bio.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+
+std::string CatalogJson(const std::vector<ListedPart> &parts, const std::string &extra)
+{
+    std::string json = "{\"Catalog version\": \"2\", \"Terminal information\": {\"Terminal type\": \"470\"}, "
+                       "\"File list\": [";
+    for (size_t i = 0; i < parts.size(); ++i) {
+        json += (i ? ", " : "") + std::string("{\"File name\": \"") + parts[i].fileName + "\", \"Type\": \"" +
+                parts[i].type + "\"";
+        if (!parts[i].subject.empty())
+            json += ", \"Subject\": \"" + parts[i].subject + "\"";
+        json += "}";
+    }
+    return json + "]" + (extra.empty() ? "" : ", " + extra) + "}";
+}
+
+std::vector<uint8_t> TestImage(size_t size, uint8_t seed)
+{
+    std::vector<uint8_t> image(size);
+    for (size_t i = 0; i < size; ++i)
+        image[i] = static_cast<uint8_t>(i * 31 + seed + (i >> 9));
+    return image;
+}
+
+std::vector<uint8_t> ReadBytes(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes)
+{
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+PackageSigning DevelopmentSigning()
+{
+    PackageSigning signing;
+    const std::vector<uint8_t> pem = ReadBytes(TVX_DEV_KEYS_DIR "/package-signing.pem");
+    signing.signingKeyPem.assign(pem.begin(), pem.end());
+    BuildContentKey(signing.contentKey.data());
+    return signing;
+}
+
+std::string HexOf(const uint8_t *bytes, size_t length)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (size_t i = 0; i < length; ++i) {
+        hex += digits[bytes[i] >> 4];
+        hex += digits[bytes[i] & 15];
+    }
+    return hex;
+}
+
+void PackageTest::SetUp()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "tvx-package-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder = pattern;
+}
+
+void PackageTest::TearDown() { std::filesystem::remove_all(folder); }
+
+std::string PackageTest::Pack(const std::string &name, const PackageContents &contents, bool extraBlock)
+{
+    PackageSigning signing = DevelopmentSigning();
+    signing.extraBlock = extraBlock;
+    std::string error;
+    const std::string path = PathOf(name);
+    EXPECT_TRUE(WritePackage(path, contents, signing, &error)) << error;
+    return path;
+}
+
+std::string PackageTest::PackSimple(const std::string &name)
+{
+    return Pack(name, {CatalogJson({{"fw.bin", "Firmware"}}), {{"fw.bin.enc", TestImage(100, 1)}}});
+}
+
+LoadFailure PackageTest::Load(const std::string &path, Record *record)
+{
+    record->reset(NewPackageRecord());
+    return LoadPackageChecked(path.c_str(), record->get());
+}
+
+void AppendSignature(const std::string &path)
+{
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    const std::string pem = DevelopmentSigning().signingKeyPem;
+    BIO *source = BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()));
+    EVP_PKEY *key = PEM_read_bio_PrivateKey(source, nullptr, nullptr, nullptr);
+    EVP_MD_CTX *digest = EVP_MD_CTX_new();
+    uint8_t signature[kSignatureLength];
+    size_t length = sizeof signature;
+    ASSERT_EQ(EVP_DigestSignInit(digest, nullptr, EVP_sha512(), nullptr, key), 1);
+    ASSERT_EQ(EVP_DigestSign(digest, signature, &length, bytes.data(), bytes.size()), 1);
+    EVP_MD_CTX_free(digest);
+    EVP_PKEY_free(key);
+    BIO_free(source);
+    bytes.insert(bytes.end(), signature, signature + length);
+    WriteBytes(path, bytes);
+}
+
+void StripSignature(const std::string &path)
+{
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    bytes.resize(bytes.size() - kSignatureLength);
+    WriteBytes(path, bytes);
+}

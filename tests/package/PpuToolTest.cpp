@@ -1,0 +1,223 @@
+// ppu-tool: part images, and the command line from pack to inspect.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include <json.h>
+#include <openssl/evp.h>
+
+#include "DfuSuffix.h"
+#include "PackageFixture.h"
+#include "PartImage.h"
+
+namespace {
+
+uint32_t WordAt(const std::vector<uint8_t> &image, size_t offset, size_t width)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < width; ++i)
+        value |= static_cast<uint32_t>(image[offset + i]) << (8 * i);
+    return value;
+}
+
+struct ToolRun {
+    int exitCode;
+    std::string output; // stdout and stderr together
+};
+
+ToolRun RunTool(const std::string &arguments)
+{
+    const std::string command = std::string(PPU_TOOL) + " " + arguments + " 2>&1";
+    FILE *pipe = popen(command.c_str(), "r");
+    std::string output;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, n);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+struct JsonFree {
+    void operator()(json_value *value) const { json_value_free(value); }
+};
+
+std::string Sha256Hex(const std::vector<uint8_t> &bytes)
+{
+    uint8_t digest[32];
+    EVP_Digest(bytes.data(), bytes.size(), digest, nullptr, EVP_sha256(), nullptr);
+    return HexOf(digest, sizeof digest);
+}
+
+std::string Text(const json_value &value)
+{
+    return value.type == json_string ? value.u.string.ptr : value.type == json_null ? "null" : "?";
+}
+
+} // namespace
+
+TEST(PartImage, VersionsSitAtTheHeaderOffsetsOfEachKind)
+{
+    struct Case {
+        PartImageSpec spec;
+        uint32_t headerWord;
+        size_t firmwareAt, loaderAt, identAt, width;
+    } cases[] = {
+        {{0, 1, 0x00, 0x0319, 0x0205, 0, 0x1234, 1024}, 0x00, 224, 226, 0, 2},
+        {{0, 1, 0x10, 0x0319, 0x0205, 0, 0x1234, 1024}, 0x10, 352, 354, 0, 2},
+        {{1, 1, 0, 0x040700, 0x020100, 12345, 0x1234, 1024}, 0x10100, 352, 348, 388, 4},
+        {{1, 2, 0, 0x040700, 0x020100, 12345, 0x1234, 1024}, 0x10200, 608, 604, 644, 4},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.firmwareAt);
+        const std::vector<uint8_t> image = BuildPartImage(c.spec);
+        ASSERT_EQ(image.size(), 1024u);
+        EXPECT_EQ(WordAt(image, 0, 4), c.headerWord);
+        EXPECT_EQ(WordAt(image, c.firmwareAt, c.width), c.spec.firmware);
+        EXPECT_EQ(WordAt(image, c.loaderAt, c.width), c.spec.loader);
+        if (c.identAt) {
+            EXPECT_EQ(WordAt(image, c.identAt, 4), 12345u);
+        }
+
+        tvx::DfuSuffix suffix;
+        ASSERT_TRUE(tvx::ReadDfuSuffix(image.data(), image.size(), &suffix));
+        EXPECT_TRUE(tvx::DfuSuffixCrcMatches(image.data(), image.size()));
+        EXPECT_EQ(suffix.bcdDevice, c.spec.generation == 0 ? 0x0319 : 0x0407);
+        EXPECT_EQ(suffix.idProduct, 0x1234);
+        EXPECT_EQ(suffix.idVendor, 0x0D7B);
+        EXPECT_EQ(suffix.bcdDFU, 0x0110);
+    }
+}
+
+TEST(PartImage, VersionTextsParseIntoTheirNumericForms)
+{
+    uint32_t version = 0;
+    EXPECT_TRUE(ParseBcdVersion("3.19", &version));
+    EXPECT_EQ(version, 0x0319u);
+    EXPECT_TRUE(ParseBcdVersion("0x0402", &version));
+    EXPECT_EQ(version, 0x0402u);
+    EXPECT_TRUE(ParseThreePartVersion("4.7.0", &version));
+    EXPECT_EQ(version, 0x040700u);
+    for (const char *bad : {"3.100", "3", "3.1.", "3..1", "a.b", "", "-1.2"})
+        EXPECT_FALSE(ParseBcdVersion(bad, &version)) << bad;
+    for (const char *bad : {"4.7", "4.7.256", "4.7.0.1", "4.7.x"})
+        EXPECT_FALSE(ParseThreePartVersion(bad, &version)) << bad;
+}
+
+using PpuToolTest = PackageTest;
+
+TEST_F(PpuToolTest, UsageErrorsAndHelp)
+{
+    for (const char *command : {"make-image", "pack", "inspect", "verify"}) {
+        const ToolRun help = RunTool(std::string(command) + " --help");
+        EXPECT_EQ(help.exitCode, 0) << command;
+        EXPECT_NE(help.output.find(std::string("usage: ppu-tool ") + command), std::string::npos);
+    }
+    const std::string out = "--output " + PathOf("x.bin");
+    for (const std::string &arguments :
+         {std::string(""), std::string("frobnicate"), std::string("make-image"),
+          "make-image " + out + " --generation 2", "make-image " + out + " --layout 2",
+          "make-image " + out + " --firmware 3.100", "make-image " + out + " --size 100",
+          "make-image " + out + " --header-kind 0x11", "make-image " + out + " --bogus",
+          "make-image " + out + " --size", std::string("pack --catalog c.json"), std::string("verify"),
+          std::string("inspect a.ppu b.ppu")}) {
+        const ToolRun run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.output;
+    }
+}
+
+TEST_F(PpuToolTest, PackedImagesVerifyAndInspectInInstallationOrder)
+{
+    ASSERT_EQ(RunTool("make-image --output " + PathOf("fw.bin") +
+                      " --generation 1 --layout 2 --firmware 4.7.0 --loader 2.1.0 --ident 40711 --size 4096")
+                  .exitCode,
+              0);
+    ASSERT_EQ(RunTool("make-image --output " + PathOf("boot.img") + " --firmware 2.6 --loader 2.6 --header-kind 0x10")
+                  .exitCode,
+              0);
+    PartImageSpec spec;
+    spec.generation = 1;
+    spec.layout = 2;
+    spec.firmware = 0x040700;
+    spec.loader = 0x020100;
+    spec.ident = 40711;
+    spec.size = 4096;
+    EXPECT_EQ(ReadBytes(PathOf("fw.bin")), BuildPartImage(spec));
+
+    const std::string catalog =
+        CatalogJson({{"fw.bin", "Firmware", "Firmware 4.7.0"}, {"loader.bin", "Bootloader"}});
+    WriteBytes(PathOf("catalog.json"), std::vector<uint8_t>(catalog.begin(), catalog.end()));
+    const std::string pack = "pack --catalog " + PathOf("catalog.json") + " --key " TVX_DEV_KEYS_DIR
+                             "/package-signing.pem --output " + PathOf("Update.ppu") + " " + PathOf("fw.bin") +
+                             " " + PathOf("boot.img") + ":loader.bin.enc";
+    const ToolRun packed = RunTool(pack);
+    ASSERT_EQ(packed.exitCode, 0) << packed.output;
+    EXPECT_EQ(packed.output, "");
+    EXPECT_EQ(RunTool("verify " + PathOf("Update.ppu")).exitCode, 0);
+
+    const ToolRun inspected = RunTool("inspect --json " + PathOf("Update.ppu"));
+    ASSERT_EQ(inspected.exitCode, 0);
+    const std::unique_ptr<json_value, JsonFree> json(json_parse(inspected.output.data(), inspected.output.size()));
+    ASSERT_TRUE(json) << inspected.output;
+    const json_value &root = *json;
+    EXPECT_EQ(root["verified"].type, json_boolean);
+    EXPECT_TRUE(root["verified"].u.boolean);
+    EXPECT_EQ(root["reason"].type, json_none);
+    EXPECT_EQ(Text(root["catalog"]["catalogVersion"]), "2");
+    EXPECT_EQ(Text(root["catalog"]["company"]), "null");
+    EXPECT_EQ(root["catalog"]["bootloaderVersions"].type, json_array);
+    const json_value &parts = root["parts"];
+    ASSERT_EQ(parts.u.array.length, 2u);
+    EXPECT_EQ(Text(parts[0]["name"]), "loader.bin");
+    EXPECT_EQ(Text(parts[0]["type"]), "Bootloader");
+    EXPECT_EQ(Text(parts[0]["subject"]), "null");
+    EXPECT_EQ(Text(parts[0]["sha256"]), Sha256Hex(ReadBytes(PathOf("boot.img"))));
+    EXPECT_EQ(Text(parts[1]["fileName"]), "fw.bin");
+    EXPECT_EQ(Text(parts[1]["subject"]), "Firmware 4.7.0");
+    EXPECT_EQ(parts[1]["size"].u.integer, 4096);
+    EXPECT_EQ(Text(parts[1]["sha256"]), Sha256Hex(ReadBytes(PathOf("fw.bin"))));
+
+    // Renamed: refused with the file and the reason named.
+    std::filesystem::copy_file(PathOf("Update.ppu"), PathOf("Renamed.ppu"));
+    const ToolRun verify = RunTool("verify " + PathOf("Renamed.ppu"));
+    EXPECT_EQ(verify.exitCode, 1);
+    EXPECT_NE(verify.output.find(PathOf("Renamed.ppu") + ": rejected: the catalog does not parse"),
+              std::string::npos)
+        << verify.output;
+    const ToolRun rejected = RunTool("inspect --json " + PathOf("Renamed.ppu"));
+    EXPECT_EQ(rejected.exitCode, 1);
+    const std::unique_ptr<json_value, JsonFree> rejectedJson(
+        json_parse(rejected.output.data(), rejected.output.size()));
+    ASSERT_TRUE(rejectedJson) << rejected.output;
+    EXPECT_FALSE((*rejectedJson)["verified"].u.boolean);
+    EXPECT_EQ(Text((*rejectedJson)["reason"]), "the catalog does not parse (was the file renamed?)");
+}
+
+TEST_F(PpuToolTest, BrokenInputsAreNamed)
+{
+    WriteBytes(PathOf("fw.bin"), TestImage(64, 1));
+    WriteBytes(PathOf("broken.json"), {'{', '"'});
+    const std::string common = " --key " TVX_DEV_KEYS_DIR "/package-signing.pem --output " + PathOf("b.ppu") + " " +
+                               PathOf("fw.bin");
+    const ToolRun broken = RunTool("pack --catalog " + PathOf("broken.json") + common);
+    EXPECT_EQ(broken.exitCode, 0);
+    EXPECT_NE(broken.output.find("warning: " + PathOf("broken.json")), std::string::npos) << broken.output;
+    EXPECT_EQ(RunTool("verify " + PathOf("b.ppu")).exitCode, 1);
+
+    const ToolRun missing = RunTool("pack --catalog " + PathOf("none.json") + common);
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.output.find(PathOf("none.json") + ": cannot be read"), std::string::npos);
+
+    WriteBytes(PathOf("key.hex"), {'1', '2'});
+    const ToolRun badKey =
+        RunTool("pack --catalog " + PathOf("broken.json") + " --content-key " + PathOf("key.hex") + common);
+    EXPECT_EQ(badKey.exitCode, 1);
+    EXPECT_NE(badKey.output.find(PathOf("key.hex") + ": does not hold 64 hex digits"), std::string::npos);
+
+    const ToolRun absent = RunTool("verify " + PathOf("absent.ppu"));
+    EXPECT_EQ(absent.exitCode, 1);
+    EXPECT_NE(absent.output.find(PathOf("absent.ppu") + ": rejected: the file cannot be opened"), std::string::npos);
+}
