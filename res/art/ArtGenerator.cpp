@@ -1,0 +1,152 @@
+// Draws the project's artwork: a card terminal with an upward arrow in calm
+// teal. Run at build time, so the images follow from this source alone.
+//   tvx-artgen <output folder>  ->  banner.png, about.png, icon.png
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QString>
+
+#include <cstdio>
+
+namespace {
+
+const QColor kDeepTeal(0x1F, 0x4E, 0x5F);
+const QColor kTeal(0x2E, 0x7D, 0x8C);
+const QColor kMist(0xA8, 0xD5, 0xDA);
+const QColor kPaper(0xF4, 0xF7, 0xF6);
+const QColor kAmber(0xE8, 0xB0, 0x4A);
+
+// A card terminal standing in the box: body, display, keypad and a card in
+// its slot. The box's height sets the scale.
+void DrawTerminal(QPainter &p, const QRectF &box, const QColor &body, const QColor &ink)
+{
+    const qreal u = box.height() / 20.0;
+    const QRectF card(box.left() + 3 * u, box.top(), 8 * u, 6 * u);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kAmber);
+    p.drawRoundedRect(card, 0.8 * u, 0.8 * u);
+    p.setBrush(ink);
+    p.drawRect(QRectF(card.left() + 1.2 * u, card.top() + 1.2 * u, 2.2 * u, 1.7 * u)); // the chip
+
+    const QRectF shell(box.left(), box.top() + 4 * u, 14 * u, 16 * u);
+    p.setBrush(body);
+    p.drawRoundedRect(shell, 2 * u, 2 * u);
+    p.setBrush(ink);
+    p.drawRect(QRectF(shell.left() + 2 * u, shell.top() - 0.2 * u, 10 * u, 0.9 * u)); // the slot
+    p.drawRoundedRect(QRectF(shell.left() + 2 * u, shell.top() + 2 * u, 10 * u, 4.5 * u), 0.7 * u, 0.7 * u);
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            p.drawRoundedRect(QRectF(shell.left() + (2.3 + column * 3.4) * u, shell.top() + (8.2 + row * 2.4) * u,
+                                     2.6 * u, 1.6 * u),
+                              0.4 * u, 0.4 * u);
+}
+
+// An upward arrow filling the box.
+void DrawArrow(QPainter &p, const QRectF &box, const QColor &colour)
+{
+    const qreal w = box.width(), h = box.height();
+    QPainterPath arrow;
+    arrow.moveTo(box.left() + w / 2, box.top());
+    arrow.lineTo(box.right(), box.top() + h * 0.45);
+    arrow.lineTo(box.left() + w * 0.68, box.top() + h * 0.45);
+    arrow.lineTo(box.left() + w * 0.68, box.bottom());
+    arrow.lineTo(box.left() + w * 0.32, box.bottom());
+    arrow.lineTo(box.left() + w * 0.32, box.top() + h * 0.45);
+    arrow.lineTo(box.left(), box.top() + h * 0.45);
+    arrow.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawPath(arrow);
+}
+
+QImage NewImage(int width, int height)
+{
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+// The banner over the wizard's steps: a band fading from deep to light teal,
+// the terminal and arrow at the left, quiet arcs to the right.
+QImage Banner()
+{
+    QImage image = NewImage(704, 44);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient band(0, 0, image.width(), 0);
+    band.setColorAt(0, kDeepTeal);
+    band.setColorAt(0.55, kTeal);
+    band.setColorAt(1, kMist);
+    p.fillRect(image.rect(), band);
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < 7; ++i) {
+        QColor arc = kPaper;
+        arc.setAlphaF(0.10 + 0.03 * i);
+        p.setPen(QPen(arc, 1.5));
+        const qreal r = 30 + 26 * i;
+        p.drawEllipse(QPointF(image.width() - 40, image.height() + 10), r, r);
+    }
+    DrawTerminal(p, QRectF(16, 5, 24, 34), kPaper, kDeepTeal);
+    DrawArrow(p, QRectF(46, 9, 16, 26), kAmber);
+    p.setPen(QPen(kMist, 1));
+    p.drawLine(QPointF(74, 22), QPointF(380, 22));
+    return image;
+}
+
+// The About box's picture: the same pair on paper, framed by a teal rule.
+QImage AboutPicture()
+{
+    QImage image = NewImage(117, 44);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kPaper);
+    p.drawRoundedRect(QRectF(0.5, 0.5, 116, 43), 6, 6);
+    p.setPen(QPen(kTeal, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(0.5, 0.5, 116, 43), 6, 6);
+    DrawTerminal(p, QRectF(34, 5, 24, 34), kTeal, kPaper);
+    DrawArrow(p, QRectF(66, 9, 16, 26), kAmber);
+    return image;
+}
+
+// The application icon: the terminal and arrow on a rounded teal tile.
+QImage Icon()
+{
+    QImage image = NewImage(256, 256);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient tile(0, 0, 0, 256);
+    tile.setColorAt(0, kTeal);
+    tile.setColorAt(1, kDeepTeal);
+    p.setPen(Qt::NoPen);
+    p.setBrush(tile);
+    p.drawRoundedRect(QRectF(8, 8, 240, 240), 44, 44);
+    DrawTerminal(p, QRectF(44, 38, 126, 180), kPaper, kDeepTeal);
+    DrawArrow(p, QRectF(168, 70, 52, 96), kAmber);
+    return image;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const struct {
+        const char *name;
+        QImage image;
+    } images[] = {{"banner.png", Banner()}, {"about.png", AboutPicture()}, {"icon.png", Icon()}};
+    for (const auto &entry : images) {
+        const QString path = folder + QLatin1Char('/') + QLatin1String(entry.name);
+        if (!entry.image.save(path, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+    }
+    return 0;
+}

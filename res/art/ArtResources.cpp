@@ -1,0 +1,21 @@
+#include "ArtResources.h"
+
+#include "Resources.h"
+
+namespace tvx {
+
+const char *ArtResourcePath(int resourceId)
+{
+    switch (resourceId) {
+    case kBannerBitmapId:
+        return ":/tvx/art/banner.png";
+    case kAboutBitmapId:
+        return ":/tvx/art/about.png";
+    case kAppIconId:
+        return ":/tvx/art/icon.png";
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace tvx
