@@ -28,7 +28,8 @@ bool LoadScenario(const std::string &source, Scenario *scenario)
         std::ifstream file(source, std::ios::binary);
         std::ostringstream content;
         if (!file || !(content << file.rdbuf())) {
-            std::fprintf(stderr, "TVXDFUUpgrade: scenario %s: cannot be read; no simulated terminals\n",
+            std::fprintf(stderr,
+                         "TVXDFUUpgrade: scenario %s: cannot be read; no simulated terminals\n",
                          source.c_str());
             return false;
         }

@@ -2,7 +2,9 @@
 // that a misspelt key does not silently fall back to a default.
 #include <json-parser/json.h>
 
-#include <cstring>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 #include <memory>
 #include <stdexcept>
@@ -33,11 +35,14 @@ void RequireObject(const json_value &value, const std::string &where)
         Fail(where, "must be an object");
 }
 
-void RefuseUnknownKeys(const json_value &object, const std::string &where,
+void CheckKeys(const json_value &object, const std::string &where,
                        std::initializer_list<std::string_view> known)
 {
     for (unsigned i = 0; i < object.u.object.length; ++i) {
         const std::string_view name = Name(object.u.object.values[i]);
+        for (unsigned j = 0; j < i; ++j)
+            if (Name(object.u.object.values[j]) == name)
+                Fail(where, "key \"" + std::string(name) + "\" given twice");
         bool found = false;
         for (std::string_view k : known)
             found = found || k == name;
@@ -159,7 +164,7 @@ void ReadPin(const json_value &value, const std::string &where, TerminalSpec *sp
 void ReadTiming(const json_value &value, const std::string &where, Timing *timing)
 {
     RequireObject(value, where);
-    RefuseUnknownKeys(value, where,
+    CheckKeys(value, where,
                       {"initMs", "pinMs", "restartMs", "manifestMs", "downloadBytesPerSecond",
                        "uploadBytesPerSecond"});
     const int64_t kDay = 24 * 3600 * 1000;
@@ -184,7 +189,7 @@ void ReadTiming(const json_value &value, const std::string &where, Timing *timin
 void ReadOneFault(const json_value &value, const std::string &where, FaultScript *fault)
 {
     RequireObject(value, where);
-    RefuseUnknownKeys(value, where,
+    CheckKeys(value, where,
                       {"phase", "atPercent", "status", "unplugAtPercent", "returnAfterMs",
                        "returns", "startResult"});
     if (const json_value *v = Member(value, "startResult")) {
@@ -239,7 +244,7 @@ void ReadPresent(const json_value &value, const std::string &where, TerminalSpec
         const json_value &item = list ? *value.u.array.values[i] : value;
         const std::string at = list ? where + "[" + std::to_string(i) + "]" : where;
         RequireObject(item, at);
-        RefuseUnknownKeys(item, at, {"arrivalMs", "removalMs"});
+        CheckKeys(item, at, {"arrivalMs", "removalMs"});
         PresenceWindow window;
         if (const json_value *v = Member(item, "arrivalMs"))
             window.arrivalMs = Integer(*v, at + ".arrivalMs", 0, kNever - 1);
@@ -263,7 +268,7 @@ const json_value &Required(const json_value &object, std::string_view key,
 TerminalSpec ReadTerminal(const json_value &value, const std::string &where)
 {
     RequireObject(value, where);
-    RefuseUnknownKeys(value, where,
+    CheckKeys(value, where,
                       {"id", "model", "vendorCode", "versionFormat", "firmware", "loader",
                        "deviceType", "identNumber", "secondVendor", "mode", "canUpload", "pin",
                        "timing", "fault", "present", "product", "productId", "extraValue",
@@ -344,7 +349,7 @@ bool ParseScenario(const std::string &text, Scenario *scenario, std::string *err
     }
     try {
         RequireObject(*root, "the scenario");
-        RefuseUnknownKeys(*root, "the scenario", {"terminals", "comment"});
+        CheckKeys(*root, "the scenario", {"terminals", "comment"});
         const json_value &list = Required(*root, "terminals", "the scenario");
         if (list.type != json_array)
             Fail("terminals", "must be a list");

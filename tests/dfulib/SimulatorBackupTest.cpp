@@ -1,0 +1,120 @@
+// The backup file a part with a backup path leaves behind.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "SimTestFixture.h"
+#include "TestParts.h"
+
+namespace tvxtest {
+namespace {
+
+std::vector<uint8_t> ReadFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+uint32_t Le32(const std::vector<uint8_t> &b, std::size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
+
+class SimulatorBackupTest : public SimTest {
+protected:
+    void SetUp() override
+    {
+        SimTest::SetUp();
+        folder_ = ::testing::TempDir() + "sim_backup_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+        path_ = folder_ + "/backup.dfu";
+    }
+    void TearDown() override
+    {
+        std::filesystem::remove_all(folder_);
+        SimTest::TearDown();
+    }
+    std::size_t FilesInFolder() const
+    {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder_),
+                                                      std::filesystem::directory_iterator()));
+    }
+    std::string folder_;
+    std::string path_;
+};
+
+TEST_F(SimulatorBackupTest, BackupIsThePreviousImageWithAValidSuffix)
+{
+    Load({ThreePartTerminal("T1")});
+    const std::vector<uint8_t> firstImage = ThreePartImage(0x040700, 0x010402, 23456, 3000);
+    TestPart first(WithSuffix(firstImage), "Firmware");
+    ASSERT_EQ(Start("T1", first.Entry(), path_.c_str()), 0u);
+    ASSERT_EQ(PollToEnd().back().status, 0);
+
+    // The terminal's starting image: its size, and its versions in the header.
+    std::vector<uint8_t> backup = ReadFile(path_);
+    ASSERT_EQ(backup.size(), 4096u + tvx::kDfuSuffixLength);
+    EXPECT_EQ(Le32(backup, 0) >> 16 & 0xFF, 1u);
+    EXPECT_EQ(Le32(backup, 352), 0x040600u);
+    EXPECT_EQ(Le32(backup, 348), 0x010402u);
+    EXPECT_TRUE(tvx::DfuSuffixCrcMatches(backup.data(), backup.size()));
+    tvx::DfuSuffix suffix;
+    ASSERT_TRUE(tvx::ReadDfuSuffix(backup.data(), backup.size(), &suffix));
+    EXPECT_EQ(suffix.idVendor, tvx::kVornVendorId);
+
+    // The next read-back returns what the first part wrote.
+    now += 1000;
+    TestPart second(WithSuffix(ThreePartImage(0x040800, 0x010402, 1)), "Firmware");
+    ASSERT_EQ(Start("T1", second.Entry(), path_.c_str()), 0u);
+    ASSERT_EQ(PollToEnd().back().status, 0);
+    backup = ReadFile(path_);
+    ASSERT_EQ(backup.size(), firstImage.size() + tvx::kDfuSuffixLength);
+    EXPECT_TRUE(std::equal(firstImage.begin(), firstImage.end(), backup.begin()));
+    EXPECT_TRUE(tvx::DfuSuffixCrcMatches(backup.data(), backup.size()));
+    EXPECT_EQ(FilesInFolder(), 1u);
+}
+
+TEST_F(SimulatorBackupTest, FailedReadBackLeavesNoFileAndAnEarlierFileUntouched)
+{
+    const char *kFailures[] = {
+        R"(, "fault": {"phase": "upload", "atPercent": 50, "status": -83})",
+        R"(, "fault": {"phase": "pin", "status": -70})",
+    };
+    for (const char *failure : kFailures) {
+        SCOPED_TRACE(failure);
+        for (const bool earlierFile : {false, true}) {
+            std::filesystem::remove(path_);
+            if (earlierFile)
+                std::ofstream(path_) << "earlier backup";
+            Load({ThreePartTerminal("T1", failure)});
+            TestPart part(WithSuffix(ThreePartImage(0x040700, 0x010402, 1)), "Firmware");
+            ASSERT_EQ(Start("T1", part.Entry(), path_.c_str()), 0u);
+            EXPECT_NE(PollToEnd().back().status, 0);
+            if (earlierFile) {
+                const std::vector<uint8_t> kept = ReadFile(path_);
+                EXPECT_EQ(std::string(kept.begin(), kept.end()), "earlier backup");
+            }
+            EXPECT_EQ(FilesInFolder(), earlierFile ? 1u : 0u);
+        }
+    }
+}
+
+TEST_F(SimulatorBackupTest, TerminalUnpluggedDuringReadBackLeavesNoFile)
+{
+    Load({ThreePartTerminal("T1", "", R"("timing": {"uploadBytesPerSecond": 1024})")});
+    TestPart part(WithSuffix(ThreePartImage(0x040700, 0x010402, 1)), "Firmware");
+    ASSERT_EQ(Start("T1", part.Entry(), path_.c_str()), 0u);
+    StatusPoll s;
+    while ((s = Poll()).phase != 2 || s.bytes == 0)
+        now += 10;
+    ASSERT_TRUE(tvxdfu::sim::UnplugTerminal("T1"));
+    now += 10000;
+    EXPECT_EQ(Poll().status, -72);
+    EXPECT_EQ(FilesInFolder(), 0u);
+}
+
+} // namespace
+} // namespace tvxtest
