@@ -1,0 +1,304 @@
+#include "DfuEngine.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "BackupFile.h"
+#include "TVXDFUUpgrade.h"
+
+namespace tvxdfu::usb {
+namespace {
+
+constexpr unsigned kRequestTimeoutMs = 5000;
+// How long a runtime device may take to leave the bus and come back in DFU
+// mode, and how often it is looked for meanwhile.
+constexpr Micros kReturnTimeout = std::chrono::seconds(30);
+constexpr Micros kReopenInterval = std::chrono::milliseconds(250);
+// Longer waits than these mean a confused device, not a slow flash.
+constexpr Micros kMaxPollTimeout = std::chrono::minutes(2);
+constexpr Micros kMaxBusyPerStep = std::chrono::minutes(10);
+constexpr int kMaxPollsPerStep = 100000;
+// The read-back stops here even if the device never sends a short block.
+constexpr std::size_t kMaxReadBackBytes = 64u << 20;
+// The longest detach time-out asked for; the reset follows at once anyway.
+constexpr uint16_t kDetachTimeoutMs = 1000;
+
+int32_t TransferFailure(int result)
+{
+    switch (result) {
+    case kTransferNoDevice: return kStatusDeviceLeft;
+    case kTransferTimeout: return kStatusTimeout;
+    default: return kStatusUnexpectedState;
+    }
+}
+
+uint32_t Percent(std::size_t done, std::size_t total)
+{
+    return total == 0 ? 100u : static_cast<uint32_t>(done * 100 / total);
+}
+
+} // namespace
+
+DfuEngine::DfuEngine(ControlTransport &transport, Pacer &pacer, ProgressSink &progress,
+                     const std::atomic<bool> *stop)
+    : transport_(transport), pacer_(pacer), progress_(progress), stop_(stop)
+{
+}
+
+bool DfuEngine::Stopped() const
+{
+    return stop_ && stop_->load(std::memory_order_relaxed);
+}
+
+int32_t DfuEngine::Run(const EngineJob &job)
+{
+    progress_.Report(TVXDFU_PHASE_INIT, 0, 0);
+    if (const int32_t status = EnterDfuMode())
+        return status;
+    if (const int32_t status = ReachIdle())
+        return status;
+    if (job.backupPath) {
+        if (const int32_t status = ReadBack(job))
+            return status;
+    }
+    if (const int32_t status = Download(job.image, job.size))
+        return status;
+    if (const int32_t status = Manifest())
+        return status;
+    progress_.Report(TVXDFU_PHASE_FINISHED, static_cast<uint32_t>(job.size), 100);
+    return 0;
+}
+
+int32_t DfuEngine::EnterDfuMode()
+{
+    if (!transport_.Interface().dfuMode) {
+        const DfuInterfaceInfo info = transport_.Interface();
+        const ControlSetup detach{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Detach),
+                                  std::min(info.functional.detachTimeoutMs, kDetachTimeoutMs),
+                                  info.interfaceNumber};
+        const int result = transport_.ControlOut(detach, nullptr, 0, kRequestTimeoutMs);
+        // A device that detaches by itself may be gone before it answers.
+        const bool willDetach = info.functional.attributes & kAttrWillDetach;
+        if (result < 0 && !(willDetach && result == kTransferNoDevice))
+            return TransferFailure(result);
+        if (!willDetach)
+            transport_.ResetDevice();
+        if (const int32_t status = AwaitDfuMode())
+            return status;
+    }
+    const DfuInterfaceInfo info = transport_.Interface();
+    transferSize_ = info.functional.transferSize;
+    interface_ = info.interfaceNumber;
+    return transferSize_ == 0 ? kStatusUnexpectedState : 0;
+}
+
+int32_t DfuEngine::AwaitDfuMode()
+{
+    const Micros deadline = pacer_.Now() + kReturnTimeout;
+    for (;;) {
+        if (Stopped())
+            return static_cast<int32_t>(UPG_HOST_ERROR);
+        // Shortly after the reset the runtime device may still be listed.
+        if (transport_.Reopen() && transport_.Interface().dfuMode)
+            return 0;
+        if (pacer_.Now() >= deadline)
+            return kStatusTimeout;
+        pacer_.WaitForDeviceEvent(kReopenInterval);
+    }
+}
+
+// A device left in the middle of an earlier transfer or in its error state
+// is brought back to dfuIDLE first.
+int32_t DfuEngine::ReachIdle()
+{
+    DfuStatus status;
+    if (const int32_t failure = GetStatus(&status))
+        return failure;
+    switch (status.state) {
+    case DfuState::DfuIdle:
+        return 0;
+    case DfuState::DfuError:
+        if (const int32_t failure = SendSimple(DfuRequest::ClrStatus))
+            return failure;
+        break;
+    case DfuState::DnloadIdle:
+    case DfuState::UploadIdle:
+        if (const int32_t failure = SendSimple(DfuRequest::Abort))
+            return failure;
+        break;
+    default:
+        return kStatusUnexpectedState;
+    }
+    if (const int32_t failure = GetStatus(&status))
+        return failure;
+    return status.state == DfuState::DfuIdle && status.status == kStatusOk
+               ? 0
+               : kStatusUnexpectedState;
+}
+
+int32_t DfuEngine::ReadBack(const EngineJob &job)
+{
+    progress_.Report(TVXDFU_PHASE_UPLOAD, 0, 0);
+    std::vector<uint8_t> image;
+    for (uint16_t block = 0;; ++block) {
+        if (Stopped())
+            return static_cast<int32_t>(UPG_HOST_ERROR);
+        const std::size_t at = image.size();
+        if (at >= kMaxReadBackBytes) {
+            SendSimple(DfuRequest::Abort);
+            return kStatusUnexpectedState;
+        }
+        image.resize(at + transferSize_);
+        const ControlSetup upload{kRequestTypeIn, static_cast<uint8_t>(DfuRequest::Upload), block,
+                                  interface_};
+        const int got = transport_.ControlIn(upload, image.data() + at, transferSize_,
+                                             kRequestTimeoutMs);
+        if (got < 0)
+            return FailedRequest(got);
+        image.resize(at + static_cast<std::size_t>(got));
+        progress_.Report(TVXDFU_PHASE_UPLOAD, static_cast<uint32_t>(image.size()), 0);
+        // A short block ends the upload; the device is back in dfuIDLE.
+        if (got < transferSize_)
+            break;
+    }
+    if (WriteBackupFile(job.backupPath, image.data(), image.size(), job.backupBcdDevice,
+                        job.backupIdProduct) != 0)
+        return static_cast<int32_t>(UPG_HOST_ERROR);
+    return 0;
+}
+
+int32_t DfuEngine::Download(const uint8_t *image, std::size_t size)
+{
+    progress_.Report(TVXDFU_PHASE_DOWNLOAD, 0, 0);
+    std::size_t sent = 0;
+    // Block numbers start at 0 and wrap at 16 bits, as DFU 1.1 has them.
+    for (uint16_t block = 0; sent < size; ++block) {
+        if (Stopped())
+            return static_cast<int32_t>(UPG_HOST_ERROR);
+        const std::size_t length = std::min<std::size_t>(transferSize_, size - sent);
+        const ControlSetup dnload{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Dnload), block,
+                                  interface_};
+        const int result = transport_.ControlOut(dnload, image + sent, length, kRequestTimeoutMs);
+        if (result != static_cast<int>(length))
+            return FailedRequest(result < 0 ? result : kTransferIoError);
+        if (const int32_t status = AwaitState(DfuState::DnloadIdle))
+            return status;
+        sent += length;
+        progress_.Report(TVXDFU_PHASE_DOWNLOAD, static_cast<uint32_t>(sent), Percent(sent, size));
+    }
+    return 0;
+}
+
+// After the zero-length DNLOAD: a manifestation-tolerant device reports
+// dfuIDLE when done; any other device goes into dfuMANIFEST-WAIT-RESET and
+// may stop answering after dfuMANIFEST. Either way the reset afterwards
+// starts the new firmware.
+int32_t DfuEngine::Manifest()
+{
+    const ControlSetup end{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Dnload), 0,
+                           interface_};
+    const int result = transport_.ControlOut(end, nullptr, 0, kRequestTimeoutMs);
+    if (result < 0)
+        return FailedRequest(result);
+    const bool tolerant = transport_.Interface().functional.attributes & kAttrManifestationTolerant;
+    Micros waited{0};
+    for (int polls = 0;; ++polls) {
+        if (Stopped())
+            return static_cast<int32_t>(UPG_HOST_ERROR);
+        if (polls == kMaxPollsPerStep)
+            return kStatusTimeout;
+        DfuStatus status;
+        if (const int32_t failure = GetStatus(&status))
+            return failure;
+        if (status.status != kStatusOk)
+            return DeviceError(status);
+        if (const int32_t failure = HonourPollTimeout(status, &waited))
+            return failure;
+        if (status.state == DfuState::DfuIdle && tolerant)
+            break;
+        if (status.state == DfuState::ManifestWaitReset ||
+            (status.state == DfuState::Manifest && !tolerant))
+            break;
+        if (status.state != DfuState::ManifestSync && status.state != DfuState::Manifest)
+            return kStatusUnexpectedState;
+    }
+    transport_.ResetDevice();
+    return 0;
+}
+
+// GETSTATUS until the device reaches `target`, waiting bwPollTimeout after
+// every answer before the next request.
+int32_t DfuEngine::AwaitState(DfuState target)
+{
+    Micros waited{0};
+    for (int polls = 0; polls < kMaxPollsPerStep; ++polls) {
+        if (Stopped())
+            return static_cast<int32_t>(UPG_HOST_ERROR);
+        DfuStatus status;
+        if (const int32_t failure = GetStatus(&status))
+            return failure;
+        if (status.status != kStatusOk)
+            return DeviceError(status);
+        if (const int32_t failure = HonourPollTimeout(status, &waited))
+            return failure;
+        if (status.state == target)
+            return 0;
+        if (status.state != DfuState::DnBusy && status.state != DfuState::DnloadSync)
+            return kStatusUnexpectedState;
+    }
+    return kStatusTimeout;
+}
+
+int32_t DfuEngine::HonourPollTimeout(const DfuStatus &status, Micros *waited)
+{
+    const Micros poll = std::chrono::milliseconds(status.pollTimeoutMs);
+    if (poll > kMaxPollTimeout || *waited + poll > kMaxBusyPerStep)
+        return kStatusTimeout;
+    *waited += poll;
+    if (poll.count() > 0)
+        pacer_.SleepFor(poll);
+    return 0;
+}
+
+int32_t DfuEngine::GetStatus(DfuStatus *status)
+{
+    uint8_t answer[kStatusLength] = {};
+    const ControlSetup request{kRequestTypeIn, static_cast<uint8_t>(DfuRequest::GetStatus), 0,
+                               interface_};
+    const int got = transport_.ControlIn(request, answer, sizeof answer, kRequestTimeoutMs);
+    if (got != static_cast<int>(kStatusLength))
+        return TransferFailure(got < 0 ? got : kTransferIoError);
+    *status = DecodeStatus(answer);
+    return 0;
+}
+
+int32_t DfuEngine::SendSimple(DfuRequest request)
+{
+    const ControlSetup setup{kRequestTypeOut, static_cast<uint8_t>(request), 0, interface_};
+    const int result = transport_.ControlOut(setup, nullptr, 0, kRequestTimeoutMs);
+    return result < 0 ? TransferFailure(result) : 0;
+}
+
+// The device's own error is what gets reported; CLRSTATUS leaves it in
+// dfuIDLE, ready for another attempt.
+int32_t DfuEngine::DeviceError(const DfuStatus &status)
+{
+    SendSimple(DfuRequest::ClrStatus);
+    return static_cast<int32_t>(status.status) - kDeviceStatusOffset;
+}
+
+// A refused DNLOAD or UPLOAD: the device's status tells why.
+int32_t DfuEngine::FailedRequest(int transferResult)
+{
+    if (transferResult != kTransferStall)
+        return TransferFailure(transferResult);
+    DfuStatus status;
+    if (const int32_t failure = GetStatus(&status))
+        return failure;
+    if (status.status != kStatusOk)
+        return DeviceError(status);
+    SendSimple(DfuRequest::Abort);
+    return kStatusUnexpectedState;
+}
+
+} // namespace tvxdfu::usb

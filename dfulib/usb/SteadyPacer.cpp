@@ -1,0 +1,34 @@
+#include "SteadyPacer.h"
+
+#include <thread>
+
+namespace tvxdfu::usb {
+
+Micros SteadyPacer::Now()
+{
+    return std::chrono::duration_cast<Micros>(
+        std::chrono::steady_clock::now().time_since_epoch());
+}
+
+void SteadyPacer::SleepFor(Micros duration)
+{
+    std::this_thread::sleep_for(duration);
+}
+
+void SteadyPacer::WaitForDeviceEvent(Micros limit)
+{
+    std::unique_lock lock(mutex_);
+    woken_.wait_for(lock, limit, [this] { return wakePending_; });
+    wakePending_ = false;
+}
+
+void SteadyPacer::Wake()
+{
+    {
+        std::lock_guard lock(mutex_);
+        wakePending_ = true;
+    }
+    woken_.notify_all();
+}
+
+} // namespace tvxdfu::usb

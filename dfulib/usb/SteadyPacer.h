@@ -1,0 +1,25 @@
+// The real clock: steady time, real sleeps, and a wait that a device event
+// (ConfigurationChange on the caller's thread) cuts short.
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+
+#include "Pacer.h"
+
+namespace tvxdfu::usb {
+
+class SteadyPacer final : public Pacer {
+public:
+    Micros Now() override;
+    void SleepFor(Micros duration) override;
+    void WaitForDeviceEvent(Micros limit) override;
+    void Wake() override;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable woken_;
+    bool wakePending_ = false;
+};
+
+} // namespace tvxdfu::usb

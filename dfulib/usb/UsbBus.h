@@ -1,0 +1,39 @@
+// The terminals on the USB bus as the backend sees them: their descriptors
+// and strings, and a way to open one for transfers.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ControlTransport.h"
+
+namespace tvxdfu::usb {
+
+inline constexpr uint16_t kTerminalVendorId = 0x0D7B;
+
+struct UsbDeviceRecord {
+    std::string product;           // iProduct string
+    std::string serial;            // iSerialNumber string: the ID number
+    std::string configurationText; // iConfiguration string, may be empty
+    std::string interfaceText;     // iInterface string of the DFU interface, may be empty
+    uint16_t idProduct = 0;
+    uint16_t bcdDevice = 0;
+    bool dfuMode = false;
+    bool hasFunctional = false;
+    DfuFunctional functional;
+};
+
+class UsbBus {
+public:
+    virtual ~UsbBus() = default;
+    // The terminals (vendor id 0x0D7B) with a serial number.
+    virtual std::vector<UsbDeviceRecord> Enumerate() = 0;
+    // 0 with an open transport on the device's DFU interface, UPG_NO_DEVICE
+    // when no device has that serial number, UPG_CONNECT_FAILED when it
+    // cannot be opened or claimed.
+    virtual uint32_t Open(const std::string &serial, std::unique_ptr<ControlTransport> *out) = 0;
+};
+
+} // namespace tvxdfu::usb

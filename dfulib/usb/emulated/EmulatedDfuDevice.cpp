@@ -1,0 +1,299 @@
+#include "EmulatedDfuDevice.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tvxdfu::usb {
+
+EmulatedDfuDevice::EmulatedDfuDevice(Pacer &pacer, EmulatedDeviceConfig config)
+    : pacer_(pacer), config_(std::move(config)), dfuMode_(config_.startInDfuMode),
+      state_(dfuMode_ ? config_.dfuStartState : DfuState::AppIdle),
+      status_(dfuMode_ ? config_.dfuStartStatus : kStatusOk)
+{
+}
+
+bool EmulatedDfuDevice::Usable()
+{
+    return handleOpen_ && pacer_.Now() >= absentUntil_;
+}
+
+bool EmulatedDfuDevice::Present()
+{
+    std::lock_guard lock(mutex_);
+    return pacer_.Now() >= absentUntil_;
+}
+
+bool EmulatedDfuDevice::InDfuMode() const
+{
+    std::lock_guard lock(mutex_);
+    return dfuMode_;
+}
+
+std::vector<uint8_t> EmulatedDfuDevice::Firmware() const
+{
+    std::lock_guard lock(mutex_);
+    return config_.firmware;
+}
+
+EmulatedDeviceLog EmulatedDfuDevice::Log() const
+{
+    std::lock_guard lock(mutex_);
+    return log_;
+}
+
+DfuInterfaceInfo EmulatedDfuDevice::Interface() const
+{
+    std::lock_guard lock(mutex_);
+    DfuInterfaceInfo info;
+    info.interfaceNumber = config_.interfaceNumber;
+    info.dfuMode = dfuMode_;
+    info.functional.attributes = config_.attributes;
+    info.functional.detachTimeoutMs = config_.detachTimeoutMs;
+    info.functional.transferSize = config_.transferSize;
+    info.functional.dfuVersion = 0x0110;
+    return info;
+}
+
+int EmulatedDfuDevice::Stall(uint8_t status)
+{
+    if (dfuMode_) {
+        state_ = DfuState::DfuError;
+        status_ = status;
+    }
+    return kTransferStall;
+}
+
+void EmulatedDfuDevice::ModelTransfer(std::size_t bytes)
+{
+    if (config_.bytesPerSecond == 0 || bytes == 0)
+        return;
+    const Micros time(static_cast<Micros::rep>(bytes * 1000000 / config_.bytesPerSecond));
+    log_.imposed += time;
+    pacer_.SleepFor(time);
+}
+
+bool EmulatedDfuDevice::TakeFault(DfuRequest request, uint16_t block, uint8_t *status)
+{
+    const auto fault = std::find_if(config_.faults.begin(), config_.faults.end(),
+                                    [&](const EmulatedFault &f) {
+                                        return f.request == request && f.block == block;
+                                    });
+    if (fault == config_.faults.end())
+        return false;
+    *status = fault->status;
+    config_.faults.erase(fault);
+    return true;
+}
+
+void EmulatedDfuDevice::LeaveBus(bool dfuModeAfter)
+{
+    handleOpen_ = false;
+    absentUntil_ = config_.returnsAfterReset ? pacer_.Now() + config_.reenumeration : kNever;
+    dfuMode_ = dfuModeAfter;
+    state_ = dfuModeAfter ? DfuState::DfuIdle : DfuState::AppIdle;
+    status_ = kStatusOk;
+    readyAt_ = Micros{0};
+}
+
+int EmulatedDfuDevice::ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length,
+                                 unsigned)
+{
+    std::lock_guard lock(mutex_);
+    ++log_.controlTransfers;
+    if (!Usable())
+        return kTransferNoDevice;
+    if (pacer_.Now() < readyAt_) {
+        ++log_.earlyRequests;
+        if (state_ == DfuState::DnBusy || state_ == DfuState::Manifest)
+            return Stall(kStatusErrStalledPkt);
+    }
+    if (setup.requestType != kRequestTypeIn || setup.index != config_.interfaceNumber)
+        return Stall(kStatusErrStalledPkt);
+    switch (static_cast<DfuRequest>(setup.request)) {
+    case DfuRequest::GetStatus:
+        return GetStatus(data, length);
+    case DfuRequest::GetState:
+        if (length < 1)
+            return Stall(kStatusErrStalledPkt);
+        data[0] = static_cast<uint8_t>(state_);
+        return 1;
+    case DfuRequest::Upload:
+        if (!dfuMode_)
+            return Stall(kStatusErrStalledPkt);
+        return Upload(setup.value, data, length);
+    default:
+        return Stall(kStatusErrStalledPkt);
+    }
+}
+
+int EmulatedDfuDevice::ControlOut(const ControlSetup &setup, const uint8_t *data,
+                                  std::size_t length, unsigned)
+{
+    std::lock_guard lock(mutex_);
+    ++log_.controlTransfers;
+    if (!Usable())
+        return kTransferNoDevice;
+    if (pacer_.Now() < readyAt_) {
+        ++log_.earlyRequests;
+        if (state_ == DfuState::DnBusy || state_ == DfuState::Manifest)
+            return Stall(kStatusErrStalledPkt);
+    }
+    if (setup.requestType != kRequestTypeOut || setup.index != config_.interfaceNumber)
+        return Stall(kStatusErrStalledPkt);
+    const auto request = static_cast<DfuRequest>(setup.request);
+    if (!dfuMode_) {
+        if (request != DfuRequest::Detach || state_ != DfuState::AppIdle)
+            return Stall(kStatusErrStalledPkt);
+        ++log_.detaches;
+        state_ = DfuState::AppDetach;
+        if (config_.attributes & kAttrWillDetach)
+            LeaveBus(true);
+        return 0;
+    }
+    switch (request) {
+    case DfuRequest::Dnload:
+        return Dnload(setup.value, data, length);
+    case DfuRequest::ClrStatus:
+        if (state_ != DfuState::DfuError)
+            return Stall(kStatusErrStalledPkt);
+        ++log_.clearStatus;
+        state_ = DfuState::DfuIdle;
+        status_ = kStatusOk;
+        return 0;
+    case DfuRequest::Abort:
+        if (state_ != DfuState::DfuIdle && state_ != DfuState::DnloadIdle &&
+            state_ != DfuState::UploadIdle)
+            return Stall(kStatusErrStalledPkt);
+        ++log_.aborts;
+        state_ = DfuState::DfuIdle;
+        return 0;
+    default:
+        return Stall(kStatusErrStalledPkt);
+    }
+}
+
+int EmulatedDfuDevice::Dnload(uint16_t block, const uint8_t *data, std::size_t length)
+{
+    if (state_ != DfuState::DfuIdle && state_ != DfuState::DnloadIdle)
+        return Stall(kStatusErrStalledPkt);
+    if (length == 0) {
+        // Ending a download that never began is refused.
+        if (state_ == DfuState::DfuIdle)
+            return Stall(kStatusErrNotDone);
+        state_ = DfuState::ManifestSync;
+        return 0;
+    }
+    if (!(config_.attributes & kAttrCanDnload))
+        return Stall(kStatusErrStalledPkt);
+    if (state_ == DfuState::DfuIdle)
+        log_.received.clear();
+    log_.downloadBlocks.push_back(block);
+    ModelTransfer(length);
+    uint8_t fault = kStatusOk;
+    if (log_.received.size() + length > config_.capacity)
+        pendingBlockFault_ = kStatusErrAddress;
+    else if (TakeFault(DfuRequest::Dnload, block, &fault))
+        pendingBlockFault_ = fault;
+    else
+        log_.received.insert(log_.received.end(), data, data + length);
+    state_ = DfuState::DnloadSync;
+    return static_cast<int>(length);
+}
+
+int EmulatedDfuDevice::Upload(uint16_t block, uint8_t *data, std::size_t length)
+{
+    if (!(config_.attributes & kAttrCanUpload) ||
+        (state_ != DfuState::DfuIdle && state_ != DfuState::UploadIdle))
+        return Stall(kStatusErrStalledPkt);
+    if (state_ == DfuState::DfuIdle)
+        uploadOffset_ = 0;
+    log_.uploadBlocks.push_back(block);
+    uint8_t fault = kStatusOk;
+    if (TakeFault(DfuRequest::Upload, block, &fault))
+        return Stall(fault);
+    const std::size_t count = std::min(length, config_.firmware.size() - uploadOffset_);
+    if (count > 0)
+        std::memcpy(data, config_.firmware.data() + uploadOffset_, count);
+    ModelTransfer(count);
+    uploadOffset_ += count;
+    state_ = count < length ? DfuState::DfuIdle : DfuState::UploadIdle;
+    return static_cast<int>(count);
+}
+
+int EmulatedDfuDevice::GetStatus(uint8_t *data, std::size_t length)
+{
+    if (length < kStatusLength)
+        return Stall(kStatusErrStalledPkt);
+    const Micros now = pacer_.Now();
+    DfuStatus answer;
+    switch (state_) {
+    case DfuState::DnloadSync:
+        if (pendingBlockFault_ >= 0) {
+            state_ = DfuState::DfuError;
+            status_ = static_cast<uint8_t>(pendingBlockFault_);
+            pendingBlockFault_ = -1;
+        } else if (config_.blockPollTimeoutMs > 0) {
+            state_ = DfuState::DnBusy;
+            answer.pollTimeoutMs = config_.blockPollTimeoutMs;
+        } else {
+            state_ = DfuState::DnloadIdle;
+        }
+        break;
+    case DfuState::DnBusy:
+        state_ = DfuState::DnloadIdle;
+        break;
+    case DfuState::ManifestSync:
+        state_ = DfuState::Manifest;
+        answer.pollTimeoutMs = config_.manifestPollTimeoutMs;
+        break;
+    case DfuState::Manifest:
+        // The announced time has passed: the image is in place.
+        log_.manifested = true;
+        config_.firmware = log_.received;
+        if (!(config_.attributes & kAttrManifestationTolerant)) {
+            // Such a device answers nothing more until it is reset.
+            state_ = DfuState::ManifestWaitReset;
+            return kTransferStall;
+        }
+        state_ = DfuState::DfuIdle;
+        break;
+    case DfuState::ManifestWaitReset:
+        return kTransferStall;
+    default:
+        break;
+    }
+    answer.state = state_;
+    answer.status = status_;
+    readyAt_ = now + std::chrono::milliseconds(answer.pollTimeoutMs);
+    log_.imposed += std::chrono::milliseconds(answer.pollTimeoutMs);
+    EncodeStatus(answer, data);
+    return static_cast<int>(kStatusLength);
+}
+
+void EmulatedDfuDevice::ResetDevice()
+{
+    std::lock_guard lock(mutex_);
+    ++log_.resets;
+    if (!Usable()) {
+        handleOpen_ = false;
+        return;
+    }
+    // A non-tolerant device finishes its manifestation on its own once the
+    // announced time is over; the reset then starts the new image.
+    if (state_ == DfuState::Manifest && pacer_.Now() >= readyAt_) {
+        log_.manifested = true;
+        config_.firmware = log_.received;
+    }
+    LeaveBus(!dfuMode_ && state_ == DfuState::AppDetach);
+}
+
+bool EmulatedDfuDevice::Reopen()
+{
+    std::lock_guard lock(mutex_);
+    if (pacer_.Now() < absentUntil_)
+        return false;
+    handleOpen_ = true;
+    return true;
+}
+
+} // namespace tvxdfu::usb

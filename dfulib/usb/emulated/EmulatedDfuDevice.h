@@ -1,0 +1,101 @@
+// A DFU 1.1 device behind the control-transfer interface: the standard state
+// machine from appIDLE to dfuERROR, its time taken from a Pacer so tests run
+// in virtual time. It records what the host did (block numbers, polls that
+// came too early, transfers) and can be told to fail.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <mutex>
+#include <vector>
+
+#include "ControlTransport.h"
+#include "Pacer.h"
+
+namespace tvxdfu::usb {
+
+struct EmulatedFault {
+    DfuRequest request = DfuRequest::Dnload; // Dnload or Upload
+    uint16_t block = 0;
+    uint8_t status = kStatusErrWrite; // reported once, then the fault is gone
+};
+
+struct EmulatedDeviceConfig {
+    uint8_t attributes = kAttrCanDnload | kAttrCanUpload | kAttrManifestationTolerant;
+    uint16_t transferSize = 1024;
+    uint16_t detachTimeoutMs = 1000;
+    uint8_t interfaceNumber = 0;
+    bool startInDfuMode = false;
+    DfuState dfuStartState = DfuState::DfuIdle; // left over from an earlier host
+    uint8_t dfuStartStatus = kStatusOk;
+    uint32_t blockPollTimeoutMs = 5;  // busy time after each downloaded block
+    uint32_t manifestPollTimeoutMs = 20;
+    Micros reenumeration = std::chrono::milliseconds(800); // away from the bus after a reset
+    bool returnsAfterReset = true;
+    // Modelled time of a data stage; 0 moves data instantly.
+    uint64_t bytesPerSecond = 0;
+    std::size_t capacity = 16u << 20; // beyond it DNLOAD fails with errADDRESS
+    std::vector<uint8_t> firmware;    // the image UPLOAD returns
+    std::vector<EmulatedFault> faults;
+};
+
+struct EmulatedDeviceLog {
+    std::vector<uint16_t> downloadBlocks;
+    std::vector<uint16_t> uploadBlocks;
+    std::vector<uint8_t> received; // the image assembled from DNLOAD blocks
+    int controlTransfers = 0;
+    int earlyRequests = 0; // requests before the announced poll timeout ran out
+    int detaches = 0;
+    int resets = 0;
+    int clearStatus = 0;
+    int aborts = 0;
+    bool manifested = false;
+    Micros imposed{0}; // announced poll timeouts plus modelled transfer time
+};
+
+class EmulatedDfuDevice final : public ControlTransport {
+public:
+    EmulatedDfuDevice(Pacer &pacer, EmulatedDeviceConfig config);
+
+    int ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length,
+                  unsigned timeoutMs) override;
+    int ControlOut(const ControlSetup &setup, const uint8_t *data, std::size_t length,
+                   unsigned timeoutMs) override;
+    void ResetDevice() override;
+    bool Reopen() override;
+    DfuInterfaceInfo Interface() const override;
+
+    // For the emulated bus and the tests.
+    bool Present();
+    bool InDfuMode() const;
+    std::vector<uint8_t> Firmware() const;
+    EmulatedDeviceLog Log() const;
+
+private:
+    int Dnload(uint16_t block, const uint8_t *data, std::size_t length);
+    int Upload(uint16_t block, uint8_t *data, std::size_t length);
+    int GetStatus(uint8_t *data, std::size_t length);
+    int Stall(uint8_t status);
+    bool TakeFault(DfuRequest request, uint16_t block, uint8_t *status);
+    void ModelTransfer(std::size_t bytes);
+    void LeaveBus(bool dfuModeAfter);
+    bool Usable();
+
+    Pacer &pacer_;
+    EmulatedDeviceConfig config_;
+    mutable std::mutex mutex_;
+    EmulatedDeviceLog log_;
+    bool dfuMode_;
+    DfuState state_;
+    uint8_t status_;
+    bool handleOpen_ = true;
+    Micros absentUntil_{0};
+    Micros readyAt_{0};   // end of the last announced poll timeout
+    Micros busyUntil_{0}; // end of the block write or manifestation under way
+    std::size_t uploadOffset_ = 0;
+    int pendingBlockFault_ = -1; // bStatus to report at the next GETSTATUS
+};
+
+inline constexpr Micros kNever = Micros(std::numeric_limits<Micros::rep>::max());
+
+} // namespace tvxdfu::usb
