@@ -10,7 +10,6 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
@@ -30,6 +29,7 @@
 #include "ArtResources.h"
 #include "DirectoryListing.h"
 #include "FileDialogFilter.h"
+#include "GroupFrame.h"
 
 namespace tvx {
 
@@ -165,7 +165,7 @@ void QtDialogWindow::CreateControl(const ControlTemplate &t)
         break;
     }
     case ControlKind::GroupBox:
-        widget = new QGroupBox(QString::fromUtf8(t.text), dialog_);
+        widget = new GroupFrame(QString::fromUtf8(t.text), dialog_);
         break;
     case ControlKind::ListView: {
         auto *table = new QTableWidget(0, 0, dialog_);
@@ -423,7 +423,7 @@ void QtDialogWindow::SetControlText(int id, const std::string &text)
         static_cast<QLabel *>(control.widget)->setText(StaticDisplayText(text, control.style));
         break;
     case ControlKind::GroupBox:
-        static_cast<QGroupBox *>(control.widget)->setTitle(Utf8(text));
+        static_cast<GroupFrame *>(control.widget)->SetTitle(Utf8(text));
         break;
     case ControlKind::CheckBox:
     case ControlKind::Button:

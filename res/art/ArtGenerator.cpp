@@ -67,11 +67,15 @@ QImage NewImage(int width, int height)
     return image;
 }
 
+// Sizes fill the pictures' places in dialog units (471 x 27 and 78 x 27) at
+// the base units of the usual 8-point sans font (7 x 13 pixels); with a
+// smaller font the window scales them down.
+
 // The banner over the wizard's steps: a band fading from deep to light teal,
 // the terminal and arrow at the left, quiet arcs to the right.
 QImage Banner()
 {
-    QImage image = NewImage(704, 44);
+    QImage image = NewImage(824, 44);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient band(0, 0, image.width(), 0);
@@ -90,24 +94,22 @@ QImage Banner()
     DrawTerminal(p, QRectF(16, 5, 24, 34), kPaper, kDeepTeal);
     DrawArrow(p, QRectF(46, 9, 16, 26), kAmber);
     p.setPen(QPen(kMist, 1));
-    p.drawLine(QPointF(74, 22), QPointF(380, 22));
+    p.drawLine(QPointF(74, 22), QPointF(440, 22));
     return image;
 }
 
 // The About box's picture: the same pair on paper, framed by a teal rule.
 QImage AboutPicture()
 {
-    QImage image = NewImage(117, 44);
+    QImage image = NewImage(137, 44);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(kPaper);
-    p.drawRoundedRect(QRectF(0.5, 0.5, 116, 43), 6, 6);
+    const QRectF frame(0.5, 0.5, 136, 43);
     p.setPen(QPen(kTeal, 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(QRectF(0.5, 0.5, 116, 43), 6, 6);
-    DrawTerminal(p, QRectF(34, 5, 24, 34), kTeal, kPaper);
-    DrawArrow(p, QRectF(66, 9, 16, 26), kAmber);
+    p.setBrush(kPaper);
+    p.drawRoundedRect(frame, 6, 6);
+    DrawTerminal(p, QRectF(44, 5, 24, 34), kTeal, kPaper);
+    DrawArrow(p, QRectF(76, 9, 16, 26), kAmber);
     return image;
 }
 

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -24,6 +23,7 @@
 
 #include "DialogUnits.h"
 #include "FileDialogFilter.h"
+#include "GroupFrame.h"
 #include "QtDialogWindow.h"
 #include "UdevMonitor.h"
 
@@ -236,7 +236,7 @@ void QtDialogWindowTest::controlsSitAtTheirTemplatePlaceInTheirTemplateState()
     QVERIFY(qobject_cast<QTableWidget *>(window.ControlWidget(kList)));
     QVERIFY(qobject_cast<QComboBox *>(window.ControlWidget(kCombo)));
     QVERIFY(qobject_cast<QProgressBar *>(window.ControlWidget(kProgress)));
-    QCOMPARE(qobject_cast<QGroupBox *>(window.ControlWidget(kGroup))->title(), QString("Step"));
+    QCOMPARE(dynamic_cast<GroupFrame *>(window.ControlWidget(kGroup))->Title(), QString("Step"));
     QCOMPARE(window.ListColumnCount(kList), 0);
     QCOMPARE(window.ProgressPosition(kProgress), 0);
     QCOMPARE(window.ComboSelection(kCombo), -1);
@@ -271,7 +271,7 @@ void QtDialogWindowTest::textsKeepTheirPrefixRulesAndCheckBoxToggles()
     window.SetControlText(kNext, "Wei&ter >");
     QCOMPARE(window.ControlText(kNext), std::string("Wei&ter >"));
     window.SetControlText(kGroup, "Schritt 2");
-    QCOMPARE(qobject_cast<QGroupBox *>(window.ControlWidget(kGroup))->title(), QString("Schritt 2"));
+    QCOMPARE(dynamic_cast<GroupFrame *>(window.ControlWidget(kGroup))->Title(), QString("Schritt 2"));
 
     FontSpec arial{"Arial", 12, 400};
     window.SetControlFont(kStatus, arial);

@@ -1,0 +1,39 @@
+#include "GroupFrame.h"
+
+#include <QPainter>
+
+namespace tvx {
+
+GroupFrame::GroupFrame(const QString &title, QWidget *parent) : QWidget(parent), title_(title)
+{
+    // Mouse events go to the controls inside, as a group box takes none.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void GroupFrame::SetTitle(const QString &title)
+{
+    title_ = title;
+    update();
+}
+
+void GroupFrame::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    // An etched line: a dark rectangle with a light one beside it.
+    const QRect frame = rect().adjusted(0, metrics.height() / 2, -1, -1);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(frame.adjusted(1, 1, 0, 0));
+    if (title_.isEmpty())
+        return;
+    const int indent = metrics.averageCharWidth();
+    const int gap = metrics.averageCharWidth() / 2;
+    const QRect text(indent, 0, metrics.horizontalAdvance(title_) + 2 * gap, metrics.height());
+    painter.fillRect(text, palette().window());
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.drawText(text, Qt::AlignCenter | Qt::TextSingleLine, title_);
+}
+
+} // namespace tvx
