@@ -7,9 +7,130 @@
 
 namespace {
 
+void ShowDeviceStep(CTVXUpgradeDlg &dialog)
+{
+    tvx::DialogWindow &window = dialog.window;
+    window.SetControlText(CTVXUpgradeDlg::stepGroup, dialog.localText(170));
+    window.ShowControl(CTVXUpgradeDlg::packageCombo, false);
+    window.ShowControl(CTVXUpgradeDlg::searchButton, false);
+    window.ShowControl(CTVXUpgradeDlg::deviceList, true);
+    const int row = window.ListFirstSelectedRow(CTVXUpgradeDlg::deviceList);
+    if (row >= 0) {
+        dialog.selectedDeviceNumber = row + 1;
+        StoreDeviceId(dialog.selectedDeviceId, window.ListItemText(CTVXUpgradeDlg::deviceList, row, 2));
+    } else {
+        dialog.selectedDeviceNumber = 0;
+        std::memset(dialog.selectedDeviceId, 0, sizeof dialog.selectedDeviceId);
+    }
+    window.EnableControl(CTVXUpgradeDlg::nextButton, row >= 0);
+    window.ShowControl(CTVXUpgradeDlg::hintText, row >= 0);
+}
+
+void ShowPackageStep(CTVXUpgradeDlg &dialog)
+{
+    tvx::DialogWindow &window = dialog.window;
+    window.SetControlText(CTVXUpgradeDlg::stepGroup, dialog.localText(171));
+    window.ShowControl(CTVXUpgradeDlg::deviceList, false);
+    window.ShowControl(CTVXUpgradeDlg::backupCombo, false);
+    window.ShowControl(CTVXUpgradeDlg::backupCheck, false);
+    window.ComboReset(CTVXUpgradeDlg::packageCombo);
+    window.ComboAddDirectory(CTVXUpgradeDlg::packageCombo, "*.PPU");
+    const int count = window.ComboCount(CTVXUpgradeDlg::packageCombo);
+    if (count > 0)
+        window.ComboSetSelection(CTVXUpgradeDlg::packageCombo, count - 1);
+    window.ShowControl(CTVXUpgradeDlg::packageCombo, true);
+    window.ShowControl(CTVXUpgradeDlg::searchButton, true);
+    window.EnableControl(CTVXUpgradeDlg::nextButton, true);
+    if (dialog.threePartVersion != 1)
+        dialog.ApplyIdentTextModelRule();
+}
+
+// The window between two parts: cleared, with Next available.
+void ClearForNextPart(CTVXUpgradeDlg &dialog)
+{
+    tvx::DialogWindow &window = dialog.window;
+    window.SetControlText(CTVXUpgradeDlg::stepGroup, "");
+    window.ShowControl(CTVXUpgradeDlg::deviceList, false);
+    window.ShowControl(CTVXUpgradeDlg::backupCombo, false);
+    window.ShowControl(CTVXUpgradeDlg::backupCheck, false);
+    window.EnableControl(CTVXUpgradeDlg::nextButton, true);
+    dialog.currentStep = StepSelectPackage;
+}
+
+// Offers the backup when the terminal can read its firmware back. False when
+// it cannot: there is no backup step then and the upgrade follows at once.
+bool ShowBackupStep(CTVXUpgradeDlg &dialog)
+{
+    tvx::DialogWindow &window = dialog.window;
+    dialog.SetBusy(true);
+    GetDFUAttributes(dialog.selectedDeviceId, 16, &dialog.dfuAttributes); // a failure keeps what was stored
+    dialog.SetBusy(false);
+    dialog.dfuAttributes &= TVXDFU_ATTR_CAN_UPLOAD;
+    window.ShowControl(CTVXUpgradeDlg::packageCombo, false);
+    window.EnableControl(CTVXUpgradeDlg::nextButton, true);
+    if (dialog.dfuAttributes == 0) {
+        dialog.backupPath.clear();
+        return false;
+    }
+    window.SetControlText(CTVXUpgradeDlg::stepGroup, dialog.localText(173));
+    window.ShowControl(CTVXUpgradeDlg::backupCheck, true);
+    const bool wanted = window.CheckState(CTVXUpgradeDlg::backupCheck) != tvx::BST_UNCHECKED;
+    window.ShowControl(CTVXUpgradeDlg::backupCombo, wanted);
+    window.ShowControl(CTVXUpgradeDlg::searchButton, wanted);
+    if (!wanted)
+        dialog.backupPath.clear();
+    return true;
+}
+
 std::string PartName(const PackageEntry *part)
 {
     return part ? std::string(part->name, strnlen(part->name, sizeof part->name)) : std::string();
+}
+
+// Lays out the upgrade of the part at the package's cursor and starts it.
+void ShowUpgradeStep(CTVXUpgradeDlg &dialog)
+{
+    tvx::DialogWindow &window = dialog.window;
+    PackageRecord *package = dialog.loadedPackage;
+    PackageEntry *part = package && package->cursor ? package->cursor->entry : nullptr;
+    window.SetControlText(CTVXUpgradeDlg::stepGroup, kUpgradeStartedCaption);
+    window.ShowControl(CTVXUpgradeDlg::searchButton, false);
+    if (dialog.dfuAttributes != 0) {
+        window.ShowControl(CTVXUpgradeDlg::backupCheck, false);
+        window.ShowControl(CTVXUpgradeDlg::backupCombo, false);
+    }
+    dialog.upgradeStage = StageRunning;
+    dialog.packagePath = PartName(part);
+    window.SetControlText(CTVXUpgradeDlg::downloadFileText, dialog.packagePath);
+    dialog.ShowPartVersions(part);
+    dialog.StartUpgrade(part);
+}
+
+void ShowFinishedStep(CTVXUpgradeDlg &dialog)
+{
+    tvx::DialogWindow &window = dialog.window;
+    window.SetControlText(CTVXUpgradeDlg::stepGroup, "");
+    window.SetControlText(CTVXUpgradeDlg::downloadFileText, "");
+    window.SetControlText(CTVXUpgradeDlg::statusText, "");
+    window.SetControlText(CTVXUpgradeDlg::uploadText, "");
+    window.ShowControl(CTVXUpgradeDlg::uploadText, false);
+    window.SetControlText(CTVXUpgradeDlg::downloadText, "");
+    window.ShowControl(CTVXUpgradeDlg::downloadText, false);
+    const std::string after = window.ControlText(CTVXUpgradeDlg::versionAfterText);
+    if (!after.empty())
+        window.SetControlText(CTVXUpgradeDlg::versionBeforeText, after);
+    window.SetControlText(CTVXUpgradeDlg::versionAfterText, "");
+    window.SetControlText(CTVXUpgradeDlg::slashText, "");
+    window.ShowControl(CTVXUpgradeDlg::slashText, false);
+    window.ShowControl(CTVXUpgradeDlg::cancelButton, true);
+    window.EnableControl(CTVXUpgradeDlg::cancelButton, false);
+    window.ShowControl(CTVXUpgradeDlg::nextButton, true);
+    window.ShowControl(CTVXUpgradeDlg::hintText, false);
+    window.ShowControl(CTVXUpgradeDlg::finishButton, false);
+    window.EnableControl(CTVXUpgradeDlg::finishButton, false);
+    window.ShowControl(CTVXUpgradeDlg::statusText, false);
+    window.SetProgressPosition(CTVXUpgradeDlg::progressBar, 0);
+    window.ShowControl(CTVXUpgradeDlg::progressBar, false);
 }
 
 } // namespace
@@ -17,108 +138,35 @@ std::string PartName(const PackageEntry *part)
 void CTVXUpgradeDlg::ShowStep(WizardStep step)
 {
     switch (step) {
-    case StepSelectDevice: {
-        window.SetControlText(stepGroup, localText(170));
-        window.ShowControl(packageCombo, false);
-        window.ShowControl(searchButton, false);
-        window.ShowControl(deviceList, true);
-        const int row = window.ListFirstSelectedRow(deviceList);
-        if (row >= 0) {
-            selectedDeviceNumber = row + 1;
-            StoreDeviceId(selectedDeviceId, window.ListItemText(deviceList, row, 2));
-        } else {
-            selectedDeviceNumber = 0;
-            std::memset(selectedDeviceId, 0, sizeof selectedDeviceId);
-        }
-        window.EnableControl(nextButton, row >= 0);
-        window.ShowControl(hintText, row >= 0);
+    case StepSelectDevice:
+        ShowDeviceStep(*this);
         return;
-    }
-    case StepSelectPackage: {
-        window.SetControlText(stepGroup, localText(171));
-        window.ShowControl(deviceList, false);
-        window.ShowControl(backupCombo, false);
-        window.ShowControl(backupCheck, false);
-        window.ComboReset(packageCombo);
-        window.ComboAddDirectory(packageCombo, "*.PPU");
-        const int count = window.ComboCount(packageCombo);
-        if (count > 0)
-            window.ComboSetSelection(packageCombo, count - 1);
-        window.ShowControl(packageCombo, true);
-        window.ShowControl(searchButton, true);
-        window.EnableControl(nextButton, true);
-        if (threePartVersion != 1)
-            ApplyIdentTextModelRule();
+    case StepSelectPackage:
+        ShowPackageStep(*this);
         return;
-    }
     case StepNextPart:
-        window.SetControlText(stepGroup, "");
-        window.ShowControl(deviceList, false);
-        window.ShowControl(backupCombo, false);
-        window.ShowControl(backupCheck, false);
-        window.EnableControl(nextButton, true);
-        currentStep = StepSelectPackage;
-        [[fallthrough]];
-    case StepBackup:
-        SetBusy(true);
-        GetDFUAttributes(selectedDeviceId, 16, &dfuAttributes); // on failure the value stays as stored
-        SetBusy(false);
-        dfuAttributes &= TVXDFU_ATTR_CAN_UPLOAD;
-        window.ShowControl(packageCombo, false);
-        if (dfuAttributes != 0) {
-            window.SetControlText(stepGroup, localText(173));
-            window.ShowControl(searchButton, false);
-            window.ShowControl(backupCheck, true);
-            const bool wanted = window.CheckState(backupCheck) != tvx::BST_UNCHECKED;
-            window.ShowControl(backupCombo, wanted);
-            window.ShowControl(searchButton, wanted);
-            if (!wanted)
-                backupPath.clear();
-            window.EnableControl(nextButton, true);
+        ClearForNextPart(*this);
+        // A further part of the loaded package goes on without the backup
+        // step: the backup was read before the first part and must not be
+        // replaced, and Next there would load the package from its first
+        // part again.
+        if (partsRemaining > 0) {
+            backupPath.clear();
+            ShowUpgradeStep(*this);
             return;
         }
-        // A terminal that cannot upload has no backup step.
-        backupPath.clear();
-        window.EnableControl(nextButton, true);
-        [[fallthrough]];
-    case StepUpgrade: {
-        PackageEntry *part =
-            loadedPackage && loadedPackage->cursor ? loadedPackage->cursor->entry : nullptr;
-        window.SetControlText(stepGroup, kUpgradeStartedCaption);
-        window.ShowControl(searchButton, false);
-        if (dfuAttributes != 0) {
-            window.ShowControl(backupCheck, false);
-            window.ShowControl(backupCombo, false);
-        }
-        upgradeStage = StageRunning;
-        packagePath = PartName(part);
-        window.SetControlText(downloadFileText, packagePath);
-        ShowPartVersions(part);
-        StartUpgrade(part);
+        if (!ShowBackupStep(*this))
+            ShowUpgradeStep(*this);
         return;
-    }
+    case StepBackup:
+        if (!ShowBackupStep(*this))
+            ShowUpgradeStep(*this);
+        return;
+    case StepUpgrade:
+        ShowUpgradeStep(*this);
+        return;
     case StepFinished:
-        window.SetControlText(stepGroup, "");
-        window.SetControlText(downloadFileText, "");
-        window.SetControlText(statusText, "");
-        window.SetControlText(uploadText, "");
-        window.ShowControl(uploadText, false);
-        window.SetControlText(downloadText, "");
-        window.ShowControl(downloadText, false);
-        if (const std::string after = window.ControlText(versionAfterText); !after.empty())
-            window.SetControlText(versionBeforeText, after);
-        window.SetControlText(versionAfterText, "");
-        window.SetControlText(slashText, "");
-        window.ShowControl(slashText, false);
-        window.ShowControl(cancelButton, true);
-        window.EnableControl(cancelButton, false);
-        window.ShowControl(nextButton, true);
-        window.ShowControl(hintText, false);
-        window.ShowControl(finishButton, false);
-        window.EnableControl(finishButton, false);
-        window.ShowControl(statusText, false);
-        window.SetProgressPosition(progressBar, 0);
-        window.ShowControl(progressBar, false);
+        ShowFinishedStep(*this);
         return;
     }
 }
