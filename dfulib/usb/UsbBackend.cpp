@@ -1,36 +1,162 @@
-// The backend for real terminals on USB.
-#include "Backend.h"
+#include "UsbBackend.h"
 
-namespace tvxdfu {
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <new>
+
+#include "DeviceLists.h"
+#include "DfuSuffix.h"
+#include "TerminalIdentity.h"
+
+namespace tvxdfu::usb {
 namespace {
 
-class UsbBackend final : public Backend {
-public:
-    uint32_t ListDevices(char *, uint32_t *productLength, char *, uint32_t *idLength) override
-    {
-        *productLength = 1;
-        *idLength = 1;
-        return 0;
-    }
-    uint32_t GetVersion(const char *, uint32_t, uint32_t *, uint32_t *, uint32_t *, uint16_t *,
-                        char *) override
-    {
-        return UPG_NO_DEVICE;
-    }
-    uint32_t GetAttributes(const char *, uint32_t, uint32_t *) override { return UPG_NO_DEVICE; }
-    uint32_t StartUpgrade(const char *, uint32_t, const PackageEntry *, const char *) override
-    {
-        return UPG_NO_DEVICE;
-    }
-    uint32_t GetStatus(uint32_t *, uint32_t *, uint32_t *, int32_t *) override
-    {
-        return UPG_HOST_ERROR;
-    }
-    uint32_t ConfigurationChange(uint32_t, const void *) override { return 0; }
-};
+bool SameId(const std::string &serial, const char *id, uint32_t idLength)
+{
+    const std::size_t length = strnlen(id, idLength);
+    return serial.size() == length &&
+           std::equal(serial.begin(), serial.end(), id, [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
 
 } // namespace
 
-std::unique_ptr<Backend> MakeUsbBackend() { return std::make_unique<UsbBackend>(); }
+UsbBackend::UsbBackend(std::unique_ptr<UsbBus> bus, std::unique_ptr<Pacer> pacer)
+    : bus_(std::move(bus)), pacer_(std::move(pacer))
+{
+}
 
-} // namespace tvxdfu
+UsbBackend::~UsbBackend()
+{
+    stop_ = true;
+    pacer_->Wake();
+    std::lock_guard lock(runMutex_);
+    if (run_ && run_->worker.joinable())
+        run_->worker.join();
+}
+
+std::optional<UsbDeviceRecord> UsbBackend::Find(const char *id, uint32_t idLength)
+{
+    if (!id)
+        return std::nullopt;
+    for (UsbDeviceRecord &record : bus_->Enumerate()) {
+        if (SameId(record.serial, id, idLength))
+            return std::move(record);
+    }
+    return std::nullopt;
+}
+
+uint32_t UsbBackend::ListDevices(char *productTexts, uint32_t *productLength, char *idNumbers,
+                                 uint32_t *idLength)
+{
+    std::vector<ListedDevice> devices;
+    for (const UsbDeviceRecord &record : bus_->Enumerate())
+        devices.push_back({record.product, record.serial});
+    return FillDeviceLists(devices, productTexts, productLength, idNumbers, idLength);
+}
+
+uint32_t UsbBackend::GetVersion(const char *id, uint32_t idLength, uint32_t *firmware,
+                                uint32_t *loader, uint32_t *deviceType, uint16_t *extraValue,
+                                char *identText)
+{
+    const std::optional<UsbDeviceRecord> record = Find(id, idLength);
+    if (!record)
+        return UPG_NO_DEVICE;
+    const TerminalIdentity identity = IdentifyTerminal(*record);
+    if (firmware)
+        *firmware = identity.firmware;
+    if (loader)
+        *loader = identity.loader;
+    if (deviceType)
+        *deviceType = identity.deviceType;
+    if (extraValue)
+        *extraValue = identity.extraValue;
+    if (identText)
+        std::memcpy(identText, identity.identText, kIdentTextSize);
+    return 0;
+}
+
+uint32_t UsbBackend::GetAttributes(const char *id, uint32_t idLength, uint32_t *attributes)
+{
+    const std::optional<UsbDeviceRecord> record = Find(id, idLength);
+    if (attributes)
+        *attributes = record && record->hasFunctional ? record->functional.attributes : 0;
+    if (!record)
+        return UPG_NO_DEVICE;
+    return record->hasFunctional ? 0 : UPG_NO_DESCRIPTOR;
+}
+
+uint32_t UsbBackend::StartUpgrade(const char *id, uint32_t idLength, const PackageEntry *part,
+                                  const char *backupPath)
+{
+    std::lock_guard lock(runMutex_);
+    if (run_) {
+        if (!run_->state.Ended())
+            return UPG_HOST_ERROR;
+        run_->worker.join();
+        run_.reset();
+    }
+    // The caller has checked the suffix; what goes to the device is the
+    // image in front of it.
+    if (!part || !part->data || part->size < static_cast<int32_t>(tvx::kDfuSuffixLength))
+        return UPG_HOST_ERROR;
+    std::optional<UsbDeviceRecord> record = Find(id, idLength);
+    if (!record)
+        return UPG_NO_DEVICE;
+    if (!record->hasFunctional)
+        return UPG_NO_DESCRIPTOR;
+    if (backupPath && !(record->functional.attributes & kAttrCanUpload))
+        return UPG_NO_UPLOAD;
+
+    auto run = std::make_unique<Run>();
+    if (const uint32_t result = bus_->Open(record->serial, &run->transport))
+        return result;
+    run->image.assign(part->data, part->data + part->size - tvx::kDfuSuffixLength);
+    if (backupPath)
+        run->backupPath = backupPath;
+    run->device = std::move(*record);
+    run_ = std::move(run);
+    run_->worker = std::thread([this, &run = *run_] { Work(run); });
+    return 0;
+}
+
+void UsbBackend::Work(Run &run)
+{
+    int32_t status = 0;
+    try {
+        DfuEngine engine(*run.transport, *pacer_, run.state, &stop_);
+        EngineJob job;
+        job.image = run.image.data();
+        job.size = run.image.size();
+        job.backupPath = run.backupPath.empty() ? nullptr : run.backupPath.c_str();
+        job.backupBcdDevice = run.device.bcdDevice;
+        job.backupIdProduct = run.device.idProduct;
+        status = engine.Run(job);
+    } catch (const std::bad_alloc &) {
+        status = static_cast<int32_t>(UPG_OUT_OF_MEMORY);
+    } catch (...) {
+        status = static_cast<int32_t>(UPG_HOST_ERROR);
+    }
+    run.transport.reset();
+    run.state.Finish(status);
+}
+
+uint32_t UsbBackend::GetStatus(uint32_t *bytes, uint32_t *percent, uint32_t *phase,
+                               int32_t *status)
+{
+    std::lock_guard lock(runMutex_);
+    if (!run_)
+        return UPG_HOST_ERROR;
+    return run_->state.Read(bytes, percent, phase, status);
+}
+
+uint32_t UsbBackend::ConfigurationChange(uint32_t, const void *)
+{
+    pacer_->Wake();
+    return 0;
+}
+
+} // namespace tvxdfu::usb

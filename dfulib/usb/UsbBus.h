@@ -32,7 +32,8 @@ public:
     virtual std::vector<UsbDeviceRecord> Enumerate() = 0;
     // 0 with an open transport on the device's DFU interface, UPG_NO_DEVICE
     // when no device has that serial number, UPG_CONNECT_FAILED when it
-    // cannot be opened or claimed.
+    // cannot be opened or claimed, UPG_NO_DESCRIPTOR when it has no DFU
+    // interface with a functional descriptor.
     virtual uint32_t Open(const std::string &serial, std::unique_ptr<ControlTransport> *out) = 0;
 };
 

@@ -1,0 +1,41 @@
+#include "UpgradeState.h"
+
+namespace tvxdfu::usb {
+
+void UpgradeState::Report(uint32_t phase, uint32_t bytes, uint32_t percent)
+{
+    std::lock_guard lock(mutex_);
+    phase_ = phase;
+    bytes_ = bytes;
+    percent_ = percent;
+}
+
+void UpgradeState::Finish(int32_t status)
+{
+    std::lock_guard lock(mutex_);
+    status_ = status;
+    ended_ = true;
+}
+
+bool UpgradeState::Ended() const
+{
+    std::lock_guard lock(mutex_);
+    return ended_;
+}
+
+uint32_t UpgradeState::Read(uint32_t *bytes, uint32_t *percent, uint32_t *phase,
+                            int32_t *status) const
+{
+    std::lock_guard lock(mutex_);
+    if (bytes)
+        *bytes = bytes_;
+    if (percent)
+        *percent = percent_;
+    if (phase)
+        *phase = phase_;
+    if (status)
+        *status = status_;
+    return ended_ ? 1u : 0u;
+}
+
+} // namespace tvxdfu::usb

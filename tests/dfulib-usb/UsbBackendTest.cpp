@@ -1,0 +1,288 @@
+// The library calls over a bus of emulated terminals, through the C API as
+// the wizard makes them; the upgrade runs on the backend's worker thread.
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "DfuSuffix.h"
+#include "EmulatedBus.h"
+#include "EngineFixture.h"
+#include "ProcessBackend.h"
+#include "SteadyPacer.h"
+#include "TVXDFUUpgrade.h"
+#include "UsbBackend.h"
+
+namespace tvxdfu::usb {
+namespace {
+
+// A part as the package reader hands it over: payload and DFU suffix.
+class Part {
+public:
+    explicit Part(std::vector<uint8_t> payload, uint16_t vendor = tvx::kVornVendorId)
+        : bytes_(std::move(payload))
+    {
+        uint8_t suffix[tvx::kDfuSuffixLength];
+        tvx::WriteDfuSuffix(bytes_.data(), bytes_.size(), 0x0400, 0x0470, vendor, suffix);
+        bytes_.insert(bytes_.end(), suffix, suffix + sizeof suffix);
+        std::strcpy(entry_.name, "FIRMWARE.DFU");
+        entry_.kind = EntryKindPart;
+        Refresh();
+    }
+    void CorruptCrc()
+    {
+        bytes_.back() ^= 0x01;
+        Refresh();
+    }
+    const PackageEntry *Entry() const { return &entry_; }
+
+private:
+    void Refresh()
+    {
+        entry_.data = bytes_.data();
+        entry_.size = static_cast<int32_t>(bytes_.size());
+    }
+    std::vector<uint8_t> bytes_;
+    PackageEntry entry_{};
+};
+
+UsbDeviceRecord Record(const char *serial, const char *product)
+{
+    UsbDeviceRecord record;
+    record.serial = serial;
+    record.product = product;
+    record.idProduct = 0x0470;
+    record.bcdDevice = 0x0302;
+    record.hasFunctional = true;
+    return record;
+}
+
+// A 16-byte ID field as the wizard passes it.
+struct Id {
+    explicit Id(const char *text) { std::strncpy(bytes, text, sizeof bytes - 1); }
+    char bytes[17] = {};
+};
+
+class UsbBackendTest : public ::testing::Test {
+protected:
+    // The device's time is the worker's virtual time.
+    std::shared_ptr<EmulatedDfuDevice> AddDevice(EmulatedDeviceConfig config,
+                                                 UsbDeviceRecord record,
+                                                 uint32_t openResult = 0)
+    {
+        auto device = std::make_shared<EmulatedDfuDevice>(*pacer_, std::move(config));
+        terminals_.push_back({std::move(record), device, openResult});
+        return device;
+    }
+    void Install()
+    {
+        ReplaceProcessBackend(std::make_unique<UsbBackend>(
+            std::make_unique<EmulatedBus>(std::move(terminals_)), std::move(ownedPacer_)));
+    }
+    void TearDown() override { ReplaceProcessBackend(nullptr); }
+
+    // Polls as the progress monitor does until the part ends.
+    struct Observed {
+        std::vector<uint32_t> phases;
+        uint32_t bytes = 0, percent = 0, phase = 0;
+        int32_t status = 0;
+    };
+    static Observed PollToEnd()
+    {
+        Observed seen;
+        uint32_t lastPercent = 0;
+        for (;;) {
+            const uint32_t result =
+                GetUpgradeStatus(&seen.bytes, &seen.percent, &seen.phase, &seen.status);
+            if (seen.phases.empty() || seen.phases.back() != seen.phase)
+                seen.phases.push_back(seen.phase);
+            if (seen.phase == TVXDFU_PHASE_DOWNLOAD) {
+                EXPECT_GE(seen.percent, lastPercent);
+                lastPercent = seen.percent;
+            }
+            if (result != 0)
+                return seen;
+            std::this_thread::yield();
+        }
+    }
+
+    std::unique_ptr<VirtualPacer> ownedPacer_ = std::make_unique<VirtualPacer>();
+    VirtualPacer *pacer_ = ownedPacer_.get();
+    std::vector<EmulatedTerminal> terminals_;
+};
+
+TEST_F(UsbBackendTest, ListsTerminalsAndReportsWhatTheirDescriptorsSay)
+{
+    UsbDeviceRecord runtime = Record("Ab12CD", "VORN 470 M online KOTRX RTM");
+    runtime.configurationText = "FVORN 470 7 ID01";
+    EmulatedDeviceConfig runtimeConfig;
+    runtimeConfig.attributes = kAttrCanDnload | kAttrCanUpload;
+    AddDevice(runtimeConfig, runtime);
+    UsbDeviceRecord loader = Record("X9", "VORN 460 M KOTRX DFU");
+    loader.interfaceText = "FW=4.6.0 LD=4.1.2 TYPE=471";
+    EmulatedDeviceConfig loaderConfig;
+    loaderConfig.startInDfuMode = true;
+    loaderConfig.attributes = kAttrCanDnload;
+    AddDevice(loaderConfig, loader);
+    UsbDeviceRecord bare = Record("NODESC", "VORN 470 M online");
+    bare.hasFunctional = false;
+    AddDevice({}, bare);
+    Install();
+
+    uint32_t productLength = 0, idLength = 0;
+    ASSERT_EQ(ListVORNDevices(nullptr, &productLength, nullptr, &idLength), 0u);
+    std::vector<char> products(productLength), ids(idLength);
+    ASSERT_EQ(ListVORNDevices(products.data(), &productLength, ids.data(), &idLength), 0u);
+    const char expectedIds[] = "Ab12CD\0X9\0NODESC\0";
+    EXPECT_EQ(std::vector<char>(ids.begin(), ids.end()),
+              std::vector<char>(expectedIds, expectedIds + sizeof expectedIds));
+    EXPECT_STREQ(products.data(), "VORN 470 M online KOTRX RTM");
+
+    uint32_t firmware = 1, loaderVersion = 1, type = 1, attributes = 0;
+    uint16_t extra = 0;
+    char ident[130];
+    std::memset(ident, 'x', sizeof ident);
+    // The wizard changes the ID's letter case.
+    ASSERT_EQ(GetwBCDDeviceFWVersion(Id("AB12cd").bytes, 16, &firmware, &loaderVersion, &type,
+                                     &extra, ident),
+              0u);
+    EXPECT_EQ(firmware, 0x0302u);
+    EXPECT_EQ(loaderVersion, 0u);
+    EXPECT_EQ(type, 470u);
+    EXPECT_EQ(extra, 0x0470);
+    EXPECT_STREQ(ident, "FVORN 470 7 ID01");
+    EXPECT_EQ(ident[129], 0);
+    ASSERT_EQ(GetDFUAttributes(Id("ab12cd").bytes, 16, &attributes), 0u);
+    EXPECT_EQ(attributes, unsigned{kAttrCanDnload | kAttrCanUpload});
+
+    ASSERT_EQ(GetwBCDDeviceFWVersion(Id("x9").bytes, 16, &firmware, &loaderVersion, &type,
+                                     &extra, ident),
+              0u);
+    EXPECT_EQ(firmware, 0x01040600u);
+    EXPECT_EQ(loaderVersion, 0x01040102u);
+    EXPECT_EQ(type, 471u);
+
+    EXPECT_EQ(GetDFUAttributes(Id("NODESC").bytes, 16, &attributes), UPG_NO_DESCRIPTOR);
+    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("Ab12C").bytes, 16, &firmware, &loaderVersion, &type,
+                                     &extra, ident),
+              UPG_NO_DEVICE);
+    EXPECT_EQ(GetDFUAttributes(Id("nobody").bytes, 16, &attributes), UPG_NO_DEVICE);
+}
+
+TEST_F(UsbBackendTest, RefusesToStartWhatCannotWork)
+{
+    UsbDeviceRecord noUpload = Record("NOUP", "VORN 470");
+    noUpload.functional.attributes = kAttrCanDnload;
+    EmulatedDeviceConfig noUploadConfig;
+    noUploadConfig.attributes = kAttrCanDnload;
+    AddDevice(noUploadConfig, noUpload);
+    UsbDeviceRecord noDescriptor = Record("NODESC", "VORN 470");
+    noDescriptor.hasFunctional = false;
+    AddDevice({}, noDescriptor);
+    AddDevice({}, Record("LOCKED", "VORN 470"), UPG_CONNECT_FAILED);
+    auto good = AddDevice({}, Record("GOOD", "VORN 470"));
+    Install();
+    ScratchFolder folder;
+    const auto backup = folder / "backup.dfu";
+    Part part(Pattern(1000, 1));
+    Part foreign(Pattern(1000, 1), 0x1234);
+    Part anyVendor(Pattern(1000, 1), tvx::kAnyVendorId);
+    Part corrupt(Pattern(1000, 1));
+    corrupt.CorruptCrc();
+
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("nobody").bytes, 16, part.Entry(), nullptr),
+              UPG_NO_DEVICE);
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("GOOD").bytes, 16, foreign.Entry(), nullptr),
+              UPG_VENDOR_MISMATCH);
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("GOOD").bytes, 16, corrupt.Entry(), nullptr),
+              UPG_CRC_MISMATCH);
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("NOUP").bytes, 16, part.Entry(), backup.c_str()),
+              UPG_NO_UPLOAD);
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("NODESC").bytes, 16, part.Entry(), nullptr),
+              UPG_NO_DESCRIPTOR);
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("LOCKED").bytes, 16, part.Entry(), nullptr),
+              UPG_CONNECT_FAILED);
+    EXPECT_EQ(folder.Entries(), 0u);
+    EXPECT_EQ(good->Log().controlTransfers, 0);
+    // Nothing has run, so there is no status to read.
+    EXPECT_EQ(GetUpgradeStatus(nullptr, nullptr, nullptr, nullptr), UPG_HOST_ERROR);
+
+    // The "any vendor" suffix is accepted; the device gets the image only.
+    ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("good").bytes, 16, anyVendor.Entry(), nullptr), 0u);
+    EXPECT_EQ(PollToEnd().status, 0);
+    EXPECT_EQ(good->Firmware(), Pattern(1000, 1));
+}
+
+// Run under ThreadSanitizer too: the caller polls while the worker writes.
+TEST_F(UsbBackendTest, WorkerRunsTheUpgradeWhileTheCallerPolls)
+{
+    EmulatedDeviceConfig config;
+    config.transferSize = 64;
+    config.firmware = Pattern(20000, 3);
+    config.reenumeration = std::chrono::seconds(3);
+    auto device = AddDevice(config, Record("T1", "VORN 470"));
+    Install();
+    ScratchFolder folder;
+    const auto backup = folder / "backup.dfu";
+    const std::vector<uint8_t> image = Pattern(50000, 5);
+    Part part(image);
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        const std::vector<uint8_t> previous = device->Firmware();
+        ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, part.Entry(), backup.c_str()), 0u);
+        // Events while the worker runs only make it look sooner.
+        ConfigurationChange(0x8004, nullptr);
+        const uint32_t second = TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, part.Entry(), nullptr);
+        ConfigurationChange(0x8000, nullptr);
+        const Observed seen = PollToEnd();
+        // Refused while running; a start after the end would have begun anew.
+        EXPECT_TRUE(second == 0 || second == UPG_HOST_ERROR) << std::hex << second;
+
+        EXPECT_EQ(seen.status, 0);
+        EXPECT_EQ(seen.phase, TVXDFU_PHASE_FINISHED);
+        EXPECT_EQ(seen.percent, 100u);
+        for (std::size_t i = 1; i < seen.phases.size(); ++i) {
+            const auto rank = [](uint32_t phase) {
+                return phase == TVXDFU_PHASE_INIT ? 0 : phase == TVXDFU_PHASE_UPLOAD ? 1
+                                                    : phase == TVXDFU_PHASE_DOWNLOAD ? 2 : 3;
+            };
+            EXPECT_LT(rank(seen.phases[i - 1]), rank(seen.phases[i]));
+        }
+        pacer_->SleepFor(std::chrono::seconds(5));
+        EXPECT_EQ(device->Firmware(), image);
+        const std::vector<uint8_t> file = ReadFile(backup);
+        ASSERT_EQ(file.size(), previous.size() + tvx::kDfuSuffixLength);
+        EXPECT_TRUE(std::equal(previous.begin(), previous.end(), file.begin()));
+    }
+}
+
+TEST_F(UsbBackendTest, ADeviceThatNeverReturnsEndsThePartWithATimeout)
+{
+    EmulatedDeviceConfig config;
+    config.returnsAfterReset = false;
+    AddDevice(config, Record("GONE", "VORN 470"));
+    Install();
+    Part part(Pattern(100, 1));
+
+    ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("GONE").bytes, 16, part.Entry(), nullptr), 0u);
+    const Observed seen = PollToEnd();
+    EXPECT_EQ(seen.status, kStatusTimeout);
+    EXPECT_EQ(seen.phase, TVXDFU_PHASE_INIT);
+    // The device has left the bus for good.
+    uint32_t productLength = 0, idLength = 0;
+    ASSERT_EQ(ListVORNDevices(nullptr, &productLength, nullptr, &idLength), 0u);
+    EXPECT_EQ(idLength, 1u);
+}
+
+TEST(SteadyPacerTest, AWakeFromAnotherThreadEndsTheWait)
+{
+    SteadyPacer pacer;
+    const auto start = std::chrono::steady_clock::now();
+    std::thread waker([&] { pacer.Wake(); });
+    pacer.WaitForDeviceEvent(std::chrono::seconds(20));
+    waker.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+} // namespace
+} // namespace tvxdfu::usb
