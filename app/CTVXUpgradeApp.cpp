@@ -1,0 +1,15 @@
+#include "CTVXUpgradeApp.h"
+
+#include "CTVXUpgradeDlg.h"
+#include "QtDialogWindow.h"
+#include "Resources.h"
+
+bool CTVXUpgradeApp::InitInstance()
+{
+    // A top-level window of its own, shown in the task bar.
+    if (auto window = tvx::QtDialogWindow::FromTemplate(tvx::kWizardTemplateId)) {
+        CTVXUpgradeDlg dialog(*window, monitor);
+        dialog.DoModal();
+    }
+    return false;
+}

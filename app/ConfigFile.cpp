@@ -1,0 +1,85 @@
+#include "ConfigFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+constexpr uint32_t kErrorBadSize = 1006;
+constexpr uint32_t kErrorInvalidData = 13;
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+uint32_t ReadConfigText(const std::string &fileName, std::string *text)
+{
+    if (!text)
+        return kErrorBadSize;
+    text->clear();
+    // Non-blocking, so that a named pipe in the file's place cannot stall the
+    // start-up; it is refused below as not a regular file.
+    const FileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0)
+        return static_cast<uint32_t>(errno);
+
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 1 ||
+        info.st_size > static_cast<off_t>(kMaxConfigBytes))
+        return kErrorBadSize;
+    if (::lseek(file.get(), 0, SEEK_SET) != 0)
+        return kErrorBadSize;
+
+    // At most the size taken, even when the file grows meanwhile.
+    char buffer[kMaxConfigBytes + 1] = {};
+    ssize_t got;
+    do
+        got = ::read(file.get(), buffer, static_cast<std::size_t>(info.st_size));
+    while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return static_cast<uint32_t>(errno);
+    if (got == 0)
+        return kErrorInvalidData;
+
+    for (ssize_t i = 0; i < got; ++i)
+        if (static_cast<unsigned char>(buffer[i]) >= 0x20)
+            text->push_back(buffer[i]);
+    return 0;
+}
+
+std::vector<std::string> SplitConfigNames(const std::string &text)
+{
+    std::vector<std::string> names;
+    std::string name;
+    // A missing full stop at the end is implied.
+    for (char c : text + ".") {
+        if (c != '.') {
+            name.push_back(c);
+            continue;
+        }
+        if (name.empty())
+            continue;
+        names.push_back(std::move(name));
+        name.clear();
+        if (names.size() == kMaxConfigNames)
+            break;
+    }
+    return names;
+}

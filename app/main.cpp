@@ -1,0 +1,45 @@
+// Program entry: the toolkit, the source of device events, then the wizard.
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdlib>
+#include <memory>
+
+#include "CTVXUpgradeApp.h"
+#include "MonitorMemory.h"
+#include "SimulatedBusWatcher.h"
+#include "TVXDFUUpgrade.h"
+#include "UdevMonitor.h"
+
+namespace {
+
+// Simulated terminals have no hot-plug source: their list is compared this
+// often, fast enough for a terminal's restart to be seen promptly.
+constexpr int kSimulatedBusPollMs = 200;
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+
+    // What the progress monitor remembers lives for the whole run.
+    MonitorMemory monitor;
+
+    // The device library chooses the simulator by the same variable.
+    std::unique_ptr<tvx::SimulatedBusWatcher> simulatedBus;
+    std::unique_ptr<tvx::UdevMonitor> udevMonitor;
+    QTimer busPoll;
+    if (std::getenv("TVX_SIMULATOR")) {
+        simulatedBus = std::make_unique<tvx::SimulatedBusWatcher>(ListVORNDevices);
+        simulatedBus->Poll();
+        QObject::connect(&busPoll, &QTimer::timeout, [&simulatedBus] { simulatedBus->Poll(); });
+        busPoll.start(kSimulatedBusPollMs);
+    } else {
+        udevMonitor = std::make_unique<tvx::UdevMonitor>();
+    }
+
+    CTVXUpgradeApp app(monitor);
+    app.InitInstance();
+    return EXIT_SUCCESS;
+}
