@@ -155,6 +155,7 @@ private slots:
     void comboBoxAddsWithoutSelectingAndReportsUserChoice();
     void escapeCloseAndEnterActOnlyThroughUsableButtons();
     void aboutEntryIsInTheContextMenuAndOnAltO();
+    void aboutBoxIsAModalChildClosedByEscapeAndEnter();
     void timersTickByIdUntilKilled();
     void messageBoxAnswers_data();
     void messageBoxAnswers();
@@ -441,6 +442,28 @@ void QtDialogWindowTest::aboutEntryIsInTheContextMenuAndOnAltO()
     });
     QCOMPARE(recorder.events, (Events{"syscommand 16", "syscommand 16"}));
     QVERIFY(!window.AddSystemMenuEntry(17, ""));
+}
+
+void QtDialogWindowTest::aboutBoxIsAModalChildClosedByEscapeAndEnter()
+{
+    const DialogTemplate *about = FindDialogTemplate(kAboutTemplateId);
+    if (!about)
+        QSKIP("the About box's template table is not in this build");
+    QtDialogWindow wizard(kFixture);
+    QCOMPARE(wizard.CreateDialog(12345), nullptr);
+    std::unique_ptr<DialogWindow> created = wizard.CreateDialog(kAboutTemplateId);
+    auto *box = dynamic_cast<QtDialogWindow *>(created.get());
+    QVERIFY(box);
+    QCOMPARE(box->Widget()->parentWidget(), wizard.Widget());
+    CheckAgainstTemplate(*box, *about);
+    Recorder recorder(*box);
+    recorder.Run([&] {
+        QCOMPARE(box->Widget()->windowModality(), Qt::WindowModal);
+        // No Cancel button: Escape still asks to cancel; Enter is the default OK.
+        QTest::keyClick(box->Widget(), Qt::Key_Escape);
+        QTest::keyClick(box->Widget(), Qt::Key_Return);
+    });
+    QCOMPARE(recorder.events, (Events{"button 2", "button 1"}));
 }
 
 void QtDialogWindowTest::timersTickByIdUntilKilled()
