@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/mman.h>
+
 #include <openssl/crypto.h>
 
 #include "FileLength.h"
@@ -45,6 +47,23 @@ int64_t NextHeaderOffset(FILE *file, int64_t contentStart, int64_t size, int64_t
     return IsZeroBlock(block) ? padded + kEntryBlockLength : padded;
 }
 
+// A content buffer that free() releases. Large ones are placed on huge-page
+// boundaries and offered huge pages: faulting in a 64 MiB image page by page
+// costs about as much as decrypting it.
+uint8_t *AllocateContent(size_t size)
+{
+    constexpr size_t kHugePage = size_t{2} << 20;
+#ifdef MADV_HUGEPAGE
+    if (size >= 4 * kHugePage) {
+        void *buffer = std::aligned_alloc(kHugePage, (size + kHugePage - 1) / kHugePage * kHugePage);
+        if (buffer)
+            madvise(buffer, size / kHugePage * kHugePage, MADV_HUGEPAGE);
+        return static_cast<uint8_t *>(buffer);
+    }
+#endif
+    return static_cast<uint8_t *>(std::malloc(size));
+}
+
 // The content key lives only while one entry is read.
 struct ScopedContentKey {
     uint8_t bytes[kContentKeyLength];
@@ -78,7 +97,7 @@ int32_t ReadPackageEntry(FILE *file, int32_t kind, PackageEntry *entry, int32_t 
     if (next > INT32_MAX)
         return PKG_ERR_READ;
 
-    auto *buffer = static_cast<uint8_t *>(std::malloc(static_cast<size_t>(size)));
+    uint8_t *buffer = AllocateContent(static_cast<size_t>(size));
     if (!buffer)
         return PKG_ERR_NO_MEMORY;
     if (fseeko(file, contentStart, SEEK_SET) != 0 ||
