@@ -1,0 +1,245 @@
+#include "Driver.h"
+
+#include <charconv>
+#include <sstream>
+
+#include "Json.h"
+#include "Resources.h"
+#include "SimulatorControl.h"
+#include "TVXDFUUpgrade.h"
+
+namespace tvx::drive {
+namespace {
+
+// Device events and the simulator advance in steps no longer than this, so a
+// terminal's restart is seen as a removal and an arrival.
+constexpr uint64_t kStepMs = 100;
+constexpr uint64_t kDefaultIdleLimitMs = 600'000;
+
+bool ParseNumber(const std::string &text, long long *value)
+{
+    const char *end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, *value);
+    return ec == std::errc() && ptr == end;
+}
+
+bool ParseSeconds(const std::string &text, uint64_t *ms)
+{
+    std::istringstream in(text);
+    double seconds = 0;
+    if (!(in >> seconds) || !in.eof() || seconds < 0 || seconds > 1e7)
+        return false;
+    *ms = static_cast<uint64_t>(seconds * 1000.0 + 0.5);
+    return true;
+}
+
+const char *Bool(bool value) { return value ? "true" : "false"; }
+
+} // namespace
+
+Driver::Driver(std::ostream &out)
+    : out_(out), window_(kWizardTemplateId), watcher_(ListVORNDevices)
+{
+    tvxdfu::sim::SetClock([this] { return static_cast<int64_t>(window_.Now()); });
+    window_.SetStepHook([this](uint64_t) { watcher_.Poll(); });
+    watcher_.Poll(); // takes note of the terminals already attached
+}
+
+Driver::~Driver()
+{
+    dialog_.reset();
+    tvxdfu::sim::SetClock(nullptr);
+}
+
+void Driver::Open()
+{
+    if (opened_)
+        return;
+    opened_ = true;
+    dialog_ = std::make_unique<CTVXUpgradeDlg>(window_, monitor_);
+    dialog_->DoModal();
+    FlushBoxes();
+}
+
+bool ParseCommand(const std::string &line, Command *command, std::string *error)
+{
+    std::istringstream words(line.substr(0, line.find('#')));
+    std::string extra;
+    *command = Command{};
+    words >> command->name >> command->argument >> extra;
+    const std::string &name = command->name;
+    const std::string &argument = command->argument;
+    command->numeric = ParseNumber(argument, &command->number);
+    const bool none = argument.empty();
+    const bool valid =
+        name.empty() ||
+        (extra.empty() &&
+         ((name == "select" && command->numeric) || (name == "package" && !none) ||
+          (name == "backup" && !none) || (name == "answer" && (argument == "ok" || argument == "cancel")) ||
+          ((name == "next" || name == "about" || name == "cancel" || name == "finish" || name == "state") &&
+           none) ||
+          (name == "wait" && ParseSeconds(argument, &command->ms)) ||
+          (name == "wait-idle" && (none || ParseSeconds(argument, &command->ms))) ||
+          ((name == "plug" || name == "unplug") && !none)));
+    if (!valid)
+        *error = "not a command: " + line;
+    return valid;
+}
+
+void Driver::Run(const Command &command)
+{
+    const std::string &name = command.name;
+    const std::string &argument = command.argument;
+    if (name.empty())
+        return;
+    if (name == "answer") {
+        window_.QueueMessageBoxAnswer(argument == "ok" ? IDOK : IDCANCEL);
+        return;
+    }
+    Open();
+    if (name == "state") {
+        WriteState();
+        return;
+    }
+    if (window_.IsEnded())
+        return;
+
+    bool done = true;
+    if (name == "select") {
+        done = window_.SelectListRow(CTVXUpgradeDlg::deviceList, static_cast<int>(command.number));
+    } else if (name == "next") {
+        done = window_.ClickButton(CTVXUpgradeDlg::nextButton);
+    } else if (name == "package") {
+        if (command.numeric) {
+            done = window_.SelectComboItem(CTVXUpgradeDlg::packageCombo, static_cast<int>(command.number));
+        } else {
+            window_.QueueFileDialogPath(argument);
+            done = window_.ClickButton(CTVXUpgradeDlg::searchButton);
+        }
+    } else if (name == "backup") {
+        const bool checked = window_.CheckState(CTVXUpgradeDlg::backupCheck) != BST_UNCHECKED;
+        if (argument == "off") {
+            done = !checked || window_.ClickButton(CTVXUpgradeDlg::backupCheck);
+        } else {
+            done = checked || window_.ClickButton(CTVXUpgradeDlg::backupCheck);
+            window_.QueueFileDialogPath(argument);
+            done = done && window_.ClickButton(CTVXUpgradeDlg::searchButton);
+        }
+    } else if (name == "about") {
+        done = window_.SysCommand(kAboutCommandId);
+    } else if (name == "cancel") {
+        done = window_.ClickButton(CTVXUpgradeDlg::cancelButton);
+    } else if (name == "finish") {
+        done = window_.ClickButton(CTVXUpgradeDlg::finishButton);
+    } else if (name == "wait") {
+        Advance(command.ms);
+    } else if (name == "wait-idle") {
+        WaitIdle(argument.empty() ? kDefaultIdleLimitMs : command.ms);
+    } else if (name == "plug" || name == "unplug") {
+        done = name == "plug" ? tvxdfu::sim::PlugTerminal(argument) : tvxdfu::sim::UnplugTerminal(argument);
+        watcher_.Poll();
+    }
+    FlushBoxes();
+    if (!done)
+        out_ << "{\"refused\":" << JsonString(name + (argument.empty() ? "" : " " + argument)) << "}\n";
+}
+
+void Driver::Advance(uint64_t ms)
+{
+    while (ms > 0 && !window_.IsEnded()) {
+        const uint64_t step = ms < kStepMs ? ms : kStepMs;
+        window_.AdvanceBy(step);
+        ms -= step;
+    }
+}
+
+bool Driver::WaitingForPerson() const
+{
+    if (window_.IsEnded())
+        return true;
+    for (unsigned timer : {ProgressTimer, SpinnerTimer, ReturnTimer})
+        if (window_.IsTimerActive(timer))
+            return false;
+    for (int button : {CTVXUpgradeDlg::finishButton, CTVXUpgradeDlg::cancelButton, CTVXUpgradeDlg::nextButton})
+        if (window_.IsControlVisible(button) && window_.IsControlEnabled(button))
+            return true;
+    return false;
+}
+
+void Driver::WaitIdle(uint64_t limitMs)
+{
+    for (uint64_t waited = 0; !WaitingForPerson() && waited < limitMs; waited += kStepMs) {
+        Advance(kStepMs);
+        FlushBoxes();
+    }
+}
+
+void Driver::FlushBoxes()
+{
+    const auto &boxes = window_.MessageBoxes();
+    for (; boxesWritten_ < boxes.size(); ++boxesWritten_) {
+        const auto &box = boxes[boxesWritten_];
+        out_ << "{\"box\":{\"caption\":" << JsonString(box.caption) << ",\"text\":" << JsonString(box.text)
+             << ",\"type\":" << box.type << ",\"answer\":" << box.answer << "}}\n";
+    }
+    const auto &children = window_.ChildDialogs();
+    for (; aboutBoxesWritten_ < children.size(); ++aboutBoxesWritten_) {
+        const auto &child = children[aboutBoxesWritten_];
+        out_ << "{\"about\":{\"caption\":" << JsonString(child.caption) << ",\"texts\":{";
+        const char *separator = "";
+        for (const auto &[id, text] : child.texts) {
+            out_ << separator << '"' << id << "\":" << JsonString(text);
+            separator = ",";
+        }
+        out_ << "}}}\n";
+    }
+    out_.flush();
+}
+
+void Driver::WriteState()
+{
+    FlushBoxes();
+    out_ << "{\"state\":{\"step\":" << dialog_->currentStep << ",\"stage\":" << dialog_->upgradeStage
+         << ",\"controls\":{";
+    const DialogTemplate *dialogTemplate = FindDialogTemplate(kWizardTemplateId);
+    const char *separator = "";
+    for (std::size_t i = 0; dialogTemplate && i < dialogTemplate->controlCount; ++i) {
+        const int id = dialogTemplate->controls[i].id;
+        if (id < 0)
+            continue;
+        out_ << separator << '"' << id << "\":{\"visible\":" << Bool(window_.IsControlVisible(id))
+             << ",\"enabled\":" << Bool(window_.IsControlEnabled(id))
+             << ",\"text\":" << JsonString(window_.ControlText(id));
+        if (id == CTVXUpgradeDlg::backupCheck)
+            out_ << ",\"checked\":" << window_.CheckState(id);
+        if (id == CTVXUpgradeDlg::progressBar)
+            out_ << ",\"position\":" << window_.ProgressPosition(id);
+        out_ << '}';
+        separator = ",";
+    }
+    out_ << "},\"deviceRows\":[";
+    for (int row = 0; row < window_.ListRowCount(CTVXUpgradeDlg::deviceList); ++row) {
+        out_ << (row ? "," : "") << '[';
+        for (int column = 0; column < 3; ++column)
+            out_ << (column ? "," : "") << JsonString(window_.ListItemText(CTVXUpgradeDlg::deviceList, row, column));
+        out_ << ']';
+    }
+    out_ << "],\"packageEntries\":[";
+    for (int i = 0; i < window_.ComboCount(CTVXUpgradeDlg::packageCombo); ++i)
+        out_ << (i ? "," : "") << JsonString(window_.ComboItemText(CTVXUpgradeDlg::packageCombo, i));
+    out_ << "],\"finished\":" << Bool(window_.IsEnded()) << ",\"result\":";
+    if (window_.IsEnded())
+        out_ << window_.EndCode();
+    else
+        out_ << "null";
+    out_ << "}}\n";
+    out_.flush();
+}
+
+void Driver::Finish()
+{
+    Open();
+    WriteState();
+}
+
+} // namespace tvx::drive

@@ -1,0 +1,67 @@
+// Runs the real wizard dialog on the scripted window and the simulator in
+// virtual time, one script command at a time, and writes the transcript as
+// JSON lines: every message box, the About box, and the state on request.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "CTVXUpgradeDlg.h"
+#include "MonitorMemory.h"
+#include "ScriptedWindow.h"
+#include "SimulatedBusWatcher.h"
+
+namespace tvx::drive {
+
+// One script line: a command and its argument, times in milliseconds.
+struct Command {
+    std::string name; // empty for a blank line or a comment
+    std::string argument;
+    long long number = 0; // the argument as a whole number, when it is one
+    bool numeric = false;
+    uint64_t ms = 0;      // wait, wait-idle
+};
+
+// False with a reason when the line is not a command of the script language.
+bool ParseCommand(const std::string &line, Command *command, std::string *error);
+
+class Driver {
+public:
+    // The scenario must already be in use (see tvxdfu::sim::UseScenario).
+    explicit Driver(std::ostream &out);
+    ~Driver();
+    Driver(const Driver &) = delete;
+    Driver &operator=(const Driver &) = delete;
+
+    // Runs one parsed line. Commands after the dialog has ended do nothing,
+    // except "state".
+    void Run(const Command &command);
+    // Opens the dialog when no command has done so yet, then writes the
+    // final state.
+    void Finish();
+
+    ScriptedWindow &Window() { return window_; }
+    CTVXUpgradeDlg &Dialog() { return *dialog_; }
+    bool Ended() const { return window_.IsEnded(); }
+
+private:
+    void Open();
+    void Advance(uint64_t ms);
+    bool WaitingForPerson() const;
+    void WaitIdle(uint64_t limitMs);
+    void FlushBoxes();
+    void WriteState();
+
+    std::ostream &out_;
+    ScriptedWindow window_;
+    MonitorMemory monitor_;
+    std::unique_ptr<CTVXUpgradeDlg> dialog_;
+    SimulatedBusWatcher watcher_;
+    bool opened_ = false;
+    std::size_t boxesWritten_ = 0;
+    std::size_t aboutBoxesWritten_ = 0;
+};
+
+} // namespace tvx::drive
