@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr uint32_t kThreePartFlag = 0x01000000u;
 constexpr std::size_t kPathOffset = offsetof(tvx::DeviceInterfaceRecord, dbcc_name);
 
 void ToLowerInPlace(char *text)
@@ -111,20 +110,14 @@ void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
     if (read != 0 || (firmware == 0xFFFFFFFFu && loader == 0xFFFFFFFFu))
         return; // the return timer, if armed, tries again
 
+    // The type was stored as the terminal answered; the versions as after a part.
+    StoreVersionsAfterPart(firmware, loader, 0);
     bool failed = upgradeFailure != 0;
-    if ((firmware | loader) & kThreePartFlag) {
-        threePartVersion = 1;
-        deviceFirmwareText = FormatVersion3(firmware);
-        deviceFirmwareVersion3 = firmware & 0xFFFFFFu;
-        deviceLoaderText = FormatVersion3(loader);
-        deviceLoaderVersion3 = loader & 0xFFFFFFu;
+    if (threePartVersion == 1) {
         // The run's last part gets the same final check as on the other paths.
         if (!failed && batchRemaining + partsRemaining == 0)
             failed = !VersionsMatchAfterUpgrade(false);
     } else {
-        threePartVersion = 0;
-        deviceFirmwareVersion = static_cast<uint16_t>(firmware);
-        deviceLoaderVersion = static_cast<uint16_t>(loader);
         int comparison = 0;
         if (!CompareValidBcdVersions(expectedFirmwareVersion, deviceFirmwareVersion, &comparison))
             return;
