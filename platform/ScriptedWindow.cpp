@@ -416,8 +416,9 @@ int ScriptedWindow::MessageBox(const std::string &text, const std::string &capti
         answer = messageBoxAnswers_.front();
         messageBoxAnswers_.pop_front();
     }
-    // A box with only OK answers OK however it is closed.
-    if (!HasCancelButton(type))
+    // A box with only OK answers OK however it is closed; 0 stands for a box
+    // that could not be shown at all.
+    if (!HasCancelButton(type) && answer != 0)
         answer = IDOK;
     messageBoxes_.push_back({text, caption, type, answer});
     return answer;

@@ -133,7 +133,9 @@ public:
     bool SysCommand(unsigned id);
 
     // ---- Queued answers ----
-    void QueueMessageBoxAnswer(int answer); // empty queue: IDOK
+    // One answer per box, IDOK when the queue is empty. A box with only OK
+    // answers IDOK however it is closed; 0 is a box that failed to show.
+    void QueueMessageBoxAnswer(int answer);
     void QueueFileDialogPath(const std::string &path); // empty queue: ""
     void SetHasSystemMenu(bool has) { hasSystemMenu_ = has; }
 

@@ -155,7 +155,9 @@ TEST_F(ScriptedWizardWindow, MessageBoxesAreAnsweredFromTheQueueAndRecorded)
     // A box with only OK answers OK however it is closed.
     EXPECT_EQ(window.MessageBox("tell", "Title", MB_ICONERROR), IDOK);
     EXPECT_EQ(window.MessageBox("empty queue", "Title", MB_OKCANCEL), IDOK);
-    ASSERT_EQ(window.MessageBoxes().size(), 3u);
+    window.QueueMessageBoxAnswer(0);
+    EXPECT_EQ(window.MessageBox("failed to show", "Title", MB_OK), 0);
+    ASSERT_EQ(window.MessageBoxes().size(), 4u);
     EXPECT_EQ(window.MessageBoxes()[0].text, "ask");
     EXPECT_EQ(window.MessageBoxes()[0].type, MB_OKCANCEL | MB_ICONQUESTION);
     EXPECT_EQ(window.MessageBoxes()[1].answer, IDOK);
