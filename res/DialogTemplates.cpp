@@ -49,7 +49,7 @@ constexpr ControlTemplate kWizardControls[] = {
 constexpr ControlTemplate kAboutControls[] = {
     {1038, K::StaticPicture, "pictureControl", "", 55, 7, 78, 27, StyleCentered | StyleRealSizeImage},
     {1047, K::Static, "textControl", "TVXUpgrade", 18, 41, 155, 17, StyleCentered | StyleNoPrefix},
-    {-1, K::Static, "", "© TVXUpgrade authors", 64, 57, 63, 8, StyleCentered},
+    {-1, K::Static, "", "© TVXUpgrade", 64, 57, 63, 8, StyleCentered},
     {1, K::Button, "", "OK", 71, 74, 50, 14, StyleDefaultButton},
 };
 // clang-format on

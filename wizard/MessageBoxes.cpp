@@ -15,10 +15,11 @@ using tvx::MB_OK;
 using tvx::MB_OKCANCEL;
 using tvx::MB_SYSTEMMODAL;
 
-constexpr unsigned kPlain = MB_SYSTEMMODAL | MB_OK;                             // 4096
-constexpr unsigned kInformation = MB_SYSTEMMODAL | MB_ICONINFORMATION | MB_OK;   // 4160
-constexpr unsigned kInformationOkCancel = kInformation | MB_OKCANCEL;            // 4161
-constexpr unsigned kQuestionOkCancel = MB_SYSTEMMODAL | MB_ICONQUESTION | MB_OKCANCEL; // 4129
+constexpr unsigned kPlain = MB_SYSTEMMODAL | MB_OK;                                          // 4096
+constexpr unsigned kInformation = MB_SYSTEMMODAL | MB_ICONINFORMATION | MB_OK;               // 4160
+constexpr unsigned kInformationOkCancel = MB_SYSTEMMODAL | MB_ICONINFORMATION | MB_OKCANCEL; // 4161
+constexpr unsigned kQuestionOkCancel = MB_SYSTEMMODAL | MB_ICONQUESTION | MB_OKCANCEL;       // 4129
+static_assert(kPlain == 4096 && kInformation == 4160 && kInformationOkCancel == 4161 && kQuestionOkCancel == 4129);
 
 struct BoxText {
     const char *title;
@@ -280,9 +281,8 @@ constexpr Box kVersionRefusedBox = {
 };
 // clang-format on
 
-void ReplaceAll(std::string &text, std::string_view token, const char *value)
+void ReplaceAll(std::string &text, std::string_view token, std::string_view replacement)
 {
-    const std::string_view replacement = value ? value : "";
     for (std::size_t at = text.find(token); at != std::string::npos;
          at = text.find(token, at + replacement.size()))
         text.replace(at, token.size(), replacement);
