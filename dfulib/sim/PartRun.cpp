@@ -31,8 +31,8 @@ uint64_t Share(uint64_t total, int64_t elapsed, int64_t length)
 PartRun::PartRun(SimulatedTerminal &terminal, int64_t start, std::vector<uint8_t> payload,
                  std::string partType, std::string backupPath)
     : terminal_(&terminal), payload_(std::move(payload)), partType_(std::move(partType)),
-      backupPath_(std::move(backupPath)), uploadSize_(static_cast<uint32_t>(
-                                              backupPath_.empty() ? 0 : terminal.Image().size())),
+      backupPath_(std::move(backupPath)),
+      uploadSize_(static_cast<uint32_t>(backupPath_.empty() ? 0 : terminal.Image().size())),
       checked_(start)
 {
     int64_t at = start;
@@ -127,8 +127,10 @@ StatusOutputs PartRun::OutputsAt(int64_t t) const
         out.bytes = uploadSize_;
         const uint64_t written = Share(payload_.size(), t - StageStart(RunStage::Download),
                                        StageLength(RunStage::Download));
-        out.percent = payload_.empty() ? 100 : static_cast<uint32_t>(
-                                                   std::min<uint64_t>(100, written * 100 / payload_.size()));
+        out.percent = payload_.empty()
+                          ? 100
+                          : static_cast<uint32_t>(std::min<uint64_t>(
+                                100, written * 100 / payload_.size()));
     }
     return out;
 }

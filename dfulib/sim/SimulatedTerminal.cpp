@@ -48,6 +48,13 @@ int64_t SimulatedTerminal::NextUnplugAfter(int64_t t) const
     return t;
 }
 
+void SimulatedTerminal::SetPluggedIn(bool pluggedIn)
+{
+    manualPlug_ = pluggedIn;
+    if (pluggedIn && awayUntil_ == kNever)
+        awayUntil_ = 0;
+}
+
 void SimulatedTerminal::Restart(int64_t until, TerminalMode mode)
 {
     awayUntil_ = until;

@@ -26,7 +26,9 @@ public:
     // The first moment from t on at which the terminal is unplugged (kNever
     // when that does not happen by itself).
     int64_t NextUnplugAfter(int64_t t) const;
-    void SetPluggedIn(bool pluggedIn) { manualPlug_ = pluggedIn; }
+    // Plugging in by hand also powers up a terminal that would never have
+    // come back by itself.
+    void SetPluggedIn(bool pluggedIn);
 
     // Leaves the bus until `until` (kNever: for good) and comes back in
     // the given mode.

@@ -24,7 +24,8 @@ TEST_F(SimulatorRunTest, PartRunsThroughInitPinUploadDownloadAndFinish)
     ASSERT_EQ(Start("T1", part.Entry(), backup.c_str()), 0u);
 
     const std::vector<StatusPoll> polls = PollToEnd();
-    EXPECT_EQ(Steps(polls), (StepList{{0, 0}, {4, 0x80}, {4, 0x81}, {4, 0}, {2, 0}, {1, 0}, {3, 0}}));
+    EXPECT_EQ(Steps(polls),
+              (StepList{{0, 0}, {4, 0x80}, {4, 0x81}, {4, 0}, {2, 0}, {1, 0}, {3, 0}}));
     // Phase 3 is seen with the result 0 once, then the part reports its end.
     ASSERT_GE(polls.size(), 2u);
     EXPECT_EQ(polls[polls.size() - 2].phase, 3u);
@@ -139,6 +140,9 @@ TEST_F(SimulatorRunTest, TerminalComesBackAfterItsScriptedReturnTimeOrNever)
             EXPECT_EQ(back.firmware, 0x01040700u);
         } else {
             EXPECT_EQ(back.result, UPG_NO_DEVICE);
+            // Plugged in again by hand, it starts with what it received.
+            ASSERT_TRUE(tvxdfu::sim::PlugTerminal(id));
+            EXPECT_EQ(Version(id).firmware, 0x01040700u);
         }
     }
 }
