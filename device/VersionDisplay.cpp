@@ -20,18 +20,19 @@ std::string_view VersionTokenAfterMarker(std::string_view product, int *dots)
     const std::size_t start = marker + 2;
     const std::size_t end = product.find(' ', start);
     const std::string_view token = product.substr(start, end == std::string_view::npos ? end : end - start);
-    *dots = 0;
+    int count = 0;
     char previous = ' ';
     for (char c : token) {
         if (c == '.') {
             if (previous == '.' || previous == ' ')
                 return {};
-            ++*dots;
+            ++count;
         } else if (c < '0' || c > '9') {
             return {};
         }
         previous = c;
     }
+    *dots = count;
     return token;
 }
 
