@@ -1,7 +1,8 @@
 /* Drives the shared library through its C interface only, as a program that
  * links libTVXDFUUpgrade would: list, read the versions, write one part with
  * a backup, poll to the end, read the new version. TVX_SIMULATOR names the
- * scenario. Arguments: the part image file, the backup file path. */
+ * scenario. Arguments: a Firmware part image naming firmware 4.7.0, the
+ * backup file path. */
 #define _POSIX_C_SOURCE 200809L
 
 #include <stdio.h>
@@ -63,6 +64,7 @@ int main(int argc, char **argv)
 
     if (argc != 3)
         return 2;
+    remove(argv[2]);
 
     /* The two-call listing. */
     CHECK(ListVORNDevices(NULL, &productLength, NULL, &idLength) == 0);
@@ -118,7 +120,12 @@ int main(int argc, char **argv)
     }
     CHECK(firmware == 0x01040700u);
     CHECK(ConfigurationChange(0x8000, NULL) == 0);
+    free(image);
 
+    /* The read-back of the terminal's 4096-byte image, with its suffix. */
+    image = ReadWholeFile(argv[2], &size);
+    CHECK(image != NULL && size == 4096 + 16);
+    CHECK(image != NULL && memcmp(image + size - 8, "UFD", 3) == 0);
     free(image);
     if (failures == 0)
         printf("api smoke test passed\n");
