@@ -33,7 +33,7 @@ PartRun::PartRun(SimulatedTerminal &terminal, int64_t start, std::vector<uint8_t
     : terminal_(&terminal), payload_(std::move(payload)), partType_(std::move(partType)),
       backupPath_(std::move(backupPath)),
       uploadSize_(static_cast<uint32_t>(backupPath_.empty() ? 0 : terminal.Image().size())),
-      checked_(start)
+      downloadSize_(payload_.size()), checked_(start)
 {
     int64_t at = start;
     for (int i = 0; i < kStages; ++i) {
@@ -59,7 +59,7 @@ int64_t PartRun::StageLength(RunStage stage) const
     case RunStage::Upload:
         return TransferTime(uploadSize_, timing.uploadBytesPerSecond);
     case RunStage::Download:
-        return TransferTime(payload_.size(), timing.downloadBytesPerSecond);
+        return TransferTime(downloadSize_, timing.downloadBytesPerSecond);
     case RunStage::Manifest:
         return timing.manifestMs;
     }
@@ -125,12 +125,11 @@ StatusOutputs PartRun::OutputsAt(int64_t t) const
     } else {
         out.phase = TVXDFU_PHASE_DOWNLOAD;
         out.bytes = uploadSize_;
-        const uint64_t written = Share(payload_.size(), t - StageStart(RunStage::Download),
+        const uint64_t written = Share(downloadSize_, t - StageStart(RunStage::Download),
                                        StageLength(RunStage::Download));
-        out.percent = payload_.empty()
-                          ? 100
-                          : static_cast<uint32_t>(std::min<uint64_t>(
-                                100, written * 100 / payload_.size()));
+        out.percent = downloadSize_ == 0 ? 100
+                                         : static_cast<uint32_t>(std::min<uint64_t>(
+                                               100, written * 100 / downloadSize_));
     }
     return out;
 }
@@ -140,14 +139,16 @@ void PartRun::AdvanceTo(int64_t t)
     while (!ended_) {
         const int64_t unplug = terminal_->NextUnplugAfter(checked_);
         const int64_t backupAt = backupPending_ ? StageStart(RunStage::Download) : kNever;
-        const int64_t next = std::min({faultAt_, backupAt, endAt_, unplug});
+        const int64_t manifestAt = manifestPending_ ? StageStart(RunStage::Manifest) : kNever;
+        const int64_t next = std::min({faultAt_, backupAt, manifestAt, endAt_, unplug});
         if (next > t) {
             checked_ = std::max(checked_, t);
             return;
         }
         checked_ = next;
         // At equal times a scripted fault comes first, then the finished
-        // read-back, then the end of the part, then the terminal leaving.
+        // read-back, then the manifestation, then the end of the part, then
+        // the terminal leaving.
         if (next == faultAt_) {
             if (faultUnplugs_)
                 terminal_->SetPluggedIn(false);
@@ -161,6 +162,8 @@ void PartRun::AdvanceTo(int64_t t)
                 outputs.status = kHostUnexpectedState;
                 EndWith(outputs);
             }
+        } else if (next == manifestAt) {
+            Manifest();
         } else if (next == endAt_) {
             Finish();
         } else {
@@ -173,9 +176,25 @@ void PartRun::AdvanceTo(int64_t t)
 
 void PartRun::EndWith(StatusOutputs outputs)
 {
-    // The terminal stays as the part left it: in its loader.
+    // The terminal stays as the part left it.
     ended_ = true;
     final_ = outputs;
+}
+
+void PartRun::Manifest()
+{
+    // The terminal writes the image into place and restarts into it while
+    // the library follows it; normally it is back before the part is
+    // reported finished, so the wizard reads the new version at once.
+    manifestPending_ = false;
+    // A fault still to come lies in the manifestation: nothing is put in
+    // place then, and the terminal stays in its loader.
+    if (faultAt_ != kNever)
+        return;
+    const FaultScript &fault = terminal_->Spec().fault;
+    const int64_t away = fault.returnAfterMs.value_or(terminal_->Spec().timing.restartMs);
+    terminal_->ApplyPart(partType_, std::move(payload_));
+    terminal_->Restart(fault.returns ? checked_ + away : kNever, TerminalMode::Runtime);
 }
 
 void PartRun::Finish()
@@ -183,10 +202,6 @@ void PartRun::Finish()
     ended_ = true;
     succeeded_ = true;
     final_ = StatusOutputs{uploadSize_, 100, TVXDFU_PHASE_FINISHED, 0};
-    const FaultScript &fault = terminal_->Spec().fault;
-    const int64_t away = fault.returnAfterMs.value_or(terminal_->Spec().timing.restartMs);
-    terminal_->ApplyPart(partType_, std::move(payload_));
-    terminal_->Restart(fault.returns ? endAt_ + away : kNever, TerminalMode::Runtime);
 }
 
 uint32_t PartRun::Poll(int64_t t, StatusOutputs *out)

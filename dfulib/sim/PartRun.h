@@ -40,6 +40,7 @@ private:
     void PlanFaults();
     StatusOutputs OutputsAt(int64_t t) const;
     void EndWith(StatusOutputs outputs);
+    void Manifest();
     void Finish();
 
     SimulatedTerminal *terminal_;
@@ -47,6 +48,7 @@ private:
     std::string partType_;
     std::string backupPath_;
     uint32_t uploadSize_;
+    std::size_t downloadSize_; // payload_ is handed to the terminal at manifestation
     int64_t stageStart_[5] = {};
     int64_t endAt_ = 0;
     int64_t checked_ = 0;
@@ -54,6 +56,7 @@ private:
     StatusOutputs faultOutputs_;
     bool faultUnplugs_ = false;
     bool backupPending_ = false;
+    bool manifestPending_ = true;
     bool ended_ = false;
     bool succeeded_ = false;
     bool finishReported_ = false;

@@ -122,6 +122,24 @@ TEST_F(SimulatorRunTest, ScriptedFaultsEndThePartWhereTheyAreScripted)
     }
 }
 
+TEST_F(SimulatorRunTest, RestartShorterThanManifestationIsOverWhenThePartEnds)
+{
+    Load({ThreePartTerminal("QUICK", "", R"("timing": {"restartMs": 300, "manifestMs": 400})"),
+          ThreePartTerminal("SLOW", "", R"("timing": {"restartMs": 500, "manifestMs": 400})")});
+    for (const char *id : {"QUICK", "SLOW"}) {
+        TestPart part = FirmwarePart();
+        ASSERT_EQ(Start(id, part.Entry()), 0u);
+        ASSERT_EQ(PollToEnd().back().status, 0);
+        const Versions v = Version(id);
+        if (std::string(id) == "QUICK") {
+            EXPECT_EQ(v.result, 0u);
+            EXPECT_EQ(v.firmware, 0x01040700u);
+        } else {
+            EXPECT_EQ(v.result, UPG_NO_DEVICE);
+        }
+    }
+}
+
 TEST_F(SimulatorRunTest, TerminalComesBackAfterItsScriptedReturnTimeOrNever)
 {
     Load({ThreePartTerminal("LATE", R"(, "fault": {"returnAfterMs": 45000})"),
