@@ -96,7 +96,7 @@ void WizardTest::OpenDemo()
     ASSERT_EQ(window.RunModal(*dialog), -1);
 }
 
-std::string WizardTest::Pack(const std::string &name, const TestPackage &package)
+void WriteTestPackage(const std::string &path, const TestPackage &package)
 {
     PackageContents contents;
     std::string fileList;
@@ -115,7 +115,12 @@ std::string WizardTest::Pack(const std::string &name, const TestPackage &package
     signing.signingKeyPem = ReadText(TVX_DEV_KEYS_DIR "/package-signing.pem");
     BuildContentKey(signing.contentKey.data());
     std::string error;
-    EXPECT_TRUE(WritePackage(folder + "/" + name, contents, signing, &error)) << error;
+    EXPECT_TRUE(WritePackage(path, contents, signing, &error)) << error;
+}
+
+std::string WizardTest::Pack(const std::string &name, const TestPackage &package)
+{
+    WriteTestPackage(folder + "/" + name, package);
     return name;
 }
 

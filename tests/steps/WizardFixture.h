@@ -27,6 +27,9 @@ struct TestPackage {
     std::vector<std::string> firmwareVersions;
 };
 
+// Writes a signed package with these parts and catalog lists to `path`.
+void WriteTestPackage(const std::string &path, const TestPackage &package);
+
 // A generation-1 firmware part with three-part versions (0xMMmmpp).
 TestPart ThreePartFirmware(uint32_t firmware, uint32_t loader, uint32_t ident = 12345);
 // A generation-0 part with BCD versions at the header offsets of `headerKind`.
