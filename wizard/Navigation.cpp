@@ -48,6 +48,7 @@ void AcceptPackageStep(CTVXUpgradeDlg &dialog)
     }
 
     FreePackage(dialog.loadedPackage);
+    dialog.currentPart = nullptr; // it pointed into the released package
     dialog.loadedPackage = NewPackageRecord();
     if (!LoadPackage(dialog.packagePath.c_str(), dialog.loadedPackage)) {
         dialog.localMessageBox(160, tvx::MB_ICONERROR);
