@@ -23,6 +23,7 @@ const char *DemoScenarioJson()
     {"id": "D470C0000815", "model": "VORN 470 M online", "vendorCode": "DEBRV",
      "versionFormat": "three-part", "firmware": "4.5.1", "loader": "1.4.0",
      "deviceType": 470, "identNumber": 22222, "secondVendor": true, "imageSize": 131072,
+     "product": "VORN 470 M online V 4.5.1 V.1.4.0 RTM DEBRV",
      "timing": {"initMs": 2500, "pinMs": 4000, "restartMs": 3000, "manifestMs": 4000,
                 "downloadBytesPerSecond": 32768, "uploadBytesPerSecond": 65536}},
     {"id": "K470D0000042", "model": "VORN 470 M online", "vendorCode": "KOTRX",
