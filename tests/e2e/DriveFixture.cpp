@@ -1,0 +1,136 @@
+#include "DriveFixture.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "SimulatorControl.h"
+#include "TVXDFUUpgrade.h"
+
+std::string ThreePartTerminal(const std::string &id, const std::string &extra)
+{
+    return R"("id": ")" + id +
+           R"(", "model": "VORN 470 M online", "vendorCode": "KOTRX", "versionFormat": "three-part",
+               "firmware": "4.6.0", "loader": "1.4.2", "deviceType": 470, "identNumber": 12345, )" +
+           kQuickTiming + (extra.empty() ? "" : ", " + extra);
+}
+
+std::string BcdTerminal(const std::string &id, const std::string &loader, const std::string &extra)
+{
+    return R"("id": ")" + id + R"(", "model": "VORN 460 M", "vendorCode": "KOTRX", "versionFormat": "bcd",
+               "firmware": "0x0302", "loader": ")" +
+           loader + R"(", "deviceType": 460, "identNumber": 46001, )" + kQuickTiming +
+           (extra.empty() ? "" : ", " + extra);
+}
+
+TestPackage FirmwarePackage470()
+{
+    TestPackage package;
+    package.parts = {ThreePartFirmware(0x040700, 0x010402, 12346)};
+    package.loaderVersions = {"1.4.2"};
+    package.firmwareVersions = {"4.6.0"};
+    return package;
+}
+
+void DriveTest::SetUp()
+{
+    setenv("LC_ALL", "C", 1); // English texts
+    std::string pattern = (std::filesystem::temp_directory_path() / "tvx-e2e-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder = pattern;
+    previousFolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(folder); // the package list shows the current folder
+}
+
+void DriveTest::TearDown()
+{
+    driver_.reset();
+    std::filesystem::current_path(previousFolder_);
+    std::filesystem::remove_all(folder);
+}
+
+void DriveTest::Start(const std::vector<std::string> &terminals)
+{
+    std::string json = R"({"terminals": [)";
+    for (std::size_t i = 0; i < terminals.size(); ++i)
+        json += (i ? ", {" : "{") + terminals[i] + "}";
+    ASSERT_TRUE(tvxdfu::sim::UseScenarioJson(json + "]}"));
+    driver_ = std::make_unique<tvx::drive::Driver>(transcript);
+    Drive("state"); // opens the wizard
+    ASSERT_FALSE(driver_->Ended());
+}
+
+std::string DriveTest::Pack(const std::string &name, const TestPackage &package)
+{
+    WriteTestPackage(folder + "/" + name, package);
+    return name;
+}
+
+void DriveTest::Drive(const std::string &script)
+{
+    std::istringstream lines(script);
+    for (std::string line; std::getline(lines, line);) {
+        tvx::drive::Command command;
+        std::string error;
+        ASSERT_TRUE(tvx::drive::ParseCommand(line, &command, &error)) << error;
+        driver_->Run(command);
+        Record();
+    }
+}
+
+void DriveTest::DriveToUpgrade(int row, const std::string &package)
+{
+    Drive("select " + std::to_string(row) + "\nnext\npackage " + package + "\nnext\nbackup off\nnext");
+}
+
+bool DriveTest::WaitingForPerson() const
+{
+    if (driver_->Ended())
+        return true;
+    for (unsigned timer : {ProgressTimer, SpinnerTimer, ReturnTimer})
+        if (Window().IsTimerActive(timer))
+            return false;
+    return Usable(D::finishButton) || Usable(D::cancelButton) || Usable(D::nextButton);
+}
+
+void DriveTest::Follow(uint64_t limitMs)
+{
+    for (uint64_t waited = 0; !WaitingForPerson() && waited < limitMs; waited += 10)
+        Drive("wait 0.01");
+}
+
+void DriveTest::Record()
+{
+    for (int id : {D::statusText, D::downloadText, D::uploadText, D::partCounterText, D::hintText,
+                   D::versionAfterText}) {
+        std::vector<std::string> &texts = shown_[id];
+        const std::string text = Text(id);
+        if (texts.empty() || texts.back() != text)
+            texts.push_back(text);
+    }
+}
+
+std::vector<std::string> DriveTest::Boxes(std::size_t from) const
+{
+    std::vector<std::string> labels;
+    const auto &boxes = Window().MessageBoxes();
+    for (std::size_t i = from; i < boxes.size(); ++i) {
+        const bool shared = boxes[i].caption == kApplicationName || boxes[i].caption == "Configurations-Update aborted";
+        labels.push_back(shared ? boxes[i].text : boxes[i].caption);
+    }
+    return labels;
+}
+
+int DriveTest::Count(const std::string &label) const
+{
+    const std::vector<std::string> labels = Boxes();
+    return static_cast<int>(std::count(labels.begin(), labels.end(), label));
+}
+
+void DriveTest::ReadTerminal(const std::string &id, uint32_t *firmware, uint32_t *loader) const
+{
+    uint32_t type = 0;
+    uint16_t extra = 0;
+    char ident[130] = {};
+    *firmware = *loader = 0;
+    EXPECT_EQ(GetwBCDDeviceFWVersion(id.c_str(), 16, firmware, loader, &type, &extra, ident), 0u);
+}
