@@ -1,0 +1,83 @@
+// What the fuzz targets share: a failed expectation that stops the run like
+// a sanitizer finding, and files held in memory for readers that want a FILE.
+#pragma once
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tvx::fuzz {
+
+// A property the code under test must keep whatever its input: a breach is a
+// finding, reported and ended like a crash so that libFuzzer keeps the input.
+inline void Expect(bool holds, const char *what)
+{
+    if (!holds) {
+        std::fprintf(stderr, "fuzz expectation failed: %s\n", what);
+        std::abort();
+    }
+}
+
+// Reads a fuzz input from the front in the simple fields the harnesses
+// define, so that seed inputs are easy to write by script. An exhausted
+// input reads as zeros and empty runs.
+class ByteReader {
+public:
+    ByteReader(const uint8_t *data, std::size_t size) : data_(data), size_(size) {}
+    std::size_t Remaining() const { return size_ - at_; }
+    uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
+    uint16_t Word() // little-endian
+    {
+        const uint16_t low = Byte();
+        return static_cast<uint16_t>(low | Byte() << 8);
+    }
+    std::vector<uint8_t> Bytes(std::size_t count)
+    {
+        const std::size_t taken = std::min(count, Remaining());
+        std::vector<uint8_t> bytes(data_ + at_, data_ + at_ + taken);
+        at_ += taken;
+        return bytes;
+    }
+    std::string Text(std::size_t count)
+    {
+        const std::vector<uint8_t> bytes = Bytes(count);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    std::vector<uint8_t> Rest() { return Bytes(Remaining()); }
+
+private:
+    const uint8_t *data_;
+    std::size_t size_;
+    std::size_t at_ = 0;
+};
+
+struct FileClose {
+    void operator()(FILE *file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<FILE, FileClose>;
+
+// The bytes as an anonymous regular file, positioned at its start.
+inline FileHandle MemoryFile(const std::vector<uint8_t> &bytes)
+{
+    const int fd = memfd_create("tvx-fuzz", MFD_CLOEXEC);
+    Expect(fd >= 0, "memfd_create");
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        Expect(n > 0, "write to memory file");
+        written += static_cast<std::size_t>(n);
+    }
+    FILE *file = ::fdopen(fd, "w+b");
+    Expect(file != nullptr, "fdopen");
+    std::rewind(file);
+    return FileHandle(file);
+}
+
+} // namespace tvx::fuzz

@@ -1,0 +1,44 @@
+// The catalog walk: fuzzed JSON text as the catalog of a package whose part
+// entries are fixed, read into a record as after authentication.
+#include "PackageBytes.h"
+
+using namespace tvx::fuzz;
+
+namespace {
+
+// Entry names the seed catalogs list; the fuzzer finds them there.
+constexpr const char *kPartEntries[] = {"pre.bin.enc", "boot.bin.enc", "fw.bin.enc", "fw2.bin.ENC", "plain.bin"};
+
+std::vector<uint8_t> PackageWithCatalog(const std::string &catalog)
+{
+    static PackageBytes *const keys = new PackageBytes;
+    PackageBytes package = *keys;
+    package.AddEntry("catalog.json.enc", package.Encrypt(catalog));
+    for (std::size_t n = 0; n < std::size(kPartEntries); ++n)
+        package.AddEntry(kPartEntries[n], package.Encrypt(std::string(40 + n, static_cast<char>('a' + n))));
+    package.Finish({});
+    return package.bytes();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const std::vector<uint8_t> bytes = PackageWithCatalog(std::string(reinterpret_cast<const char *>(data), size));
+    const FileHandle file = MemoryFile(bytes);
+    PackageRecord *record = NewPackageRecord();
+    int32_t signedLength = -1;
+    CatalogStop stop = CatalogStop::None;
+    const int32_t result = ReadPackageCatalog(file.get(), record, &signedLength, &stop);
+
+    Expect(result == 0 || result == PKG_ERR_READ, "only a list longer than the entries fails to read");
+    if (result == 0 && stop == CatalogStop::None) {
+        Expect(signedLength + kSignatureLength == int64_t(bytes.size()), "signature block read");
+        Expect(record->catalog != nullptr, "catalog values");
+    }
+    if (stop == CatalogStop::Unparsable)
+        Expect(record->catalog == nullptr && record->parts == nullptr, "nothing read from a bad catalog");
+    CheckRecord(*record);
+    FreePackage(record);
+    return 0;
+}
