@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "Package.h"
+#include "PackageWriter.h"
 
 #include "SimulatorControl.h"
 #include "TVXDFUUpgrade.h"
@@ -28,6 +33,17 @@ TestPackage FirmwarePackage470()
     package.parts = {ThreePartFirmware(0x040700, 0x010402, 12346)};
     package.loaderVersions = {"1.4.2"};
     package.firmwareVersions = {"4.6.0"};
+    return package;
+}
+
+TestPackage Package460()
+{
+    TestPackage package;
+    package.terminalType = "460";
+    package.parts = {BcdPart("Pretreatment", 0x0302, 0x0110), BcdPart("Bootloader", 0x0302, 0x0111),
+                     ThreePartFirmware(0x031400, 0x010B00, 46002)};
+    package.loaderVersions = {"1.11"};
+    package.firmwareVersions = {"3.02"};
     return package;
 }
 
@@ -62,6 +78,22 @@ void DriveTest::Start(const std::vector<std::string> &terminals)
 std::string DriveTest::Pack(const std::string &name, const TestPackage &package)
 {
     WriteTestPackage(folder + "/" + name, package);
+    return name;
+}
+
+std::string DriveTest::PackWithCatalog(const std::string &name, const std::string &catalog,
+                                       const std::vector<std::vector<uint8_t>> &images)
+{
+    PackageContents contents;
+    contents.catalog = catalog;
+    for (std::size_t i = 0; i < images.size(); ++i)
+        contents.parts.push_back({(i ? "part" + std::to_string(i) : std::string("fw")) + ".dfu.enc", images[i]});
+    PackageSigning signing;
+    std::ifstream key(TVX_DEV_KEYS_DIR "/package-signing.pem");
+    signing.signingKeyPem.assign(std::istreambuf_iterator<char>(key), std::istreambuf_iterator<char>());
+    BuildContentKey(signing.contentKey.data());
+    std::string error;
+    EXPECT_TRUE(WritePackage(folder + "/" + name, contents, signing, &error)) << error;
     return name;
 }
 
@@ -114,7 +146,9 @@ std::vector<std::string> DriveTest::Boxes(std::size_t from) const
     std::vector<std::string> labels;
     const auto &boxes = Window().MessageBoxes();
     for (std::size_t i = from; i < boxes.size(); ++i) {
-        const bool shared = boxes[i].caption == kApplicationName || boxes[i].caption == "Configurations-Update aborted";
+        const std::string &caption = boxes[i].caption;
+        const bool shared = caption == kApplicationName || caption == "Configurations-Update aborted" ||
+                            caption == "Firmware upgrade aborted";
         labels.push_back(shared ? boxes[i].text : boxes[i].caption);
     }
     return labels;

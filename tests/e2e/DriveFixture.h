@@ -33,6 +33,10 @@ std::string BcdTerminal(const std::string &id, const std::string &loader, const 
 // The one-part package that fits ThreePartTerminal: firmware 4.7.0.
 TestPackage FirmwarePackage470();
 
+// Pretreatment, loader 1.11 and firmware 3.20.0 for BcdTerminal; the
+// catalog supports firmware 3.02 and names loader 1.11.
+TestPackage Package460();
+
 // Captions and texts by which the wizard's own boxes are told apart.
 inline constexpr const char *kReadyCaption = "The device is ready for the firmware-upgrade";
 inline constexpr const char *kStartCaption = "Firmware-upgrade start";
@@ -50,6 +54,10 @@ protected:
     void Start(const std::vector<std::string> &terminals);
     // Writes a package into the test's folder; returns its file name.
     std::string Pack(const std::string &name, const TestPackage &package);
+    // Writes a package with this catalog text and these part images, named
+    // fw.dfu, part1.dfu, ... in the order given.
+    std::string PackWithCatalog(const std::string &name, const std::string &catalog,
+                                const std::vector<std::vector<uint8_t>> &images);
     // Runs script lines, one command a line.
     void Drive(const std::string &script);
     // The usual way to the upgrade step: select the row, the package, no backup.

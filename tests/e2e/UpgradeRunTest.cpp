@@ -81,19 +81,6 @@ TEST_F(DriveTest, ThreePartTerminalTakesOnePartPackageThroughEveryPhaseToFinish)
 
 namespace {
 
-// Pretreatment, loader 1.11 and firmware 3.20.0 for the BCD 460, which
-// supports firmware 3.02 and names loader 1.11.
-TestPackage ThreePartPackage460()
-{
-    TestPackage package;
-    package.terminalType = "460";
-    package.parts = {BcdPart("Pretreatment", 0x0302, 0x0110), BcdPart("Bootloader", 0x0302, 0x0111),
-                     ThreePartFirmware(0x031400, 0x010B00, 46002)};
-    package.loaderVersions = {"1.11"};
-    package.firmwareVersions = {"3.02"};
-    return package;
-}
-
 int CountOf(const std::vector<std::string> &texts, const std::string &text)
 {
     return static_cast<int>(std::count(texts.begin(), texts.end(), text));
@@ -104,7 +91,7 @@ int CountOf(const std::vector<std::string> &texts, const std::string &text)
 TEST_F(DriveTest, BcdTerminalWithListedLoaderGetsOnlyTheFirmwarePart)
 {
     Start({BcdTerminal("K460B01", "0x0111")});
-    Pack("460.ppu", ThreePartPackage460());
+    Pack("460.ppu", Package460());
     const std::size_t opening = BoxCount();
     DriveToUpgrade(0, "460.ppu");
     Follow();
@@ -120,7 +107,7 @@ TEST_F(DriveTest, BcdTerminalWithListedLoaderGetsOnlyTheFirmwarePart)
 TEST_F(DriveTest, BcdTerminalWithUnlistedLoaderGetsAllThreePartsWithOneConfirmation)
 {
     Start({BcdTerminal("K460B01", "0x0110")});
-    Pack("460.ppu", ThreePartPackage460());
+    Pack("460.ppu", Package460());
     const std::size_t opening = BoxCount();
     DriveToUpgrade(0, "460.ppu");
     Follow();

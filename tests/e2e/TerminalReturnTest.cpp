@@ -1,0 +1,154 @@
+// The terminal after the last part: back at once, back through the return
+// timer, back through its arrival, never back, or back with the wrong
+// firmware; and a terminal pulled out while it is written.
+#include "DriveFixture.h"
+
+#include "SimulatorControl.h"
+#include "UpgradeTexts.h"
+
+namespace {
+
+// A terminal that comes back this long after its restart began, well after
+// its part is over.
+std::string LateTerminal(const char *returnAfterMs)
+{
+    return ThreePartTerminal("K470A01", std::string(R"("fault": {"returnAfterMs": )") + returnAfterMs + "}");
+}
+
+} // namespace
+
+// Without device events the return timer alone finds the terminal: not on
+// its first try after 30 s, but on its second after 60 s.
+TEST_F(DriveTest, TerminalBackOnSecondReturnTimerTryIsASuccess)
+{
+    Start({LateTerminal("45000")});
+    Pack("fit.ppu", FirmwarePackage470());
+    const std::size_t opening = BoxCount();
+    DriveToUpgrade(0, "fit.ppu");
+    Dialog().UnregisterNotifications(); // the terminal's return raises no event here
+    Follow(20'000);
+    ASSERT_TRUE(Window().IsTimerActive(ReturnTimer)) << "the terminal should not answer after its part";
+    EXPECT_EQ(Dialog().returnAttempts, 1u);
+    EXPECT_EQ(Dialog().upgradeStage, StageRestarting);
+    EXPECT_FALSE(Usable(D::finishButton));
+
+    Drive("wait 31");
+    ASSERT_TRUE(Window().IsTimerActive(ReturnTimer)) << "the terminal should still be away after 30 s";
+    EXPECT_EQ(Dialog().returnAttempts, 2u);
+    Follow();
+
+    const std::string line = "\n\n Firmware Version: V 4.7.0 ";
+    EXPECT_EQ(Text(D::statusText), kConfigurationSucceededText + line);
+    EXPECT_EQ(Boxes(opening), (std::vector<std::string>{kReadyCaption, kStartCaption, kSuccessCaption}));
+    EXPECT_EQ(Text(D::versionAfterText), "V 4.7.0  + Loader V 1.4.2 ");
+    EXPECT_TRUE(Usable(D::finishButton));
+    EXPECT_EQ(Dialog().upgradeStage, StageIdle);
+    EXPECT_EQ(Dialog().busy, 0u);
+}
+
+TEST_F(DriveTest, TerminalThatNeverReturnsIsGivenUpAfterTheSecondTry)
+{
+    Start({ThreePartTerminal("K470A01", R"("fault": {"returns": false})")});
+    Pack("fit.ppu", FirmwarePackage470());
+    const std::size_t opening = BoxCount();
+    DriveToUpgrade(0, "fit.ppu");
+    Follow(20'000);
+    ASSERT_TRUE(Window().IsTimerActive(ReturnTimer));
+    Drive("wait-idle");
+
+    EXPECT_EQ(Text(D::statusText), kStorageUnconfirmedText);
+    EXPECT_EQ(Boxes(opening), (std::vector<std::string>{kReadyCaption, kStartCaption, EnglishText(159)}));
+    EXPECT_EQ(Dialog().returnAttempts, 2u);
+    EXPECT_TRUE(Usable(D::cancelButton));
+    EXPECT_FALSE(Visible(D::finishButton));
+    EXPECT_FALSE(Visible(D::nextButton));
+    EXPECT_EQ(Text(D::hintText), EnglishText(192));
+    EXPECT_EQ(Dialog().upgradeStage, StageIdle);
+    EXPECT_EQ(Dialog().busy, 0u);
+}
+
+// Back through its arrival event while the return timer waits: the result
+// prepared at the end of the part, without the success box.
+TEST_F(DriveTest, TerminalBackThroughItsArrivalEndsTheRun)
+{
+    Start({LateTerminal("20000")});
+    Pack("fit.ppu", FirmwarePackage470());
+    const std::size_t opening = BoxCount();
+    DriveToUpgrade(0, "fit.ppu");
+    Follow();
+
+    EXPECT_EQ(Text(D::statusText), std::string(kFirmwareSucceededText) + "\n\n Firmware Version: V 4.7.0 ");
+    EXPECT_EQ(Boxes(opening), (std::vector<std::string>{kReadyCaption, kStartCaption}));
+    EXPECT_FALSE(Window().IsTimerActive(ReturnTimer));
+    EXPECT_EQ(Dialog().returnTimerId, 0u);
+    EXPECT_EQ(Dialog().returnAttempts, 1u);
+    EXPECT_TRUE(Usable(D::finishButton));
+    EXPECT_EQ(Dialog().upgradeStage, StageIdle);
+}
+
+// The package needs loader 1.5.0, which it does not bring: the terminal is
+// back with the new firmware but its old loader 1.4.2. The arrival path gets
+// the same final check as the others.
+TEST_F(DriveTest, TerminalBackThroughItsArrivalWithTooOldALoaderFails)
+{
+    Start({LateTerminal("20000")});
+    TestPackage package = FirmwarePackage470();
+    package.parts = {ThreePartFirmware(0x040700, 0x010500, 12346)};
+    package.loaderVersions = {"1.5.0"};
+    Pack("needs-loader.ppu", package);
+    DriveToUpgrade(0, "needs-loader.ppu");
+    Follow();
+
+    EXPECT_EQ(Text(D::statusText), std::string(kFirmwareFailedText) + "\n\n Firmware Version: V 4.7.0 ");
+    EXPECT_EQ(Text(D::hintText), EnglishText(192));
+    EXPECT_TRUE(Usable(D::cancelButton));
+    EXPECT_FALSE(Visible(D::finishButton));
+    EXPECT_EQ(Count(kSuccessCaption), 0);
+}
+
+// The package's second firmware part carries the old firmware 3.02: the
+// terminal answers at once with it where the package's 3.20.0 was wanted.
+TEST_F(DriveTest, TerminalReportingAnOlderFirmwareAfterTheUpgradeFails)
+{
+    Start({BcdTerminal("K460B01", "0x0110")});
+    TestPackage package = Package460();
+    package.parts = {ThreePartFirmware(0x031400, 0x010B00, 46002), BcdPart("Firmware", 0x0302, 0x0110)};
+    package.firmwareVersions = {"3.02", "3.20.0"};
+    Pack("reverts.ppu", package);
+    DriveToUpgrade(0, "reverts.ppu");
+    Follow();
+
+    EXPECT_EQ(Text(D::statusText), std::string(kFirmwareFailedText) + "\n\n Firmware Version: V3.02 ");
+    EXPECT_EQ(Text(D::hintText), EnglishText(192));
+    EXPECT_TRUE(Usable(D::cancelButton));
+    EXPECT_FALSE(Visible(D::finishButton));
+    EXPECT_FALSE(Visible(D::nextButton));
+    EXPECT_EQ(Count(kSuccessCaption), 0);
+    EXPECT_EQ(Dialog().upgradeStage, StageIdle);
+}
+
+TEST_F(DriveTest, UnpluggingDuringDownloadEndsThePartAsFailed)
+{
+    Start({ThreePartTerminal("K470A01")});
+    TestPackage package = FirmwarePackage470();
+    package.parts[0].image.size = 262144; // four seconds of download
+    Pack("fit.ppu", package);
+    DriveToUpgrade(0, "fit.ppu");
+    for (int i = 0; i < 1000 && Dialog().monitor.lastPercent < 30; ++i)
+        Drive("wait 0.01");
+    ASSERT_GE(Dialog().monitor.lastPercent, 30u);
+    const std::size_t before = BoxCount();
+    Drive("unplug K470A01");
+    Follow();
+
+    EXPECT_EQ(Boxes(before), std::vector<std::string>{EnglishText(120)}); // status -72
+    EXPECT_EQ(Dialog().upgradeFailure, static_cast<uint32_t>(-72));
+    EXPECT_TRUE(Text(D::statusText).starts_with(kFirmwareFailedText)) << Text(D::statusText);
+    EXPECT_TRUE(Usable(D::cancelButton));
+    EXPECT_FALSE(Visible(D::finishButton));
+    EXPECT_FALSE(Visible(D::nextButton));
+    EXPECT_LT(Window().ProgressPosition(D::progressBar), 100);
+    EXPECT_GT(tvxdfu::sim::ConfigurationChangeCount(), 0u);
+    Drive("cancel");
+    EXPECT_EQ(Window().EndCode(), tvx::IDCANCEL);
+}
