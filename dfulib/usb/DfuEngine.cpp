@@ -280,11 +280,14 @@ int32_t DfuEngine::SendSimple(DfuRequest request)
 }
 
 // The device's own error is what gets reported; CLRSTATUS leaves it in
-// dfuIDLE, ready for another attempt.
+// dfuIDLE, ready for another attempt. A bStatus beyond the defined errors
+// counts as errUNKNOWN: reported as it is, 90 would read as success and
+// larger values as no status the wizard knows.
 int32_t DfuEngine::DeviceError(const DfuStatus &status)
 {
     SendSimple(DfuRequest::ClrStatus);
-    return static_cast<int32_t>(status.status) - kDeviceStatusOffset;
+    const uint8_t error = status.status <= kStatusErrStalledPkt ? status.status : kStatusErrUnknown;
+    return static_cast<int32_t>(error) - kDeviceStatusOffset;
 }
 
 // A refused DNLOAD or UPLOAD: the device's status tells why.

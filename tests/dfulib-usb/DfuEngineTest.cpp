@@ -186,7 +186,10 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"VerifyErrorInLastBlock", {DfuRequest::Dnload, 7, 0x07}, 1 << 20, false, 7 - 90},
         FaultCase{"AddressOutOfRange", {DfuRequest::Upload, 99, 0}, 512, false, 8 - 90},
         FaultCase{"UnknownErrorDuringReadBack", {DfuRequest::Upload, 2, kStatusErrUnknown},
-                  1 << 20, true, 14 - 90}),
+                  1 << 20, true, 14 - 90},
+        // Beyond the defined errors: 90 must not read as success.
+        FaultCase{"UndefinedStatusNinety", {DfuRequest::Dnload, 0, 90}, 1 << 20, false, 14 - 90},
+        FaultCase{"UndefinedStatusHigh", {DfuRequest::Dnload, 3, 0xC8}, 1 << 20, false, 14 - 90}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct LeftoverCase {
