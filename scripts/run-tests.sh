@@ -1,10 +1,80 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test.
+# Installs what is missing, builds and runs every test, in four builds:
+#   build         the normal build, the whole suite
+#   build-asan    the whole suite again under ASan+UBSan (-fno-sanitize-recover)
+#   build-tsan    the device library's threaded tests under ThreadSanitizer
+#   build-fuzz    a short run of every fuzz target (clang, libFuzzer)
+# Fails when any test fails; the summary of every ctest run is printed last.
+# TVX_BUILD_DIR renames the normal build, TVX_FUZZ_SECONDS (default 60) sets
+# the fuzz runs' length, TVX_JOBS the parallelism.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 export QT_QPA_PLATFORM=offscreen
+root=$PWD
 build=${TVX_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j"$(nproc)"
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+jobs=${TVX_JOBS:-$(nproc)}
+fuzz_seconds=${TVX_FUZZ_SECONDS:-60}
+
+cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if command -v ccache >/dev/null; then
+  cmake_args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
+# Sanitizer reports end the test that triggers them. Leaks inside system
+# libraries (Qt, fontconfig) are suppressed by tests/lsan.supp; ours never are.
+export ASAN_OPTIONS=detect_leaks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+
+summaries=()
+failed=0
+total_passed=0
+total_failed=0
+# run_ctest LABEL DIR [ctest options]: runs the tests and keeps the summary.
+run_ctest() {
+  local label=$1 dir=$2
+  shift 2
+  local log
+  log=$(mktemp)
+  echo "==== $label"
+  if ! ctest --test-dir "$dir" --output-on-failure -j"$jobs" "$@" 2>&1 | tee "$log"; then
+    failed=1
+  fi
+  local line
+  line=$(grep -E "tests passed, [0-9]+ tests? failed out of" "$log" | tail -1 || true)
+  [ -n "$line" ] || { line="no summary (ctest did not finish)"; failed=1; }
+  summaries+=("$label: $line")
+  if [[ $line =~ ([0-9]+)\ tests?\ failed\ out\ of\ ([0-9]+) ]]; then
+    total_failed=$((total_failed + BASH_REMATCH[1]))
+    total_passed=$((total_passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+  fi
+  rm -f "$log"
+}
+
+echo "==== build: normal"
+cmake -S . -B "$build" "${cmake_args[@]}"
+cmake --build "$build" -j"$jobs"
+run_ctest "normal build" "$build"
+
+echo "==== build: ASan+UBSan"
+cmake -S . -B build-asan "${cmake_args[@]}" -DTVX_SANITIZE=ON
+cmake --build build-asan -j"$jobs"
+run_ctest "ASan+UBSan build" build-asan
+
+echo "==== build: TSan (device library's threaded tests)"
+cmake -S . -B build-tsan "${cmake_args[@]}" -DTVX_TSAN=ON
+cmake --build build-tsan --target dfulib_usb_tests -j"$jobs"
+run_ctest "TSan, device library" build-tsan/tests/dfulib-usb
+
+echo "==== build: fuzz targets (${fuzz_seconds}s each)"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz "${cmake_args[@]}" -DTVX_FUZZ=ON \
+  -DTVX_FUZZ_SECONDS="$fuzz_seconds"
+cmake --build build-fuzz --target fuzzers -j"$jobs"
+run_ctest "fuzz runs" build-fuzz/tests/fuzz
+
+echo "==== summary"
+printf '%s\n' "${summaries[@]}"
+echo "all builds: $total_passed passed, $total_failed failed"
+exit $failed

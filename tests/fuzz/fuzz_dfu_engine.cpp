@@ -167,6 +167,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     job.backupPath = backup ? pathText.c_str() : nullptr;
     const int32_t status = engine.Run(job);
 
+    if (!KnownStatus(status))
+        std::fprintf(stderr, "engine status %d\n", status);
     Expect(KnownStatus(status), "status is one the wizard has a text for");
     if (status == 0)
         Expect(device.downloaded == image, "success means the whole image was written");
