@@ -123,6 +123,22 @@ QtDialogWindow::QtDialogWindow(const DialogTemplate &dialogTemplate, QWidget *pa
     dialog_->setWindowTitle(QString::fromUtf8(dialogTemplate.caption ? dialogTemplate.caption : ""));
     for (std::size_t i = 0; i < dialogTemplate.controlCount; ++i)
         CreateControl(dialogTemplate.controls[i]);
+    PaintSharedPlacesOpaque(dialogTemplate);
+}
+
+// Statics that share one place (the upload and download texts) are opaque,
+// as on the original platform, so the one shown last hides the other instead
+// of both texts running over each other.
+void QtDialogWindow::PaintSharedPlacesOpaque(const DialogTemplate &dialogTemplate)
+{
+    const ControlTemplate *first = dialogTemplate.controls;
+    const ControlTemplate *last = first + dialogTemplate.controlCount;
+    for (const ControlTemplate *a = first; a != last; ++a)
+        for (const ControlTemplate *b = first; b != last; ++b)
+            if (a != b && a->kind == ControlKind::Static && b->kind == ControlKind::Static &&
+                a->x == b->x && a->y == b->y && a->width == b->width && a->height == b->height)
+                if (QWidget *widget = ControlWidget(a->id))
+                    widget->setAutoFillBackground(true);
 }
 
 QtDialogWindow::~QtDialogWindow() { delete dialog_; }
@@ -390,8 +406,11 @@ bool QtDialogWindow::AddSystemMenuEntry(unsigned commandId, const std::string &t
 
 void QtDialogWindow::ShowControl(int id, bool show)
 {
-    if (const auto *control = Find(id))
+    if (const auto *control = Find(id)) {
         control->widget->setVisible(show);
+        if (show)
+            control->widget->raise(); // over a control that shares its place
+    }
 }
 
 bool QtDialogWindow::IsControlVisible(int id) const

@@ -95,6 +95,7 @@ private:
     };
 
     void CreateControl(const ControlTemplate &control);
+    void PaintSharedPlacesOpaque(const DialogTemplate &dialogTemplate);
     const ControlEntry *Find(int id, ControlKind kind) const;
     const ControlEntry *Find(int id) const;
     template <class W> W *As(int id, ControlKind kind) const;

@@ -256,6 +256,17 @@ void QtDialogWindowTest::wizardTemplateIsBuiltAsItsTableSays()
     QVERIFY(window->IsControlVisible(1003));
     QVERIFY(window->IsControlVisible(1010) && !window->IsControlEnabled(1010));
     QVERIFY(window->IsControlVisible(IDCANCEL) && !window->IsControlVisible(IDOK));
+
+    // The upload and download texts share one place: the one shown last is
+    // seen, not both run together.
+    window->Widget()->show();
+    window->ShowControl(1001, true);
+    window->ShowControl(1000, true);
+    QWidget *download = window->ControlWidget(1000);
+    QVERIFY(download->autoFillBackground() && window->ControlWidget(1001)->autoFillBackground());
+    QCOMPARE(window->Widget()->childAt(download->geometry().center()), download);
+    window->ShowControl(1001, true);
+    QCOMPARE(window->Widget()->childAt(download->geometry().center()), window->ControlWidget(1001));
 }
 
 void QtDialogWindowTest::textsKeepTheirPrefixRulesAndCheckBoxToggles()
