@@ -1,10 +1,13 @@
 // The configuration file applied when the wizard opens: the named package
-// files are looked up in the package list.
+// files are looked up in the current folder and, when all of them can be
+// applied to one terminal, the wizard starts in a batch of them.
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
+#include "BatchRun.h"
 #include "CTVXUpgradeDlg.h"
+#include "ConfigBatchFile.h"
 #include "ConfigFile.h"
 
 namespace {
@@ -19,22 +22,55 @@ std::string ListEntryName(const std::string &entry)
     return name;
 }
 
-// Reading the versions and hardware codes of a named file belongs to the
-// batch run, which is not built yet: until then no named file counts as
-// identified, so naming any package ends in the check message.
-bool IdentifyBatchFile(CTVXUpgradeDlg &, int /*listIndex*/, std::size_t /*slot*/) { return false; }
+void ClearBatch(CTVXUpgradeDlg &dialog)
+{
+    dialog.batchCount = 0;
+    dialog.batchRemaining = 0;
+    dialog.batchFileIndex = 0;
+    std::memset(dialog.batchListIndex, 0, sizeof dialog.batchListIndex);
+    std::memset(dialog.batchFirmwareVersion, 0, sizeof dialog.batchFirmwareVersion);
+    std::memset(dialog.batchLoaderVersion, 0, sizeof dialog.batchLoaderVersion);
+    std::memset(dialog.batchProductId, 0, sizeof dialog.batchProductId);
+    std::memset(dialog.batchHardwareList, 0, sizeof dialog.batchHardwareList);
+    std::memset(dialog.batchPartCount, 0, sizeof dialog.batchPartCount);
+}
+
+// Each name matched by exactly one file of the list, and every file
+// identified. A name that two entries match (names differing only in letter
+// case) is as unusable as one that none matches.
+bool MatchNames(CTVXUpgradeDlg &dialog, const std::vector<std::string> &names)
+{
+    tvx::DialogWindow &window = dialog.window;
+    std::vector<bool> matched(names.size(), false);
+    for (int index = window.ComboCount(CTVXUpgradeDlg::packageCombo) - 1; index >= 0; --index) {
+        const std::string entry = window.ComboItemText(CTVXUpgradeDlg::packageCombo, index);
+        const auto found = std::find(names.begin(), names.end(), ListEntryName(entry));
+        if (found == names.end())
+            continue;
+        const auto slot = static_cast<std::size_t>(found - names.begin());
+        if (matched[slot] || !IdentifyBatchFile(dialog, entry, slot))
+            return false;
+        dialog.batchListIndex[slot] = static_cast<uint32_t>(index);
+        matched[slot] = true;
+    }
+    return std::all_of(matched.begin(), matched.end(), [](bool m) { return m; });
+}
+
+// One terminal takes the whole batch only when all files are for one product
+// family, the high byte of their product ids.
+bool OneProductFamily(const CTVXUpgradeDlg &dialog, std::size_t count)
+{
+    for (std::size_t i = 1; i < count; ++i)
+        if (dialog.batchProductId[i] >> 8 != dialog.batchProductId[0] >> 8)
+            return false;
+    return true;
+}
 
 } // namespace
 
 void CTVXUpgradeDlg::ApplyConfiguration()
 {
-    batchCount = 0;
-    batchRemaining = 0;
-    std::memset(batchListIndex, 0, sizeof batchListIndex);
-    std::memset(batchFirmwareVersion, 0, sizeof batchFirmwareVersion);
-    std::memset(batchLoaderVersion, 0, sizeof batchLoaderVersion);
-    std::memset(batchProductId, 0, sizeof batchProductId);
-    std::memset(batchHardwareList, 0, sizeof batchHardwareList);
+    ClearBatch(*this);
 
     // No file, or one that cannot be used, is the normal case: no message.
     std::string text;
@@ -44,20 +80,19 @@ void CTVXUpgradeDlg::ApplyConfiguration()
     if (names.empty())
         return;
 
-    std::size_t matched = 0;
-    for (int index = window.ComboCount(packageCombo) - 1; index >= 0; --index) {
-        const std::string entryName = ListEntryName(window.ComboItemText(packageCombo, index));
-        const auto found = std::find(names.begin(), names.end(), entryName);
-        if (found == names.end())
-            continue;
-        const auto slot = static_cast<std::size_t>(found - names.begin());
-        batchListIndex[slot] = static_cast<uint32_t>(index);
-        if (!IdentifyBatchFile(*this, index, slot)) {
-            matched = 0;
-            break;
-        }
-        ++matched;
-    }
-    if (matched != names.size())
+    // The package step fills the list only later; the batch needs it now.
+    window.ComboReset(packageCombo);
+    window.ComboAddDirectory(packageCombo, "*.PPU");
+    if (!MatchNames(*this, names) || !OneProductFamily(*this, names.size())) {
+        ClearBatch(*this);
+        window.ComboReset(packageCombo);
         localMessageBox(188, tvx::MB_ICONERROR);
+        return;
+    }
+
+    batchCount = static_cast<uint32_t>(names.size());
+    batchRemaining = batchCount - 1;
+    SelectBatchFile(*this, 0);
+    currentStep = StepNextPart;
+    RefreshDeviceList(); // listed before the batch was known: filter it now
 }

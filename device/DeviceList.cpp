@@ -12,10 +12,57 @@ namespace {
 
 // A terminal running its loader is listed only when its text still names a
 // version after "V ".
-bool IsListed(std::string_view product)
+bool IsListed(const std::string &upper)
 {
-    const std::string upper = UpperCaseCopy(product);
     return !Contains(upper, "DFU") || Contains(upper, "V ");
+}
+
+// Terminal model a hardware-variant code of a package belongs to; 0 for
+// codes of no known model.
+uint32_t ModelOfHardwareCode(uint16_t code)
+{
+    switch (code) {
+    case 1:
+    case 5:
+        return 460;
+    case 3:
+    case 4:
+    case 6:
+    case 7:
+        return 470;
+    default:
+        return 0;
+    }
+}
+
+// A file that names hardware variants fits only terminals of their models;
+// a file naming none, or a terminal whose model the text does not tell,
+// is left to the checks at the file's turn.
+bool HardwareFits(const uint16_t (&codes)[16], uint32_t model)
+{
+    if (codes[0] == 0 || model == 0)
+        return true;
+    for (std::size_t i = 0; i < 16 && codes[i] != 0; ++i)
+        if (ModelOfHardwareCode(codes[i]) == model)
+            return true;
+    return false;
+}
+
+// In a batch only terminals that every named file can be written to are
+// offered: the series of the files' product family, the hardware they name.
+bool FitsBatch(const CTVXUpgradeDlg &dialog, const std::string &upper)
+{
+    if (dialog.batchCount == 0)
+        return true;
+    const unsigned family = dialog.batchProductId[0] >> 8;
+    const char *series = family == 0x12 ? "VORN 4" : family == 0x13 ? "VORN 2" : nullptr;
+    if (series && !Contains(upper, series))
+        return false;
+    const uint32_t model = Contains(upper, "VORN 47") ? 470 : Contains(upper, "VORN 46") ? 460 : 0;
+    for (uint32_t file = 0; file < dialog.batchCount && file < kMaxBatchFiles; ++file)
+        if (!HardwareFits(dialog.batchHardwareList[file], model))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -46,7 +93,8 @@ void CTVXUpgradeDlg::RefreshDeviceList()
         int rowNumber = 0;
         // Driven by the ID list; a shorter product list ends the walk too.
         while (idReader.Next(&id) && productReader.Next(&product)) {
-            if (!IsListed(product))
+            const std::string upper = UpperCaseCopy(product);
+            if (!IsListed(upper) || !FitsBatch(*this, upper))
                 continue;
             window.ListInsertRow(deviceList, {std::to_string(++rowNumber), std::string(product),
                                               std::string(id)});

@@ -126,8 +126,7 @@ bool ReadBcdVersions(CTVXUpgradeDlg &dialog)
         dialog.loaderVersionBefore = 0;
 
     if (dialog.batchCount > 0)
-        WritePartLabels(dialog, static_cast<int>(dialog.batchCount + dialog.partCount -
-                                                 dialog.partsRemaining - dialog.batchRemaining));
+        WritePartLabels(dialog, dialog.NextPartNumber());
     return true;
 }
 

@@ -134,7 +134,7 @@ UpgradeResult CTVXUpgradeDlg::SelectStartPart(const PackageEntry *part, PartNode
                 --partCount;
             continue;
         }
-        window.SetControlText(partCounterText, Format("(1/%d)", static_cast<int>(batchCount + partCount)));
+        window.SetControlText(partCounterText, Format("(%d/%d)", NextPartNumber(), PartsInRun()));
         if (startNode)
             *startNode = node;
         return UPG_RESTART_WITH_PART;

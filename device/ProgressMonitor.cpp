@@ -23,6 +23,8 @@ constexpr int kStatusTextBase = 192;
 
 void CTVXUpgradeDlg::OnProgressTimer()
 {
+    if (progressTimerId == 0)
+        return; // a tick that was under way when the part ended
     uint32_t bytes = 0, percent = 0, phase = 0;
     int32_t status = 0;
     if (GetUpgradeStatus(&bytes, &percent, &phase, &status) != 0) {
@@ -160,8 +162,8 @@ void CTVXUpgradeDlg::EndOfPart(int32_t status)
 
     std::string result;
     if (status == 0 && (partsRemaining > 0 || (batchCount > 0 && batchRemaining > 0))) {
-        const uint32_t total = batchCount + partCount;
-        const uint32_t done = total - batchRemaining - partsRemaining;
+        const auto total = static_cast<uint32_t>(PartsInRun());
+        const auto done = static_cast<uint32_t>(PartsDoneInRun());
         result = localText(187) + Format(" %u/%u \n", done, total) + localText(189) + "\n" +
                  localText(183);
         if (partsRemaining > 0)

@@ -52,6 +52,8 @@ void CTVXUpgradeDlg::ReportUpgradeResult(UpgradeResult code, PartNode *node)
     ResetAfterError();
     // Failures that send the wizard back to an earlier step.
     auto returnTo = [this](WizardStep step, bool hideStatus) {
+        if (batchCount > 0) // a batch stops where it failed, below
+            return;
         window.EnableControl(nextButton, true);
         if (hideStatus && window.IsControlVisible(statusText))
             window.ShowControl(statusText, false);
@@ -111,6 +113,8 @@ void CTVXUpgradeDlg::ReportUpgradeResult(UpgradeResult code, PartNode *node)
     }
     }
     window.EnableControl(cancelButton, true);
+    if (batchCount > 0)
+        StopBatch();
 }
 
 void CTVXUpgradeDlg::ResetAfterError()

@@ -118,6 +118,20 @@ public:
     // ---- Configuration file (app/) ----
     void ApplyConfiguration();
 
+    // ---- Batch run (wizard/) ----
+    // Loads the batch file at packagePath as the package of its turn, checked
+    // as at the package step; false when it cannot be used (the batch has
+    // then stopped).
+    bool BeginBatchFile();
+    // At the end of a file: the next named file becomes packagePath.
+    void AdvanceBatch();
+    // Ends a batch after a failure: Cancel only, the failed file named.
+    void StopBatch();
+    // Part counter across the run; in a batch every file's parts count.
+    int NextPartNumber() const; // the part about to be written, from 1
+    int PartsDoneInRun() const; // after the end of a part
+    int PartsInRun() const;
+
     // ---- Steps and navigation (wizard/) ----
     void ShowStep(WizardStep step);
     void OnNextClicked();
@@ -218,6 +232,8 @@ public:
     uint16_t batchLoaderVersion[kMaxBatchFiles] = {};
     uint16_t batchProductId[kMaxBatchFiles] = {};
     uint16_t batchHardwareList[kMaxBatchFiles][16] = {};
+    uint32_t batchPartCount[kMaxBatchFiles] = {}; // parts of each named file
+    uint32_t batchFileIndex = 0;                  // the file being applied, from 0
 
     // Selected terminal.
     std::string selectedProductInfo;

@@ -1,7 +1,10 @@
 // Identification of a part image at the package step: the versions and the
 // product id a BCD terminal's package states in its DFU suffix and header.
-#include "CTVXUpgradeDlg.h"
+#include "ImageIdentification.h"
 
+#include <algorithm>
+
+#include "CTVXUpgradeDlg.h"
 #include "Versions.h"
 
 namespace {
@@ -48,4 +51,24 @@ uint32_t CTVXUpgradeDlg::IdentifyImage(const PackageEntry *part, uint16_t *firmw
         loaderVersion = word;
     *loader = loaderVersion;
     return 0;
+}
+
+void ReadHardwareCodes(const PackageEntry *part, uint16_t (&codes)[16])
+{
+    std::fill(std::begin(codes), std::end(codes), uint16_t{0});
+    if (!part || !part->data || part->size < kMinimumImageSize)
+        return;
+    const auto size = static_cast<std::size_t>(part->size);
+    const std::size_t offset = LoaderOffset(part->data[0]);
+    if (offset == 0 || size <= offset + 16)
+        return;
+    // The list lies in the header: it never reaches into the suffix.
+    std::size_t copied = 0;
+    for (std::size_t at = offset + 2; copied < 16 && at + 2 <= size - 16; at += 2) {
+        ImageWord16(part, at, &codes[copied]);
+        if (codes[copied++] == 0)
+            return;
+    }
+    if (copied > 0)
+        codes[copied - 1] = 0; // no end mark came: the last code gives way to it
 }

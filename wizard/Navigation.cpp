@@ -1,33 +1,16 @@
 // The Next and Back buttons and the buttons offered when a run ends.
 #include "CTVXUpgradeDlg.h"
 
-#include "Package.h"
+#include "BatchRun.h"
+#include "PackageLoading.h"
 #include "PartLabels.h"
 #include "PathName.h"
 #include "TextFormat.h"
-#include "Versions.h"
 
 namespace {
 
 // Caption of the box for a missing package choice; the same in every language.
 constexpr const char *kNoPackageCaption = "VORN 470 M online Firmware-Update";
-
-// Versions of the first part: from the suffix for BCD terminals, from the
-// header's identification number for three-part ones. False when unreadable.
-bool IdentifyFirstPart(CTVXUpgradeDlg &dialog)
-{
-    const PackageEntry *part = dialog.currentPart;
-    if (dialog.threePartVersion != 1)
-        return dialog.IdentifyImage(part, &dialog.packageFirmwareVersion, &dialog.packageLoaderVersion,
-                                    &dialog.packageProductId) == 0;
-    if (!part || !part->data)
-        return false;
-    const uint32_t word = headerWord(part);
-    if (HeaderGeneration(word) != 1)
-        return true;
-    ImageVersions unused; // only the identification number is kept
-    return ReadImageVersions(part, word, &unused, &dialog.packageIdentNumber) == 0;
-}
 
 // Next on the package step: load the chosen file, check it against the
 // terminal and go on to the backup step. Every refusal shows the package
@@ -47,33 +30,12 @@ void AcceptPackageStep(CTVXUpgradeDlg &dialog)
         return;
     }
 
-    FreePackage(dialog.loadedPackage);
-    dialog.currentPart = nullptr; // it pointed into the released package
-    dialog.loadedPackage = NewPackageRecord();
-    if (!LoadPackage(dialog.packagePath.c_str(), dialog.loadedPackage)) {
-        dialog.localMessageBox(160, tvx::MB_ICONERROR);
+    const PackageLoad result = LoadPackageForTerminal(dialog);
+    if (result != PackageLoad::Loaded) {
+        ShowPackageRefusal(dialog, result);
         dialog.ShowStep(StepSelectPackage);
         return;
     }
-    if (dialog.CheckPackageFitsDevice() != 0) {
-        dialog.ShowProductMismatchBox();
-        dialog.ShowStep(StepSelectPackage);
-        return;
-    }
-
-    dialog.partCount = 0;
-    dialog.partsRemaining = 0;
-    PartNode *const parts = dialog.loadedPackage->parts;
-    dialog.loadedPackage->cursor = parts;
-    if (!parts) { // nothing to write: ask for another file
-        dialog.localMessageBox(160, tvx::MB_ICONERROR);
-        dialog.ShowStep(StepSelectPackage);
-        return;
-    }
-    dialog.currentPart = parts->entry;
-    for (const PartNode *node = parts; node; node = node->next)
-        ++dialog.partCount;
-
     if (!IdentifyFirstPart(dialog)) {
         dialog.localMessageBox(160, tvx::MB_ICONERROR | tvx::MB_OKCANCEL); // either answer goes on
         dialog.currentPart = nullptr;
@@ -82,13 +44,6 @@ void AcceptPackageStep(CTVXUpgradeDlg &dialog)
                           Format("(1/%d)", static_cast<int>(dialog.batchCount + dialog.partCount)));
     dialog.currentStep = StepBackup;
     dialog.ShowStep(StepBackup);
-}
-
-// First number of the part counter when the next part starts.
-int PartsDone(const CTVXUpgradeDlg &dialog)
-{
-    return static_cast<int>(dialog.batchCount + dialog.partCount - dialog.partsRemaining -
-                            dialog.batchRemaining);
 }
 
 } // namespace
@@ -113,14 +68,14 @@ void CTVXUpgradeDlg::OnNextClicked()
         return;
     case StepNextPart:
         ShowStep(StepNextPart);
-        ShowPartLabels(PartsDone(*this));
+        ShowPartLabels(NextPartNumber());
         return;
     case StepFinished:
         ShowStep(StepFinished);
         currentStep = StepNextPart;
         ShowStep(StepNextPart);
         if (threePartVersion != 1)
-            ShowPartLabels(PartsDone(*this) + 1);
+            ShowPartLabels(NextPartNumber());
         return;
     default:
         currentStep = static_cast<WizardStep>(currentStep + 1);
@@ -148,6 +103,8 @@ void CTVXUpgradeDlg::ShowClosingButtons(int failed)
         window.EnableControl(cancelButton, true);
         window.ShowControl(cancelButton, true);
         window.FocusControl(cancelButton);
+        if (batchCount > 0)
+            NameFailedBatchFile(*this);
     } else {
         if (partsRemaining + batchRemaining != 0) {
             OnNextClicked(); // the next part starts without a click

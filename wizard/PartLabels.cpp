@@ -9,12 +9,21 @@ namespace {
 unsigned HighByte(uint16_t version) { return version >> 8; }
 unsigned short LowByte(uint16_t version) { return static_cast<unsigned short>(version & 0xFF); }
 
+// Parts of the batch files applied before the current one.
+uint32_t PartsBeforePackage(const CTVXUpgradeDlg &dialog)
+{
+    uint32_t parts = 0;
+    for (uint32_t i = 0; i < dialog.batchFileIndex && i < dialog.batchCount; ++i)
+        parts += dialog.batchPartCount[i];
+    return parts;
+}
+
 } // namespace
 
 void WritePartLabels(CTVXUpgradeDlg &dialog, int firstNumber)
 {
     tvx::DialogWindow &window = dialog.window;
-    const int total = static_cast<int>(dialog.batchCount + dialog.partCount);
+    const int total = dialog.PartsInRun();
     window.SetControlText(CTVXUpgradeDlg::partCounterText, Format("(%d/%d)", firstNumber, total));
     window.SetControlText(CTVXUpgradeDlg::downloadFileText,
                           std::string(tvx::FileNameOfPath(dialog.packagePath)));
@@ -39,4 +48,28 @@ void CTVXUpgradeDlg::ShowPartLabels(int firstNumber)
     if (packageFirmwareVersion == 0xFFFF) // no package version read yet
         return;
     WritePartLabels(*this, firstNumber);
+}
+
+int CTVXUpgradeDlg::NextPartNumber() const
+{
+    // partsRemaining is 0 until the package's first part has ended.
+    const uint32_t doneInPackage = partsRemaining > 0 ? partCount - partsRemaining : 0;
+    return static_cast<int>(PartsBeforePackage(*this) + doneInPackage + 1);
+}
+
+int CTVXUpgradeDlg::PartsDoneInRun() const
+{
+    return static_cast<int>(PartsBeforePackage(*this) + partCount - partsRemaining);
+}
+
+int CTVXUpgradeDlg::PartsInRun() const
+{
+    if (batchCount == 0)
+        return static_cast<int>(partCount);
+    // The loaded file counts as written, skipped parts left out; the others
+    // as identified.
+    uint32_t parts = 0;
+    for (uint32_t i = 0; i < batchCount && i < kMaxBatchFiles; ++i)
+        parts += i == batchFileIndex && partCount > 0 ? partCount : batchPartCount[i];
+    return static_cast<int>(parts);
 }

@@ -106,9 +106,28 @@ void ShowUpgradeStep(CTVXUpgradeDlg &dialog)
     dialog.StartUpgrade(part);
 }
 
+// A batch file's turn: loaded as the package, then written. A backup is
+// offered only before the first file, so later files cannot replace it.
+void ShowBatchFileStep(CTVXUpgradeDlg &dialog)
+{
+    if (!dialog.BeginBatchFile())
+        return;
+    if (dialog.batchFileIndex > 0) {
+        dialog.backupPath.clear();
+        ShowUpgradeStep(dialog);
+        return;
+    }
+    if (ShowBackupStep(dialog)) {
+        dialog.currentStep = StepBackup; // Next there starts the upgrade
+        return;
+    }
+    ShowUpgradeStep(dialog);
+}
+
 void ShowFinishedStep(CTVXUpgradeDlg &dialog)
 {
     tvx::DialogWindow &window = dialog.window;
+    dialog.AdvanceBatch();
     window.SetControlText(CTVXUpgradeDlg::stepGroup, "");
     window.SetControlText(CTVXUpgradeDlg::downloadFileText, "");
     window.SetControlText(CTVXUpgradeDlg::statusText, "");
@@ -153,6 +172,10 @@ void CTVXUpgradeDlg::ShowStep(WizardStep step)
         if (partsRemaining > 0) {
             backupPath.clear();
             ShowUpgradeStep(*this);
+            return;
+        }
+        if (batchCount > 0) {
+            ShowBatchFileStep(*this);
             return;
         }
         if (!ShowBackupStep(*this))

@@ -164,6 +164,7 @@ TEST_F(DeviceSelectionTest, BatchRunShowsThePackageRowsOnSelection)
     Open({BcdTerminal("0x0302", "0x0110")});
     dialog->batchCount = 2;
     dialog->batchRemaining = 1;
+    dialog->batchPartCount[0] = dialog->batchPartCount[1] = 1; // one part each, as identified
     dialog->packagePath = "C:\\updates\\first.ppu";
     dialog->packageFirmwareVersion = 0x0319;
     dialog->packageLoaderVersion = 0x0102;

@@ -1,6 +1,7 @@
 // ppu-tool make-image
 #include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "CommandLine.h"
 #include "Commands.h"
@@ -12,7 +13,7 @@ const CommandSpec kSpec = {
     "make-image",
     "usage: ppu-tool make-image --output FILE [--generation 0|1] [--layout N]\n"
     "         [--firmware VER] [--loader VER] [--ident N] [--header-kind 0x00|0x10]\n"
-    "         [--product-id 0xNNNN] [--size BYTES]\n"
+    "         [--product-id 0xNNNN] [--hardware CODES] [--size BYTES]\n"
     "\n"
     "Writes a part image whose header carries the given versions, filled to\n"
     "--size bytes (default 1024) and ending with a 16-byte DFU file suffix\n"
@@ -24,11 +25,27 @@ const CommandSpec kSpec = {
     "  --header-kind K  generation 0: high nibble of the first byte; 0x00 (default)\n"
     "                   puts the versions at 224/226, other values at 352/354\n"
     "  --ident N        generation 1: identification number\n"
-    "  --product-id P   USB product id in the suffix (default 0x1200)\n",
+    "  --product-id P   USB product id in the suffix (default 0x1200)\n"
+    "  --hardware CODES generation 0: up to 16 hardware-variant codes after the\n"
+    "                   loader version, comma-separated (e.g. 3,4,6,7)\n",
     {"--output", "--generation", "--layout", "--firmware", "--loader", "--ident", "--header-kind",
-     "--product-id", "--size"},
+     "--product-id", "--hardware", "--size"},
     {},
 };
+
+// "3,4,6,7": each code 1 to 0xFFFF (a zero would end the list early).
+bool ParseHardwareCodes(const std::string &text, std::vector<uint16_t> *codes)
+{
+    std::istringstream in(text);
+    std::string piece;
+    unsigned long long number = 0;
+    while (std::getline(in, piece, ',')) {
+        if (!ParseNumber(piece, 0xFFFF, &number) || number == 0)
+            return false;
+        codes->push_back(static_cast<uint16_t>(number));
+    }
+    return !codes->empty() && codes->size() <= kMaxHardwareCodes && text.back() != ',';
+}
 
 // Reads the options into `spec`; an error message when one is not usable.
 std::string ReadSpec(const CommandOptions &options, PartImageSpec *spec)
@@ -71,6 +88,12 @@ std::string ReadSpec(const CommandOptions &options, PartImageSpec *spec)
         if (!ParseNumber(options.Value("--product-id"), 0xFFFF, &number))
             return "--product-id must be a 16-bit number";
         spec->productId = static_cast<uint16_t>(number);
+    }
+    if (options.Has("--hardware")) {
+        if (threePart)
+            return "--hardware applies to generation 0";
+        if (!ParseHardwareCodes(options.Value("--hardware"), &spec->hardware))
+            return "--hardware must be 1 to 16 comma-separated codes from 1 to 0xFFFF";
     }
     if (options.Has("--size")) {
         if (!ParseNumber(options.Value("--size"), 1ull << 31, &number))

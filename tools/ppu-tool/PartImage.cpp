@@ -47,12 +47,21 @@ bool SplitVersion(const std::string &text, size_t count, unsigned max, std::vect
 
 bool IsHexNumber(const std::string &text) { return text.size() > 2 && text[0] == '0' && (text[1] | 0x20) == 'x'; }
 
+// Generation 0: the words after the loader version, codes and their end.
+size_t HardwareListBytes(const PartImageSpec &spec)
+{
+    if (spec.generation == 1)
+        return 0;
+    return 2 * std::min(spec.hardware.size() + 1, kMaxHardwareCodes);
+}
+
 } // namespace
 
 size_t MinimumPartImageSize(const PartImageSpec &spec)
 {
     const VersionOffsets offsets = OffsetsOf(spec);
-    const size_t headerEnd = std::max({offsets.firmware, offsets.loader, offsets.ident}) + offsets.width;
+    const size_t headerEnd = std::max({offsets.firmware, offsets.loader + HardwareListBytes(spec), offsets.ident}) +
+                             offsets.width;
     return headerEnd + tvx::kDfuSuffixLength;
 }
 
@@ -73,6 +82,9 @@ std::vector<uint8_t> BuildPartImage(const PartImageSpec &spec)
     PutLittleEndian(&image[offsets.loader], spec.loader, offsets.width);
     if (offsets.ident)
         PutLittleEndian(&image[offsets.ident], spec.ident, 4);
+    if (spec.generation != 1)
+        for (size_t i = 0; i < spec.hardware.size() && i < kMaxHardwareCodes; ++i)
+            PutLittleEndian(&image[offsets.loader + 2 + 2 * i], spec.hardware[i], 2);
 
     const uint16_t bcdDevice = spec.generation == 1
                                    ? static_cast<uint16_t>(ToBcd(spec.firmware >> 16 & 0xFF) << 8 |

@@ -16,7 +16,12 @@ struct PartImageSpec {
     uint32_t ident = 0;      // generation 1: identification number
     uint16_t productId = 0x1200;
     size_t size = 1024;      // whole image, suffix included
+    // Generation 0: up to 16 hardware-variant codes after the loader version,
+    // ended by a zero word when there are fewer.
+    std::vector<uint16_t> hardware = {};
 };
+
+inline constexpr size_t kMaxHardwareCodes = 16;
 
 // Bytes the header and the suffix need at least.
 size_t MinimumPartImageSize(const PartImageSpec &spec);

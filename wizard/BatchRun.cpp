@@ -1,0 +1,76 @@
+#include "BatchRun.h"
+
+#include "CTVXUpgradeDlg.h"
+#include "PackageLoading.h"
+#include "PathName.h"
+#include "TextFormat.h"
+
+void SelectBatchFile(CTVXUpgradeDlg &dialog, uint32_t index)
+{
+    tvx::DialogWindow &window = dialog.window;
+    const int entry = static_cast<int>(dialog.batchListIndex[index]);
+    window.ComboSetSelection(CTVXUpgradeDlg::packageCombo, entry);
+    dialog.packagePath = window.ComboItemText(CTVXUpgradeDlg::packageCombo, entry);
+    dialog.packageFirmwareVersion = dialog.batchFirmwareVersion[index];
+    dialog.packageLoaderVersion = dialog.batchLoaderVersion[index];
+}
+
+std::string CurrentBatchFileName(const CTVXUpgradeDlg &dialog)
+{
+    const int entry = static_cast<int>(dialog.batchListIndex[dialog.batchFileIndex]);
+    return std::string(
+        tvx::FileNameOfPath(dialog.window.ComboItemText(CTVXUpgradeDlg::packageCombo, entry)));
+}
+
+void NameFailedBatchFile(CTVXUpgradeDlg &dialog)
+{
+    tvx::DialogWindow &window = dialog.window;
+    const std::string line =
+        Format(CTVXUpgradeDlg::ByLanguage("Batch stopped at %s.", "Stapel abgebrochen bei %s.",
+                                          "Lot interrompu à %s."),
+               CurrentBatchFileName(dialog).c_str());
+    const std::string status = window.ControlText(CTVXUpgradeDlg::statusText);
+    window.SetControlText(CTVXUpgradeDlg::statusText, status.empty() ? line : status + "\n\n" + line);
+    window.ShowControl(CTVXUpgradeDlg::statusText, true);
+}
+
+bool CTVXUpgradeDlg::BeginBatchFile()
+{
+    const PackageLoad result = LoadPackageForTerminal(*this);
+    if (result != PackageLoad::Loaded) {
+        ShowPackageRefusal(*this, result);
+        StopBatch();
+        return false;
+    }
+    // The same file was identified when the batch was matched: failing now
+    // means it has changed since.
+    if (!IdentifyFirstPart(*this)) {
+        localMessageBox(160, tvx::MB_ICONERROR);
+        StopBatch();
+        return false;
+    }
+    // Three-part terminals get no part labels between parts: the counter
+    // moves on to the file's first part here for every terminal.
+    window.SetControlText(partCounterText, Format("(%d/%d)", NextPartNumber(), PartsInRun()));
+    return true;
+}
+
+void CTVXUpgradeDlg::AdvanceBatch()
+{
+    if (batchRemaining == 0 || partsRemaining != 0)
+        return;
+    // Parts the terminal did not need were left out of partCount: the
+    // counters go on from what was written.
+    batchPartCount[batchFileIndex] = partCount;
+    ++batchFileIndex;
+    --batchRemaining;
+    SelectBatchFile(*this, batchFileIndex);
+    partCount = 0;
+}
+
+void CTVXUpgradeDlg::StopBatch()
+{
+    batchRemaining = 0;
+    window.ShowControl(nextButton, false);
+    ShowClosingButtons(1);
+}
