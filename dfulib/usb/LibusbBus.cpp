@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "SteadyPacer.h"
+#include "SysfsIdentity.h"
 #include "TVXDFUUpgrade.h"
 #include "UsbBackend.h"
 
@@ -79,23 +80,48 @@ void ReportAccessDenied(libusb_device *device, uint16_t idProduct)
         return;
     std::fprintf(stderr,
                  "TVXDFUUpgrade: permission denied opening USB terminal 0d7b:%04x "
-                 "(bus %03u device %03u); the udev rule granting access to vendor 0d7b "
+                 "(bus %03u device %03u); the udev rule %s granting access to vendor 0d7b "
                  "is not installed\n",
-                 idProduct, libusb_get_bus_number(device), libusb_get_device_address(device));
+                 idProduct, libusb_get_bus_number(device), libusb_get_device_address(device),
+                 kUdevRuleName);
+}
+
+// The record of a terminal this user may not open, from sysfs; false when
+// even that cannot be read.
+bool ReadInaccessibleTerminal(libusb_device *device, const libusb_device_descriptor &descriptor,
+                              UsbDeviceRecord *record)
+{
+    uint8_t ports[8];
+    const int portCount = libusb_get_port_numbers(device, ports, sizeof ports);
+    if (portCount <= 0)
+        return false;
+    const std::string folder = SysfsDeviceFolder(libusb_get_bus_number(device), ports, portCount);
+    std::string product;
+    ReadSysfsAttribute(folder, "product", &product);
+    if (!ReadSysfsAttribute(folder, "serial", &record->serial))
+        return false;
+    record->product = NoAccessProductText(product);
+    record->idProduct = descriptor.idProduct;
+    record->bcdDevice = descriptor.bcdDevice;
+    return true;
 }
 
 // Opens a terminal and reads its record; 0, UPG_CONNECT_FAILED, or
-// UPG_NO_DEVICE when it is not a terminal.
+// UPG_NO_DEVICE when it is not a terminal. *accessDenied tells a missing
+// permission apart from other connection failures.
 uint32_t OpenTerminal(libusb_device *device, libusb_device_handle **handle,
-                      UsbDeviceRecord *record, DfuInterfaceLocation *location)
+                      UsbDeviceRecord *record, DfuInterfaceLocation *location, bool *accessDenied)
 {
     libusb_device_descriptor descriptor;
     if (libusb_get_device_descriptor(device, &descriptor) != 0 ||
         descriptor.idVendor != kTerminalVendorId)
         return UPG_NO_DEVICE;
     const int opened = libusb_open(device, handle);
-    if (opened == LIBUSB_ERROR_ACCESS)
+    *accessDenied = opened == LIBUSB_ERROR_ACCESS;
+    if (*accessDenied) {
         ReportAccessDenied(device, descriptor.idProduct);
+        ReadInaccessibleTerminal(device, descriptor, record);
+    }
     if (opened != 0)
         return UPG_CONNECT_FAILED;
     *location = LocateDfuInterface(device);
@@ -167,7 +193,8 @@ public:
             libusb_device_handle *handle = nullptr;
             UsbDeviceRecord record;
             DfuInterfaceLocation location;
-            const uint32_t opened = OpenTerminal(device, &handle, &record, &location);
+            bool accessDenied = false;
+            const uint32_t opened = OpenTerminal(device, &handle, &record, &location, &accessDenied);
             if (opened == UPG_CONNECT_FAILED)
                 result = UPG_CONNECT_FAILED;
             if (opened != 0)
@@ -280,9 +307,14 @@ std::vector<UsbDeviceRecord> LibusbBus::Enumerate()
         libusb_device_handle *handle = nullptr;
         UsbDeviceRecord record;
         DfuInterfaceLocation location;
-        if (OpenTerminal(device, &handle, &record, &location) != 0)
+        bool accessDenied = false;
+        const uint32_t opened = OpenTerminal(device, &handle, &record, &location, &accessDenied);
+        // A terminal the user may not open is listed all the same, its
+        // product text naming the missing udev rule.
+        if (opened != 0 && !(accessDenied && !record.serial.empty()))
             return false;
-        libusb_close(handle);
+        if (opened == 0)
+            libusb_close(handle);
         // A terminal is addressed by its serial number; without one it
         // cannot be chosen.
         if (!record.serial.empty())
