@@ -19,6 +19,9 @@ fuzz_seconds=${TVX_FUZZ_SECONDS:-60}
 cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if command -v ccache >/dev/null; then
   cmake_args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  # Paths relative to the checkout, so that a fresh clone elsewhere (as CI
+  # makes) still finds what an earlier run compiled.
+  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
 fi
 
 # Sanitizer reports end the test that triggers them. Leaks inside system

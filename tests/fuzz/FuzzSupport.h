@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +58,31 @@ private:
     std::size_t size_;
     std::size_t at_ = 0;
 };
+
+// A folder of the process's own for harnesses that need real files, removed
+// when the run ends normally (after a finding it stays for a look). In
+// memory where the system offers it: files that are synced to disk would
+// otherwise dominate every run.
+inline const std::filesystem::path &ScratchFolder()
+{
+    struct Folder {
+        std::filesystem::path path;
+        Folder()
+        {
+            const std::filesystem::path base =
+                std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+            path = base / ("tvx-fuzz-" + std::to_string(::getpid()));
+            std::filesystem::create_directories(path);
+        }
+        ~Folder()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Folder folder;
+    return folder.path;
+}
 
 struct FileClose {
     void operator()(FILE *file) const { std::fclose(file); }

@@ -1,6 +1,5 @@
 // The configuration file: its text as read at start-up, the names split out
 // of it, and those names looked up in the package list.
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -19,15 +18,7 @@ namespace {
 // it, since libFuzzer reads its corpus by relative paths.
 class InScratchFolder {
 public:
-    InScratchFolder() : previous_(std::filesystem::current_path())
-    {
-        static const std::filesystem::path folder = [] {
-            auto path = std::filesystem::temp_directory_path() / ("tvx-fuzz-config-" + std::to_string(::getpid()));
-            std::filesystem::create_directories(path);
-            return path;
-        }();
-        std::filesystem::current_path(folder);
-    }
+    InScratchFolder() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(ScratchFolder()); }
     ~InScratchFolder() { std::filesystem::current_path(previous_); }
 
 private:

@@ -10,7 +10,6 @@
 // fails), for GETSTATUS six status bytes (a short reply when bit 7 of the
 // first byte is set), for UPLOAD a 16-bit length unless bit 0 asks for a full
 // block; per reopen a byte (low bit: the device is back) and the interface.
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -122,16 +121,6 @@ std::vector<uint8_t> ReadFile(const std::filesystem::path &path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-const std::filesystem::path &ScratchFolder()
-{
-    static const std::filesystem::path folder = [] {
-        auto path = std::filesystem::temp_directory_path() / ("tvx-fuzz-engine-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    return folder;
 }
 
 bool KnownStatus(int32_t status)
