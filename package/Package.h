@@ -72,6 +72,7 @@ enum class LoadFailure {
     NoPath,
     NoFileName,
     CannotOpen,
+    NotARegularFile,
     NoSignatureBlock,
     SignatureMismatch,
     EntryUnreadable,

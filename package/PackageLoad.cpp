@@ -1,6 +1,10 @@
 // Loading a package from its path, and releasing the records.
 #include "Package.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -15,6 +19,31 @@ namespace {
 struct FileClose {
     void operator()(FILE *file) const { std::fclose(file); }
 };
+
+// Opens a regular file for reading. Without waiting: a named pipe in the
+// package's place must not stall the wizard until someone writes to it.
+LoadFailure OpenPackageFile(const char *path, std::unique_ptr<FILE, FileClose> *file)
+{
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return LoadFailure::CannotOpen;
+    struct stat info {};
+    LoadFailure failure = LoadFailure::None;
+    if (::fstat(fd, &info) != 0)
+        failure = LoadFailure::CannotOpen;
+    else if (S_ISDIR(info.st_mode))
+        failure = LoadFailure::NoFileName;
+    else if (!S_ISREG(info.st_mode))
+        failure = LoadFailure::NotARegularFile;
+    if (failure == LoadFailure::None) {
+        file->reset(::fdopen(fd, "rb"));
+        if (*file)
+            return LoadFailure::None;
+        failure = LoadFailure::CannotOpen;
+    }
+    ::close(fd);
+    return failure;
+}
 
 LoadFailure FailureOfCatalog(int32_t code, CatalogStop stop)
 {
@@ -73,6 +102,8 @@ const char *DescribeLoadFailure(LoadFailure failure)
         return "the path names a folder, not a file";
     case LoadFailure::CannotOpen:
         return "the file cannot be opened";
+    case LoadFailure::NotARegularFile:
+        return "the path names a pipe, socket or device, not a file";
     case LoadFailure::NoSignatureBlock:
         return "the file is too short or too long to hold a signed package";
     case LoadFailure::SignatureMismatch:
@@ -107,9 +138,9 @@ LoadFailure LoadPackageChecked(const char *path, PackageRecord *record)
     const std::string_view fileName = tvx::FileNameOfPath(path);
     if (fileName.empty() || !DeriveContentIv(fileName.data())) // a suffix of path: NUL-terminated
         return LoadFailure::NoFileName;
-    const std::unique_ptr<FILE, FileClose> file(std::fopen(path, "rb"));
-    if (!file)
-        return LoadFailure::CannotOpen;
+    std::unique_ptr<FILE, FileClose> file;
+    if (const LoadFailure failure = OpenPackageFile(path, &file); failure != LoadFailure::None)
+        return failure;
 
     // Authenticate first: an unsigned file never drives allocations or the
     // JSON parser.

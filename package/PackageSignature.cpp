@@ -8,6 +8,7 @@
 #include <openssl/bio.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
+#include <openssl/rsa.h>
 
 #include "FileLength.h"
 
@@ -25,6 +26,9 @@ struct BioFree {
 struct KeyFree {
     void operator()(EVP_PKEY *key) const { EVP_PKEY_free(key); }
 };
+struct KeyContextFree {
+    void operator()(EVP_PKEY_CTX *context) const { EVP_PKEY_CTX_free(context); }
+};
 struct DigestFree {
     void operator()(EVP_MD_CTX *context) const { EVP_MD_CTX_free(context); }
 };
@@ -38,6 +42,21 @@ std::unique_ptr<EVP_PKEY, KeyFree> ReadVerifyKey()
     if (!source)
         return nullptr;
     return std::unique_ptr<EVP_PKEY, KeyFree>(PEM_read_bio_PUBKEY(source.get(), nullptr, nullptr, nullptr));
+}
+
+// Whether the block opens with the verify key into a SHA-512 digest. One that
+// does not (zeros, junk) is refused before the file is read: a huge file
+// with no signature costs nothing then.
+bool SignatureOpens(EVP_PKEY *key, const uint8_t signature[kSignatureLength])
+{
+    const std::unique_ptr<EVP_PKEY_CTX, KeyContextFree> context(EVP_PKEY_CTX_new(key, nullptr));
+    uint8_t digest[EVP_MAX_MD_SIZE];
+    size_t length = sizeof digest;
+    return context && EVP_PKEY_verify_recover_init(context.get()) == 1 &&
+           EVP_PKEY_CTX_set_rsa_padding(context.get(), RSA_PKCS1_PADDING) == 1 &&
+           EVP_PKEY_CTX_set_signature_md(context.get(), EVP_sha512()) == 1 &&
+           EVP_PKEY_verify_recover(context.get(), digest, &length, signature, kSignatureLength) == 1 &&
+           length == 64;
 }
 
 } // namespace
@@ -60,7 +79,7 @@ bool VerifyPackageSignature(FILE *file, int32_t signedLength, const uint8_t sign
     const auto key = ReadVerifyKey();
     const std::unique_ptr<EVP_MD_CTX, DigestFree> digest(EVP_MD_CTX_new());
     const std::unique_ptr<uint8_t, MemoryFree> chunk(static_cast<uint8_t *>(std::malloc(kDigestChunk)));
-    if (!key || !digest || !chunk ||
+    if (!key || !digest || !chunk || !SignatureOpens(key.get(), signature) ||
         EVP_DigestVerifyInit(digest.get(), nullptr, EVP_sha512(), nullptr, key.get()) != 1)
         return false;
     for (size_t left = static_cast<size_t>(signedLength); left > 0;) {
