@@ -53,8 +53,7 @@ public:
         const std::size_t got = (how & 1) ? length : in_.Word() % (length + 2);
         if (got > length)
             return kTransferIoError;
-        for (std::size_t n = 0; n < got; ++n)
-            data[n] = static_cast<uint8_t>(uploaded.size() * 7 + how);
+        std::fill_n(data, got, static_cast<uint8_t>(uploaded.size() * 7 + how));
         uploaded.insert(uploaded.end(), data, data + got);
         return static_cast<int>(got);
     }
@@ -117,10 +116,14 @@ public:
     void Report(uint32_t, uint32_t, uint32_t) override {}
 };
 
+// Read-backs run to megabytes: read in one go.
 std::vector<uint8_t> ReadFile(const std::filesystem::path &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::vector<uint8_t> bytes(in ? static_cast<std::size_t>(in.tellg()) : 0);
+    in.seekg(0);
+    in.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 bool KnownStatus(int32_t status)
