@@ -116,16 +116,64 @@ TEST_F(PpuToolTest, UsageErrorsAndHelp)
         EXPECT_EQ(help.exitCode, 0) << command;
         EXPECT_NE(help.output.find(std::string("usage: ppu-tool ") + command), std::string::npos);
     }
-    const std::string out = "--output " + PathOf("x.bin");
-    for (const std::string &arguments :
-         {std::string(""), std::string("frobnicate"), std::string("make-image"),
-          "make-image " + out + " --generation 2", "make-image " + out + " --layout 2",
-          "make-image " + out + " --firmware 3.100", "make-image " + out + " --size 100",
-          "make-image " + out + " --header-kind 0x11", "make-image " + out + " --bogus",
-          "make-image " + out + " --size", std::string("pack --catalog c.json"), std::string("verify"),
-          std::string("inspect a.ppu b.ppu")}) {
+    // Every wrong argument is a usage error: the message, then the usage of
+    // the command (or of the tool when no command was recognised).
+    WriteBytes(PathOf("a.ppu"), TestImage(16, 1));
+    const std::string out = "make-image --output " + PathOf("x.bin");
+    const std::string pack = "pack --catalog c.json --key k.pem --output p.ppu";
+    const std::pair<std::string, std::string> cases[] = {
+        // no command, or an unknown one
+        {"", "usage: ppu-tool COMMAND"},
+        {"frobnicate", "unknown command frobnicate"},
+        {"--verbose", "unknown command --verbose"},
+        // missing options and values
+        {"make-image", "--output is required"},
+        {"make-image --output", "--output needs a value"},
+        {out + " --size", "--size needs a value"},
+        {out + " --firmware", "--firmware needs a value"},
+        {"pack --key k.pem --output p.ppu fw.bin", "--catalog is required"},
+        {"pack --catalog c.json --output p.ppu fw.bin", "--key is required"},
+        {"pack --catalog c.json --key k.pem fw.bin", "--output is required"},
+        {pack + " --content-key", "--content-key needs a value"},
+        // unknown options and stray arguments
+        {out + " --bogus", "unknown option --bogus"},
+        {out + " -x", "unknown option -x"},
+        {out + " extra", "unexpected argument extra"},
+        {pack + " --json fw.bin", "unknown option --json"},
+        {"inspect --extra-block " + PathOf("a.ppu"), "unknown option --extra-block"},
+        {"verify --json " + PathOf("a.ppu"), "unknown option --json"},
+        // numbers and versions out of their range or form
+        {out + " --generation 2", "--generation must be 0 or 1"},
+        {out + " --layout 2", "--layout applies to generation 1"},
+        {out + " --generation 1 --layout 16", "--layout must be a number from 0 to 15"},
+        {out + " --generation 1 --layout x", "--layout must be a number"},
+        {out + " --header-kind 0x11", "--header-kind must be one of"},
+        {out + " --generation 1 --header-kind 0x10", "--header-kind applies to generation 0"},
+        {out + " --generation 1 --ident -1", "--ident must be a 32-bit number"},
+        {out + " --generation 1 --ident 4294967296", "--ident must be a 32-bit number"},
+        {out + " --ident 5", "--ident applies to generation 1"},
+        {out + " --firmware 3.100", "--firmware must be M.m"},
+        {out + " --generation 1 --loader 4.7", "--loader must be M.m.p"},
+        {out + " --product-id 0x10000", "--product-id must be a 16-bit number"},
+        {out + " --hardware 1,,2", "--hardware must be"},
+        {out + " --hardware 0", "--hardware must be"},
+        {out + " --hardware 1,2,", "--hardware must be"},
+        {out + " --size 100", "--size must be at least"},
+        {out + " --size 0x", "--size must be a byte count"},
+        {out + " --size 99999999999999999999", "--size must be a byte count"},
+        {out + " --size 2147483649", "--size must be a byte count"},
+        {out + " --size ' 4096'", "--size must be a byte count"},
+        // missing or surplus files
+        {pack, "at least one IMAGE is required"},
+        {"verify", "exactly one FILE.ppu is required"},
+        {"inspect --json", "exactly one FILE.ppu is required"},
+        {"inspect a.ppu b.ppu", "exactly one FILE.ppu is required"},
+    };
+    for (const auto &[arguments, message] : cases) {
         const ToolRun run = RunTool(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find(message), std::string::npos) << arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find("usage: ppu-tool"), std::string::npos) << arguments << "\n" << run.output;
     }
 }
 
@@ -216,6 +264,22 @@ TEST_F(PpuToolTest, BrokenInputsAreNamed)
         RunTool("pack --catalog " + PathOf("broken.json") + " --content-key " + PathOf("key.hex") + common);
     EXPECT_EQ(badKey.exitCode, 1);
     EXPECT_NE(badKey.output.find(PathOf("key.hex") + ": does not hold 64 hex digits"), std::string::npos);
+
+    // A folder in place of any input file.
+    std::filesystem::create_directory(PathOf("folder"));
+    const std::string key = " --key " TVX_DEV_KEYS_DIR "/package-signing.pem";
+    const std::string output = " --output " + PathOf("f.ppu");
+    for (const std::string &arguments :
+         {"pack --catalog " + PathOf("folder") + key + output + " " + PathOf("fw.bin"),
+          "pack --catalog " + PathOf("broken.json") + " --key " + PathOf("folder") + output + " " + PathOf("fw.bin"),
+          "pack --catalog " + PathOf("broken.json") + key + " --content-key " + PathOf("folder") + output + " " +
+              PathOf("fw.bin"),
+          "pack --catalog " + PathOf("broken.json") + key + output + " " + PathOf("folder")}) {
+        const ToolRun run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, 1) << arguments;
+        EXPECT_NE(run.output.find(PathOf("folder") + ": cannot be read"), std::string::npos) << run.output;
+        EXPECT_FALSE(std::filesystem::exists(PathOf("f.ppu")));
+    }
 
     const ToolRun absent = RunTool("verify " + PathOf("absent.ppu"));
     EXPECT_EQ(absent.exitCode, 1);

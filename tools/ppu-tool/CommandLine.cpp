@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -60,6 +61,10 @@ bool ParseNumber(const std::string &text, unsigned long long max, unsigned long 
 
 bool ReadFileBytes(const std::string &path, std::string *bytes)
 {
+    // A folder opens as a stream that reads as empty.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored))
+        return false;
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return false;

@@ -39,5 +39,5 @@ int UsageError(const CommandSpec &spec, const std::string &message);
 // Parses a whole unsigned number (decimal, or hexadecimal with 0x) up to `max`.
 bool ParseNumber(const std::string &text, unsigned long long max, unsigned long long *value);
 
-// Reads a whole file; false when it cannot be read.
+// Reads a whole file; false when it cannot be read or is a folder.
 bool ReadFileBytes(const std::string &path, std::string *bytes);
