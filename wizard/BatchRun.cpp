@@ -71,6 +71,7 @@ void CTVXUpgradeDlg::AdvanceBatch()
 void CTVXUpgradeDlg::StopBatch()
 {
     batchRemaining = 0;
+    upgradeStage = StageIdle; // nothing was started: device events only refresh the list
     window.ShowControl(nextButton, false);
     ShowClosingButtons(1);
 }

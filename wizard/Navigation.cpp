@@ -68,7 +68,10 @@ void CTVXUpgradeDlg::OnNextClicked()
         return;
     case StepNextPart:
         ShowStep(StepNextPart);
-        ShowPartLabels(NextPartNumber());
+        // As between parts: a three-part terminal keeps the versions the
+        // part's header states, not the BCD ones of the batch file.
+        if (threePartVersion != 1)
+            ShowPartLabels(NextPartNumber());
         return;
     case StepFinished:
         ShowStep(StepFinished);
