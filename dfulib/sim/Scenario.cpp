@@ -1,10 +1,41 @@
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "Scenario.h"
 
 namespace tvxdfu::sim {
+namespace {
+
+// A scenario is a short text: a larger file is refused unread.
+constexpr std::size_t kMaxScenarioBytes = 1 << 20;
+
+// The file's text; false with the reason when there is none to parse.
+bool ReadScenarioFile(const std::string &path, std::string *text, std::string *reason)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        *reason = "is a folder, not a scenario file";
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        *reason = "cannot be read";
+        return false;
+    }
+    text->resize(kMaxScenarioBytes + 1);
+    file.read(text->data(), static_cast<std::streamsize>(text->size()));
+    text->resize(static_cast<std::size_t>(file.gcount()));
+    if (file.bad())
+        *reason = "cannot be read";
+    else if (text->size() > kMaxScenarioBytes)
+        *reason = "is larger than 1 MiB, too large for a scenario";
+    else if (text->empty())
+        *reason = "is empty";
+    return reason->empty();
+}
+
+} // namespace
 
 bool SameIdNumber(std::string_view a, std::string_view b)
 {
@@ -25,15 +56,12 @@ bool LoadScenario(const std::string &source, Scenario *scenario)
     if (source == "demo") {
         text = DemoScenarioJson();
     } else {
-        std::ifstream file(source, std::ios::binary);
-        std::ostringstream content;
-        if (!file || !(content << file.rdbuf())) {
-            std::fprintf(stderr,
-                         "TVXDFUUpgrade: scenario %s: cannot be read; no simulated terminals\n",
-                         source.c_str());
+        std::string reason;
+        if (!ReadScenarioFile(source, &text, &reason)) {
+            std::fprintf(stderr, "TVXDFUUpgrade: scenario %s: %s; no simulated terminals\n", source.c_str(),
+                         reason.c_str());
             return false;
         }
-        text = content.str();
     }
     std::string error;
     if (!ParseScenario(text, scenario, &error)) {

@@ -1,4 +1,5 @@
 // Scenario files: what an unusable one does, and the built-in demo.
+#include <filesystem>
 #include <fstream>
 
 #include "SimTestFixture.h"
@@ -61,12 +62,34 @@ TEST_F(ScenarioTest, UnusableScenarioIsReportedAndGivesAnEmptyBus)
     EXPECT_FALSE(tvxdfu::sim::UseScenario(path));
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("used twice"), std::string::npos);
 
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(tvxdfu::sim::UseScenario(path + ".missing"));
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find(path + ".missing"),
-              std::string::npos);
-    EXPECT_TRUE(List().empty());
     std::remove(path.c_str());
+}
+
+// Paths that hold no scenario text at all are named with what they are;
+// a huge file is not read.
+TEST_F(ScenarioTest, PathWithoutAScenarioTextIsReportedAndGivesAnEmptyBus)
+{
+    const std::string folder = ::testing::TempDir() + "scenario-paths";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder + "/folder.json");
+    std::ofstream(folder + "/empty.json").close();
+    std::ofstream(folder + "/huge.json").close();
+    std::filesystem::resize_file(folder + "/huge.json", 3ull << 30);
+    const std::pair<std::string, const char *> kCases[] = {
+        {folder + "/missing.json", "cannot be read"},
+        {folder + "/folder.json", "is a folder, not a scenario file"},
+        {folder + "/empty.json", "is empty"},
+        {folder + "/huge.json", "is larger than 1 MiB, too large for a scenario"},
+    };
+    for (const auto &[path, reason] : kCases) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(tvxdfu::sim::UseScenario(path));
+        const std::string message = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find("scenario " + path + ": " + reason + "; no simulated terminals"), std::string::npos)
+            << message;
+        EXPECT_TRUE(List().empty());
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(ScenarioTest, DemoHasOneTerminalOfEachKindAndAPartTakesAboutTwentySeconds)
