@@ -50,6 +50,8 @@ void RemoveLastCharacter(std::string &text)
 
 void CTVXUpgradeDlg::OnSpinnerTimer(bool restart)
 {
+    if (!restart && spinnerTimerId == 0)
+        return; // a tick that was under way when the spinner stopped
     if (restart) {
         monitor.typedText = " ";
         monitor.typedIndex = 0;

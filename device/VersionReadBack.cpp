@@ -109,6 +109,8 @@ void CTVXUpgradeDlg::ReadVersionsAfterPart(const std::string &result, int32_t st
 
 void CTVXUpgradeDlg::OnReturnTimer()
 {
+    if (returnTimerId == 0)
+        return; // a tick that was under way when the terminal came back
     window.KillTimer(ReturnTimer);
     returnTimerId = 0;
     if (finalVersionRead)

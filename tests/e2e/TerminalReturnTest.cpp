@@ -152,3 +152,82 @@ TEST_F(DriveTest, UnpluggingDuringDownloadEndsThePartAsFailed)
     Drive("cancel");
     EXPECT_EQ(Window().EndCode(), tvx::IDCANCEL);
 }
+
+// Leaving while the return timer waits: the dialog's timers die with it, and
+// a tick that was already under way does nothing. Enable once the closing
+// paths kill the run's timers through their kept ids.
+TEST_F(DriveTest, DISABLED_TimersOfAnEndedDialogAreDeadAndLateTicksDoNothing)
+{
+    Start({ThreePartTerminal("K470A01", R"("fault": {"returns": false})")});
+    Pack("fit.ppu", FirmwarePackage470());
+    DriveToUpgrade(0, "fit.ppu");
+    Follow(20'000);
+    ASSERT_TRUE(Window().IsTimerActive(ReturnTimer));
+    ASSERT_TRUE(Usable(D::cancelButton));
+    Drive("cancel");
+    ASSERT_TRUE(Window().IsEnded());
+
+    for (unsigned timer : {ProgressTimer, SpinnerTimer, ReturnTimer})
+        EXPECT_FALSE(Window().IsTimerActive(timer)) << timer;
+    EXPECT_EQ(Dialog().progressTimerId, 0u);
+    EXPECT_EQ(Dialog().spinnerTimerId, 0u);
+    EXPECT_EQ(Dialog().returnTimerId, 0u);
+
+    const std::size_t boxes = BoxCount();
+    const std::string status = Text(D::statusText);
+    for (int tick = 0; tick < 3; ++tick)
+        for (unsigned timer : {ProgressTimer, SpinnerTimer, ReturnTimer})
+            Dialog().OnTimer(timer);
+    EXPECT_EQ(BoxCount(), boxes);
+    EXPECT_EQ(Text(D::statusText), status);
+    EXPECT_EQ(Dialog().returnAttempts, 1u);
+}
+
+TEST_F(DriveTest, EveryWayOutLeavesNoTimerArmed)
+{
+    // Cancel while the return timer waits; Finish after a whole run; the
+    // abort box after a declined confirmation.
+    const struct {
+        const char *terminalExtra;
+        const char *before;
+        const char *after;
+    } ways[] = {
+        {R"("fault": {"returns": false})", "", "wait 5\ncancel"},
+        {"", "", "wait-idle\nfinish"},
+        {"", "answer cancel", ""},
+    };
+    for (const auto &way : ways) {
+        SCOPED_TRACE(way.after);
+        Start({ThreePartTerminal("K470A01", way.terminalExtra)});
+        Pack("fit.ppu", FirmwarePackage470());
+        Drive(way.before);
+        DriveToUpgrade(0, "fit.ppu");
+        Drive(way.after);
+        ASSERT_TRUE(Window().IsEnded());
+        for (unsigned timer : {ProgressTimer, SpinnerTimer, ReturnTimer})
+            EXPECT_FALSE(Window().IsTimerActive(timer)) << timer;
+        TearDown();
+        SetUp();
+    }
+}
+
+// A tick of the progress timer queued before the part ended must not end
+// the part a second time.
+TEST_F(DriveTest, ProgressTickAfterThePartEndedDoesNothing)
+{
+    Start({ThreePartTerminal("K470A01")});
+    Pack("fit.ppu", FirmwarePackage470());
+    DriveToUpgrade(0, "fit.ppu");
+    Follow();
+    ASSERT_TRUE(Usable(D::finishButton));
+    const std::size_t boxes = BoxCount();
+    const std::string status = Text(D::statusText);
+    const std::string spinner = Text(D::slashText);
+
+    Dialog().OnTimer(ProgressTimer);
+    Dialog().OnTimer(SpinnerTimer);
+    EXPECT_EQ(BoxCount(), boxes);
+    EXPECT_EQ(Text(D::statusText), status);
+    EXPECT_TRUE(Usable(D::finishButton));
+    EXPECT_EQ(Text(D::slashText), spinner);
+}
