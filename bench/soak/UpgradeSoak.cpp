@@ -69,8 +69,9 @@ ProcessFigures MeasureProcess()
 UpgradeSoak::UpgradeSoak()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "tvx-soak-XXXXXX").string();
-    if (mkdtemp(pattern.data()))
-        folder_ = pattern;
+    if (!mkdtemp(pattern.data()))
+        return;
+    folder_ = pattern;
     packagePath_ = folder_ + "/fit.ppu";
     backupPath_ = folder_ + "/previous.bak";
     TestPackage package;
@@ -88,6 +89,8 @@ UpgradeSoak::~UpgradeSoak()
 
 bool UpgradeSoak::RunOnce(std::string *error)
 {
+    if (folder_.empty())
+        return Fail(error, "no folder of its own");
     std::filesystem::remove(backupPath_);
     if (!tvxdfu::sim::UseScenarioJson(kScenario))
         return Fail(error, "the scenario was refused");

@@ -1,4 +1,5 @@
 // Scenario files: what an unusable one does, and the built-in demo.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -69,9 +70,9 @@ TEST_F(ScenarioTest, UnusableScenarioIsReportedAndGivesAnEmptyBus)
 // a huge file is not read.
 TEST_F(ScenarioTest, PathWithoutAScenarioTextIsReportedAndGivesAnEmptyBus)
 {
-    const std::string folder = ::testing::TempDir() + "scenario-paths";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder + "/folder.json");
+    std::string folder = ::testing::TempDir() + "scenario-paths-XXXXXX";
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    std::filesystem::create_directory(folder + "/folder.json");
     std::ofstream(folder + "/empty.json").close();
     std::ofstream(folder + "/huge.json").close();
     std::filesystem::resize_file(folder + "/huge.json", 3ull << 30);

@@ -29,9 +29,9 @@ DriveRun RunDrive(const std::string &folder, const std::string &command)
 
 TEST(BadScenario, DriverExitsWithTwoAndTheReason)
 {
-    const std::string folder = ::testing::TempDir() + "tvx-bad-scenarios";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder + "/folder.json");
+    std::string folder = ::testing::TempDir() + "tvx-bad-scenarios-XXXXXX";
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    std::filesystem::create_directory(folder + "/folder.json");
     std::ofstream(folder + "/truncated.json") << R"({"terminals": [{"id": "K1", )";
     std::ofstream(folder + "/empty.json").close();
     std::ofstream(folder + "/misspelt.json") << R"({"terminal": []})";
