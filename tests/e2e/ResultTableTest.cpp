@@ -190,3 +190,27 @@ TEST_F(DriveTest, EveryEndingStatusGivesItsMessageAndLeavesCancelOnly)
         SetUp();
     }
 }
+
+// A part that fails ends the run there: the parts after it are not written.
+TEST_F(DriveTest, FailedFirstPartOfThreeStopsTheRun)
+{
+    Start({BcdTerminal("K460B01", "0x0110", R"("fault": {"phase": "download", "atPercent": 50, "status": -84})")});
+    Pack("460.ppu", Package460());
+    const std::size_t opening = BoxCount();
+    DriveToUpgrade(0, "460.ppu");
+    Follow();
+
+    EXPECT_EQ(Boxes(opening), (std::vector<std::string>{kReadyCaption, kStartCaption, Literal(108)}));
+    EXPECT_EQ(Text(D::partCounterText), "(1/3)");
+    EXPECT_TRUE(Text(D::statusText).starts_with(kFirmwareFailedText)) << Text(D::statusText);
+    EXPECT_TRUE(Usable(D::cancelButton));
+    EXPECT_FALSE(Visible(D::finishButton));
+    EXPECT_FALSE(Visible(D::nextButton));
+    EXPECT_FALSE(Window().IsTimerActive(ProgressTimer));
+    Drive("wait 60");
+    EXPECT_EQ(BoxCount(), opening + 3) << "nothing more happens";
+    uint32_t firmware, loader;
+    ReadTerminal("K460B01", &firmware, &loader);
+    EXPECT_EQ(firmware, 0x0302u);
+    EXPECT_EQ(loader, 0x0110u);
+}
