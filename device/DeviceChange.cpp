@@ -113,11 +113,7 @@ void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
     // The type was stored as the terminal answered; the versions as after a part.
     StoreVersionsAfterPart(firmware, loader, 0);
     bool failed = upgradeFailure != 0;
-    if (threePartVersion == 1) {
-        // The run's last part gets the same final check as on the other paths.
-        if (!failed && batchRemaining + partsRemaining == 0)
-            failed = !VersionsMatchAfterUpgrade(false);
-    } else {
+    if (threePartVersion != 1) {
         int comparison = 0;
         if (!CompareValidBcdVersions(expectedFirmwareVersion, deviceFirmwareVersion, &comparison))
             return;
@@ -128,6 +124,11 @@ void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
                      CompareBcdVersions(firmwareVersionBefore, deviceFirmwareVersion) != 0 ||
                      CompareBcdVersions(expectedLoaderVersion, deviceLoaderVersion) == -1;
     }
+    // The run's last part gets the same final check as on the other paths:
+    // the comparison above alone passes a BCD terminal that kept its old
+    // firmware when the part stated no version of its own.
+    if (!failed && batchRemaining + partsRemaining == 0)
+        failed = !VersionsMatchAfterUpgrade(false);
 
     std::string result = pendingResultText;
     if (failed) {

@@ -106,6 +106,24 @@ TEST_F(DriveTest, TerminalBackThroughItsArrivalWithTooOldALoaderFails)
     EXPECT_EQ(Count(kSuccessCaption), 0);
 }
 
+// A firmware part whose header states no version leaves the BCD terminal at
+// its old firmware; back late through its arrival, it is no success either.
+TEST_F(DriveTest, BcdTerminalBackThroughItsArrivalWithItsOldFirmwareFails)
+{
+    Start({BcdTerminal("K460B01", "0x0111", R"("fault": {"returnAfterMs": 20000})")});
+    TestPackage package = Package460();
+    package.parts.back() = ThreePartFirmware(0, 0x010B00, 46002);
+    Pack("no-version.ppu", package);
+    DriveToUpgrade(0, "no-version.ppu");
+    Follow();
+
+    EXPECT_TRUE(Text(D::statusText).starts_with(kFirmwareFailedText)) << Text(D::statusText);
+    EXPECT_EQ(Text(D::hintText), EnglishText(192));
+    EXPECT_TRUE(Usable(D::cancelButton));
+    EXPECT_FALSE(Visible(D::finishButton));
+    EXPECT_EQ(Dialog().finalVersionRead, 1u) << "read through the arrival, not given up";
+}
+
 // The package's second firmware part carries the old firmware 3.02: the
 // terminal answers at once with it where the package's 3.20.0 was wanted.
 TEST_F(DriveTest, TerminalReportingAnOlderFirmwareAfterTheUpgradeFails)
