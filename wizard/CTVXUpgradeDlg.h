@@ -95,6 +95,7 @@ public:
     void CancelWithMessage(int kind);
     bool OnSetCursor(); // true while busy keeps the wait cursor
     void UnregisterNotifications();
+    void StopTimers(); // kills the run's timers on every way out
     void SetBusy(bool on); // busy flag and wait cursor together
 
     // ---- Texts (wizard/) ----

@@ -1,6 +1,8 @@
 // The ways out of the wizard, and the busy state that keeps the wait cursor.
 #include "CTVXUpgradeDlg.h"
 
+#include <initializer_list>
+
 void CTVXUpgradeDlg::UnregisterNotifications()
 {
     // Each registration is given back once, whichever way out comes first.
@@ -10,14 +12,26 @@ void CTVXUpgradeDlg::UnregisterNotifications()
     usbNotification = nullptr;
 }
 
+void CTVXUpgradeDlg::StopTimers()
+{
+    // A tick that still arrives finds its id cleared and does nothing.
+    for (unsigned *id : {&progressTimerId, &spinnerTimerId, &returnTimerId}) {
+        if (*id != 0)
+            window.KillTimer(*id);
+        *id = 0;
+    }
+}
+
 void CTVXUpgradeDlg::OnOK()
 {
+    StopTimers();
     UnregisterNotifications();
     window.EndDialog(tvx::IDOK);
 }
 
 void CTVXUpgradeDlg::OnCancel()
 {
+    StopTimers();
     UnregisterNotifications();
     window.ShowControl(hintText, false);
     window.EndDialog(tvx::IDCANCEL);
@@ -25,6 +39,7 @@ void CTVXUpgradeDlg::OnCancel()
 
 void CTVXUpgradeDlg::CancelWithMessage(int kind)
 {
+    StopTimers();
     UnregisterNotifications();
     window.ShowControl(hintText, false);
     ShowAbortBox(kind);

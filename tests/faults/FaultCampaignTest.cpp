@@ -498,11 +498,9 @@ TEST_F(FaultCampaign, EveryScriptedFaultEndsCleanlyAndLosesNothing)
     }
 }
 
-// Known fault: a BCD terminal read on its late arrival gets only the BCD
-// comparison, which passes a terminal still at its old firmware, and the
-// wizard offers Finish; read at once, the same terminal is refused (above).
-// Enable once the arrival path checks the last part as the other paths do.
-TEST_F(FaultCampaign, DISABLED_BcdTerminalBackLateWithoutThePackagesVersionIsNoSuccess)
+// A BCD terminal read on its late arrival gets the same final check as one
+// read at once: still at its old firmware, it is no success.
+TEST_F(FaultCampaign, BcdTerminalBackLateWithoutThePackagesVersionIsNoSuccess)
 {
     for (const FaultRow &row : {BcdTerminalKeepingItsVersion("back after 10 s", R"("fault": {"returnAfterMs": 10000})"),
                                 BcdTerminalKeepingItsVersion("back after 45 s", R"("fault": {"returnAfterMs": 45000})")}) {
