@@ -172,8 +172,7 @@ TEST_F(DriveTest, UnpluggingDuringDownloadEndsThePartAsFailed)
 }
 
 // Leaving while the return timer waits: the dialog's timers die with it, and
-// a tick that was already under way does nothing. Enable once the closing
-// paths kill the run's timers through their kept ids.
+// a tick that was already under way does nothing.
 TEST_F(DriveTest, TimersOfAnEndedDialogAreDeadAndLateTicksDoNothing)
 {
     Start({ThreePartTerminal("K470A01", R"("fault": {"returns": false})")});
