@@ -11,22 +11,6 @@ namespace {
 
 using Labels = std::vector<std::string>;
 
-bool InOrder(const std::vector<std::string> &texts, const std::vector<std::string> &expected)
-{
-    std::size_t next = 0;
-    for (const std::string &text : texts)
-        if (next < expected.size() && text == expected[next])
-            ++next;
-    return next == expected.size();
-}
-
-std::string Lines(const std::vector<std::string> &texts)
-{
-    std::string all;
-    for (const std::string &text : texts)
-        all += "  [" + text + "]\n";
-    return all;
-}
 
 int CountOf(const std::vector<std::string> &texts, const std::string &text)
 {

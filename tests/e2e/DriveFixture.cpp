@@ -19,6 +19,23 @@ std::string ThreePartTerminal(const std::string &id, const std::string &extra)
            kQuickTiming + (extra.empty() ? "" : ", " + extra);
 }
 
+bool InOrder(const std::vector<std::string> &texts, const std::vector<std::string> &expected)
+{
+    std::size_t next = 0;
+    for (const std::string &text : texts)
+        if (next < expected.size() && text == expected[next])
+            ++next;
+    return next == expected.size();
+}
+
+std::string Lines(const std::vector<std::string> &texts)
+{
+    std::string all;
+    for (const std::string &text : texts)
+        all += "  [" + text + "]\n";
+    return all;
+}
+
 std::string BcdTerminal(const std::string &id, const std::string &loader, const std::string &extra)
 {
     return R"("id": ")" + id + R"(", "model": "VORN 460 M", "vendorCode": "KOTRX", "versionFormat": "bcd",

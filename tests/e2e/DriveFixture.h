@@ -30,6 +30,11 @@ std::string ThreePartTerminal(const std::string &id, const std::string &extra = 
 // A BCD VORN 460 (firmware 3.02, loader `loader`).
 std::string BcdTerminal(const std::string &id, const std::string &loader, const std::string &extra = "");
 
+// Whether `expected` appear in `texts` in this order (others may come between).
+bool InOrder(const std::vector<std::string> &texts, const std::vector<std::string> &expected);
+// The texts one a line, for failure messages.
+std::string Lines(const std::vector<std::string> &texts);
+
 // The one-part package that fits ThreePartTerminal: firmware 4.7.0.
 TestPackage FirmwarePackage470();
 

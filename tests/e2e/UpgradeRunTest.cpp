@@ -14,23 +14,6 @@ namespace {
 
 using Labels = std::vector<std::string>;
 
-// Whether `expected` appear in `texts` in this order (others may come between).
-bool InOrder(const std::vector<std::string> &texts, const std::vector<std::string> &expected)
-{
-    std::size_t next = 0;
-    for (const std::string &text : texts)
-        if (next < expected.size() && text == expected[next])
-            ++next;
-    return next == expected.size();
-}
-
-std::string Lines(const std::vector<std::string> &texts)
-{
-    std::string all;
-    for (const std::string &text : texts)
-        all += "  [" + text + "]\n";
-    return all;
-}
 
 // How many shown texts are the installation text typed so far behind its cursor.
 int TypedSteps(const std::vector<std::string> &texts)
