@@ -42,7 +42,8 @@ run_ctest() {
   local log
   log=$(mktemp)
   echo "==== $label"
-  if ! ctest --test-dir "$dir" --output-on-failure -j"$jobs" "$@" 2>&1 | tee "$log"; then
+  # A test that hangs fails after five minutes instead of stalling the run.
+  if ! ctest --test-dir "$dir" --output-on-failure --timeout 300 -j"$jobs" "$@" 2>&1 | tee "$log"; then
     failed=1
   fi
   local line
