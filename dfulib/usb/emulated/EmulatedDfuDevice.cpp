@@ -98,10 +98,11 @@ void EmulatedDfuDevice::LeaveBus(bool dfuModeAfter)
     readyAt_ = Micros{0};
 }
 
-int EmulatedDfuDevice::ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length,
-                                 unsigned)
+// Counts the transfer and refuses what the device would not take now: gone,
+// asked too early while busy, or not addressed to its DFU interface. 0 lets
+// the request through.
+int EmulatedDfuDevice::Refusal(const ControlSetup &setup, uint8_t requestType)
 {
-    std::lock_guard lock(mutex_);
     ++log_.controlTransfers;
     if (!Usable())
         return kTransferNoDevice;
@@ -110,8 +111,17 @@ int EmulatedDfuDevice::ControlIn(const ControlSetup &setup, uint8_t *data, std::
         if (state_ == DfuState::DnBusy || state_ == DfuState::Manifest)
             return Stall(kStatusErrStalledPkt);
     }
-    if (setup.requestType != kRequestTypeIn || setup.index != config_.interfaceNumber)
+    if (setup.requestType != requestType || setup.index != config_.interfaceNumber)
         return Stall(kStatusErrStalledPkt);
+    return 0;
+}
+
+int EmulatedDfuDevice::ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length,
+                                 unsigned)
+{
+    std::lock_guard lock(mutex_);
+    if (const int refused = Refusal(setup, kRequestTypeIn))
+        return refused;
     switch (static_cast<DfuRequest>(setup.request)) {
     case DfuRequest::GetStatus:
         return GetStatus(data, length);
@@ -133,16 +143,8 @@ int EmulatedDfuDevice::ControlOut(const ControlSetup &setup, const uint8_t *data
                                   std::size_t length, unsigned)
 {
     std::lock_guard lock(mutex_);
-    ++log_.controlTransfers;
-    if (!Usable())
-        return kTransferNoDevice;
-    if (pacer_.Now() < readyAt_) {
-        ++log_.earlyRequests;
-        if (state_ == DfuState::DnBusy || state_ == DfuState::Manifest)
-            return Stall(kStatusErrStalledPkt);
-    }
-    if (setup.requestType != kRequestTypeOut || setup.index != config_.interfaceNumber)
-        return Stall(kStatusErrStalledPkt);
+    if (const int refused = Refusal(setup, kRequestTypeOut))
+        return refused;
     const auto request = static_cast<DfuRequest>(setup.request);
     if (!dfuMode_) {
         if (request != DfuRequest::Detach || state_ != DfuState::AppIdle)

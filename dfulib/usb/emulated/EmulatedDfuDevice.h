@@ -76,6 +76,7 @@ private:
     int Upload(uint16_t block, uint8_t *data, std::size_t length);
     int GetStatus(uint8_t *data, std::size_t length);
     int Stall(uint8_t status);
+    int Refusal(const ControlSetup &setup, uint8_t requestType);
     bool TakeFault(DfuRequest request, uint16_t block, uint8_t *status);
     void ModelTransfer(std::size_t bytes);
     void LeaveBus(bool dfuModeAfter);
