@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -10,6 +11,7 @@
 #include "SimulatedBusWatcher.h"
 #include "TVXDFUUpgrade.h"
 #include "UdevMonitor.h"
+#include "VerifyKeyFingerprint.h"
 
 namespace {
 
@@ -21,6 +23,9 @@ constexpr int kSimulatedBusPollMs = 200;
 
 int main(int argc, char **argv)
 {
+    // Which key this build trusts, so that a build with the development key
+    // is seen for what it is wherever it runs.
+    std::fprintf(stderr, "TVXUpgrade " TVX_VERSION ", %s\n", VerifyKeyDescription().c_str());
     QApplication application(argc, argv);
 
     // What the progress monitor remembers lives for the whole run.

@@ -21,6 +21,18 @@ install(FILES ${PROJECT_BINARY_DIR}/res/art/icon.png
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/70-tvxupgrade.rules
   DESTINATION lib/udev/rules.d)
 
+option(TVX_ALLOW_DEVELOPMENT_KEYS "Let cpack package a build with development keys (marked ~devkeys)" OFF)
+get_property(CPACK_TVX_DEVELOPMENT_KEYS GLOBAL PROPERTY TVX_DEVELOPMENT_KEYS)
+set(CPACK_TVX_ALLOW_DEVELOPMENT_KEYS ${TVX_ALLOW_DEVELOPMENT_KEYS})
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/CPackDevelopmentKeys.cmake)
+# Packages of such a build say so in their file names and versions; "~" sorts
+# them before the release of the same version, which therefore replaces them.
+if(CPACK_TVX_DEVELOPMENT_KEYS)
+  set(CPACK_DEBIAN_PACKAGE_VERSION "${PROJECT_VERSION}~devkeys")
+else()
+  set(CPACK_DEBIAN_PACKAGE_VERSION "${PROJECT_VERSION}")
+endif()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tvxupgrade)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -5,6 +5,7 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "VerifyKeyFingerprint.h"
 
 namespace {
 
@@ -17,7 +18,8 @@ constexpr const char *kUsage =
     "  inspect     load a package as the wizard does and show what it holds\n"
     "  verify      tell whether the wizard would accept a package\n"
     "\n"
-    "'ppu-tool COMMAND --help' describes a command. Exit codes: 0 success,\n"
+    "'ppu-tool COMMAND --help' describes a command; 'ppu-tool --version' names\n"
+    "the version and the key packages are verified with. Exit codes: 0 success,\n"
     "1 package rejected or not written, 2 usage error.\n";
 
 struct Command {
@@ -42,6 +44,10 @@ int main(int argc, char **argv)
     }
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
         std::cout << kUsage;
+        return kExitSuccess;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "ppu-tool " TVX_VERSION "\n" << VerifyKeyDescription() << "\n";
         return kExitSuccess;
     }
     for (const Command &command : kCommands)
