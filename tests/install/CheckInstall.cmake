@@ -39,7 +39,7 @@ endif()
 
 # The wizard must take the device library from the prefix, not the build.
 execute_process(COMMAND ldd ${PREFIX}/bin/TVXUpgrade OUTPUT_VARIABLE linked RESULT_VARIABLE rc)
-string(REGEX MATCH "libTVXDFUUpgrade.so => [^\n]*" resolved "${linked}")
-if(NOT rc EQUAL 0 OR NOT resolved MATCHES "=> ${PREFIX}/bin/\\.\\./${LIBDIR}/libTVXDFUUpgrade.so")
+string(REGEX MATCH "libTVXDFUUpgrade\\.so\\.1 => [^\n]*" resolved "${linked}")
+if(NOT rc EQUAL 0 OR NOT resolved MATCHES "=> ${PREFIX}/bin/\\.\\./${LIBDIR}/libTVXDFUUpgrade\\.so\\.1 ")
   message(FATAL_ERROR "installed TVXUpgrade links '${resolved}'")
 endif()
