@@ -1,6 +1,6 @@
 # Installation into the standard places by component, and Debian packages of
 # them (cpack), one per use:
-#   tvxupgrade            wizard    the wizard, its desktop entry and icons
+#   tvxupgrade            wizard    the wizard, its desktop entry, metadata, icons
 #   libtvxdfuupgrade1     library   the device library and the terminals' udev rule
 #   libtvxdfuupgrade-dev  development  its headers, pkg-config file, CMake package
 #   tvxupgrade-tools      tools     ppu-tool
@@ -28,12 +28,15 @@ tvx_install_man_page(TVXUpgrade wizard)
 tvx_install_man_page(ppu-tool tools)
 tvx_install_man_page(tvx-drive driver)
 
+# What the desktop knows the wizard by: its entry, its metadata for software
+# centres (which offer it when a VORN terminal is plugged in) and the icon
+# the build draws (res/art) at the theme's sizes and as SVG.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/tvxupgrade.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT wizard)
-# The icon the build draws (res/art).
-install(FILES ${PROJECT_BINARY_DIR}/res/art/icon.png
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps
-  RENAME tvxupgrade.png COMPONENT wizard)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/com.example.tvxupgrade.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT wizard)
+install(DIRECTORY ${PROJECT_BINARY_DIR}/res/art/hicolor
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons COMPONENT wizard)
 # udev reads lib/udev/rules.d under /usr and /usr/local, never lib64 or a
 # multiarch folder. The rule serves every program of the library.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/70-tvxupgrade.rules

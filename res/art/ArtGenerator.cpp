@@ -1,13 +1,19 @@
 // Draws the project's artwork: a card terminal with an upward arrow in calm
 // teal. Run at build time, so the images follow from this source alone.
-//   tvx-artgen <output folder>  ->  banner.png, about.png, icon.png
+//   tvx-artgen <output folder> <icon size>...  ->  banner.png, about.png,
+//   icon.png, and the icon for the desktop's theme:
+//   hicolor/<N>x<N>/apps/tvxupgrade.png at each size N and
+//   hicolor/scalable/apps/tvxupgrade.svg
+#include <QDir>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QString>
+#include <QSvgGenerator>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -113,13 +119,14 @@ QImage AboutPicture()
     return image;
 }
 
-// The application icon: the terminal and arrow on a rounded teal tile.
-QImage Icon()
+// The application icon: the terminal and arrow on a rounded teal tile, on a
+// square of 256 units whatever the size it is drawn at.
+constexpr int kIconUnits = 256;
+
+void PaintIcon(QPainter &p, qreal side)
 {
-    QImage image = NewImage(256, 256);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient tile(0, 0, 0, 256);
+    p.scale(side / kIconUnits, side / kIconUnits);
+    QLinearGradient tile(0, 0, 0, kIconUnits);
     tile.setColorAt(0, kTeal);
     tile.setColorAt(1, kDeepTeal);
     p.setPen(Qt::NoPen);
@@ -127,28 +134,63 @@ QImage Icon()
     p.drawRoundedRect(QRectF(8, 8, 240, 240), 44, 44);
     DrawTerminal(p, QRectF(44, 38, 126, 180), kPaper, kDeepTeal);
     DrawArrow(p, QRectF(168, 70, 52, 96), kAmber);
+}
+
+QImage Icon(int side)
+{
+    QImage image = NewImage(side, side);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    PaintIcon(p, side);
     return image;
+}
+
+bool WriteVectorIcon(const QString &path)
+{
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(QSize(kIconUnits, kIconUnits));
+    svg.setViewBox(QRect(0, 0, kIconUnits, kIconUnits));
+    svg.setTitle(QStringLiteral("TVXUpgrade"));
+    svg.setDescription(QStringLiteral("A card terminal with an upward arrow"));
+    QPainter p;
+    if (!p.begin(&svg))
+        return false;
+    PaintIcon(p, kIconUnits);
+    return p.end();
+}
+
+bool Save(const QImage &image, const QString &path)
+{
+    if (QDir().mkpath(path.section(QLatin1Char('/'), 0, -2)) && image.save(path, "PNG"))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <output folder> <icon size>...\n", argv[0]);
         return 2;
     }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    const struct {
-        const char *name;
-        QImage image;
-    } images[] = {{"banner.png", Banner()}, {"about.png", AboutPicture()}, {"icon.png", Icon()}};
-    for (const auto &entry : images) {
-        const QString path = folder + QLatin1Char('/') + QLatin1String(entry.name);
-        if (!entry.image.save(path, "PNG")) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    const QString folder = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
+    if (!Save(Banner(), folder + QStringLiteral("banner.png")) ||
+        !Save(AboutPicture(), folder + QStringLiteral("about.png")) ||
+        !Save(Icon(kIconUnits), folder + QStringLiteral("icon.png")))
+        return 1;
+    const QString theme = folder + QStringLiteral("hicolor/");
+    for (int i = 2; i < argc; ++i) {
+        const int side = std::atoi(argv[i]);
+        if (side <= 0 || !Save(Icon(side), theme + QStringLiteral("%1x%1/apps/tvxupgrade.png").arg(side)))
             return 1;
-        }
+    }
+    const QString vector = theme + QStringLiteral("scalable/apps/tvxupgrade.svg");
+    if (!QDir().mkpath(theme + QStringLiteral("scalable/apps")) || !WriteVectorIcon(vector)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(vector));
+        return 1;
     }
     return 0;
 }

@@ -14,6 +14,10 @@ foreach(file
     include/TVXDFUUpgrade.h include/TVXPackageEntry.h
     share/applications/tvxupgrade.desktop
     share/icons/hicolor/256x256/apps/tvxupgrade.png
+    share/icons/hicolor/scalable/apps/tvxupgrade.svg
+    share/metainfo/com.example.tvxupgrade.metainfo.xml
+    ${LIBDIR}/pkgconfig/tvxdfuupgrade.pc
+    ${LIBDIR}/cmake/TVXDFUUpgrade/TVXDFUUpgradeConfig.cmake
     lib/udev/rules.d/70-tvxupgrade.rules)
   if(NOT EXISTS ${PREFIX}/${file})
     message(FATAL_ERROR "not installed: ${file}")
