@@ -112,8 +112,11 @@ void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
 
     // The type was stored as the terminal answered; the versions as after a part.
     StoreVersionsAfterPart(firmware, loader, 0);
+    // A middle part is not judged by the package's final versions: a
+    // pretreatment or loader part leaves the firmware as it was.
+    const bool lastPart = batchRemaining + partsRemaining == 0;
     bool failed = upgradeFailure != 0;
-    if (threePartVersion != 1) {
+    if (lastPart && threePartVersion != 1) {
         int comparison = 0;
         if (!CompareValidBcdVersions(expectedFirmwareVersion, deviceFirmwareVersion, &comparison))
             return;
@@ -127,7 +130,7 @@ void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
     // The run's last part gets the same final check as on the other paths:
     // the comparison above alone passes a BCD terminal that kept its old
     // firmware when the part stated no version of its own.
-    if (!failed && batchRemaining + partsRemaining == 0)
+    if (!failed && lastPart)
         failed = !VersionsMatchAfterUpgrade(false);
 
     std::string result = pendingResultText;

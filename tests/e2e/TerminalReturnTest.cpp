@@ -248,3 +248,38 @@ TEST_F(DriveTest, ProgressTickAfterThePartEndedDoesNothing)
     EXPECT_TRUE(Usable(D::finishButton));
     EXPECT_EQ(Text(D::slashText), spinner);
 }
+
+// The pretreatment part's suffix states the new firmware 3.20, which only the
+// firmware part brings: a middle part is not judged by it, on whichever way
+// the terminal comes back (at once, through its arrival while the return
+// timer waits, or through its arrival after the first timer try).
+TEST_F(DriveTest, MiddlePartsOfABcdRunAreNotJudgedByTheFinalVersions)
+{
+    for (const char *returnAfterMs : {"0", "10000", "45000"}) {
+        SCOPED_TRACE(returnAfterMs);
+        Start({BcdTerminal("K460B01", "0x0110",
+                           std::string(R"("fault": {"returnAfterMs": )") + returnAfterMs + "}")});
+        TestPackage package = Package460();
+        package.parts[0] = BcdPart("Pretreatment", 0x0320, 0x0110);
+        Pack("460.ppu", package);
+        const std::size_t opening = BoxCount();
+        DriveToUpgrade(0, "460.ppu");
+        Follow();
+
+        EXPECT_TRUE(InOrder(Shown(D::partCounterText), {"(1/3)", "(2/3)", "(3/3)"}))
+            << Lines(Shown(D::partCounterText));
+        EXPECT_EQ(Text(D::statusText).find(kFirmwareFailedText), std::string::npos) << Text(D::statusText);
+        // The arrival path ends without the success box.
+        const std::vector<std::string> boxes = Boxes(opening);
+        ASSERT_GE(boxes.size(), 2u);
+        EXPECT_EQ(std::vector<std::string>(boxes.begin(), boxes.begin() + 2),
+                  (std::vector<std::string>{kReadyCaption, kStartCaption}));
+        EXPECT_EQ(boxes.size(), std::string(returnAfterMs) == "0" ? 3u : 2u) << Lines(boxes);
+        EXPECT_TRUE(Usable(D::finishButton));
+        uint32_t firmware, loader;
+        ReadTerminal("K460B01", &firmware, &loader);
+        EXPECT_EQ(firmware & 0xFFFFFFu, 0x031400u) << "the firmware part 3.20.0 was written";
+        TearDown();
+        SetUp();
+    }
+}
