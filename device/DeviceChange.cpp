@@ -150,7 +150,12 @@ void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
         window.KillTimer(returnTimerId);
         returnTimerId = 0;
     }
-    ShowClosingButtons(failed ? 1 : 0);
+    // After the wizard said it gave up, the user may be unplugging the
+    // terminal: further parts are written only when asked for again.
+    if (!returnCheck && !failed && batchRemaining + partsRemaining != 0)
+        OfferRemainingParts();
+    else
+        ShowClosingButtons(failed ? 1 : 0);
     if (busy)
         SetBusy(false);
 }

@@ -142,6 +142,9 @@ public:
     void OnPackageSelChange();
     void OnBackupSelChange();
     void ShowClosingButtons(int failed);
+    // A terminal back after the wizard gave up on it, with parts left: Next
+    // (confirmed again) goes on with them, Cancel ends.
+    void OfferRemainingParts();
     void ShowPartLabels(int firstNumber);
     // Firmware version, loader version and product id of a part image from
     // its DFU suffix and header; 0, 1006 or 13.

@@ -122,3 +122,17 @@ void CTVXUpgradeDlg::ShowClosingButtons(int failed)
     window.SetControlText(hintText, hint);
     window.ShowControl(hintText, true);
 }
+
+void CTVXUpgradeDlg::OfferRemainingParts()
+{
+    startConfirmed = 0; // Next asks both confirmations again
+    window.EnableControl(finishButton, false);
+    window.ShowControl(finishButton, false);
+    window.EnableControl(cancelButton, true);
+    window.ShowControl(cancelButton, true);
+    window.EnableControl(nextButton, true);
+    window.ShowControl(nextButton, true);
+    window.FocusControl(nextButton);
+    window.SetControlText(hintText, localText(183));
+    window.ShowControl(hintText, true);
+}

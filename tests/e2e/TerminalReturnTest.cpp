@@ -283,3 +283,44 @@ TEST_F(DriveTest, MiddlePartsOfABcdRunAreNotJudgedByTheFinalVersions)
         SetUp();
     }
 }
+
+// Back after the wizard gave up on it, with two parts left: the rows and the
+// status tell what it reports, and nothing more is written unless Next is
+// clicked and both confirmations are given again.
+TEST_F(DriveTest, TerminalBackAfterTheGiveUpIsWrittenOnOnlyWhenAskedAgain)
+{
+    for (const char *choice : {"cancel", "next"}) {
+        SCOPED_TRACE(choice);
+        Start({BcdTerminal("K460B01", "0x0110", R"("fault": {"returnAfterMs": 70000})")});
+        Pack("460.ppu", Package460());
+        DriveToUpgrade(0, "460.ppu");
+        Follow(); // the pretreatment part, then the give-up
+        ASSERT_EQ(Text(D::statusText), kStorageUnconfirmedText);
+        const std::size_t gaveUp = BoxCount();
+
+        Drive("wait 20"); // the terminal arrives
+        EXPECT_FALSE(Window().IsTimerActive(ProgressTimer)) << "a part was started by itself";
+        EXPECT_EQ(BoxCount(), gaveUp);
+        EXPECT_TRUE(Text(D::statusText).starts_with(EnglishText(187) + " 1/3 \n")) << Text(D::statusText);
+        EXPECT_EQ(Text(D::versionAfterText), "V3.02 + Loader V1.10 ");
+        EXPECT_EQ(Text(D::hintText), EnglishText(183));
+        EXPECT_TRUE(Usable(D::nextButton));
+        EXPECT_TRUE(Usable(D::cancelButton));
+        EXPECT_FALSE(Visible(D::finishButton));
+
+        Drive(choice);
+        if (std::string(choice) == "cancel") {
+            EXPECT_EQ(Window().EndCode(), tvx::IDCANCEL);
+            Drive("wait 30");
+            uint32_t firmware, loader;
+            ReadTerminal("K460B01", &firmware, &loader);
+            EXPECT_EQ(loader, 0x0110u) << "the loader part was written";
+        } else {
+            EXPECT_EQ(Boxes(gaveUp), (std::vector<std::string>{kReadyCaption, kStartCaption}));
+            EXPECT_TRUE(Window().IsTimerActive(ProgressTimer));
+            EXPECT_EQ(Text(D::partCounterText), "(2/3)");
+        }
+        TearDown();
+        SetUp();
+    }
+}
