@@ -40,7 +40,10 @@ void WritePartLabels(CTVXUpgradeDlg &dialog, int firstNumber)
         versions = Format("Loader V%x.%.2hx ", HighByte(loader), LowByte(loader));
         dialog.loaderOnlyPackage = 1;
     }
-    window.SetControlText(CTVXUpgradeDlg::versionViaFileText, versions);
+    // Once a part is being written the row shows that part's own versions,
+    // not the ones the package's first part states.
+    if (dialog.upgradeStage != StageRunning)
+        window.SetControlText(CTVXUpgradeDlg::versionViaFileText, versions);
 }
 
 void CTVXUpgradeDlg::ShowPartLabels(int firstNumber)

@@ -150,7 +150,7 @@ void DriveTest::Follow(uint64_t limitMs)
 void DriveTest::Record()
 {
     for (int id : {D::statusText, D::downloadText, D::uploadText, D::partCounterText, D::hintText,
-                   D::versionAfterText}) {
+                   D::versionViaFileText, D::versionAfterText}) {
         std::vector<std::string> &texts = shown_[id];
         const std::string text = Text(id);
         if (texts.empty() || texts.back() != text)

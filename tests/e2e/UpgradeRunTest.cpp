@@ -96,6 +96,11 @@ TEST_F(DriveTest, BcdTerminalWithUnlistedLoaderGetsAllThreePartsWithOneConfirmat
     Follow();
 
     EXPECT_TRUE(InOrder(Shown(D::partCounterText), {"(1/3)", "(2/3)", "(3/3)"})) << Lines(Shown(D::partCounterText));
+    // Each part with its own versions, never the first part's again.
+    EXPECT_TRUE(InOrder(Shown(D::versionViaFileText),
+                        {"V 3.2  + Loader V 1.10 ", "V 3.2  + Loader V 1.11 ", "V 3.20.0  + Loader V 1.11.0 "}))
+        << Lines(Shown(D::versionViaFileText));
+    EXPECT_EQ(Text(D::versionViaFileText), "V 3.20.0  + Loader V 1.11.0 ");
     const std::vector<std::string> &status = Shown(D::statusText);
     EXPECT_EQ(CountOf(status, EnglishText(164)), 3) << Lines(status);
     EXPECT_EQ(Text(D::statusText), std::string(kFirmwareSucceededText) + "\n\n Firmware Version: V 3.20.0 ");

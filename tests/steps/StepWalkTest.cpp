@@ -242,7 +242,7 @@ TEST_F(StepWalkTest, BcdTerminalIdentifiesTheFirstPartAndCountsThePartsOn)
     dialog->ShowClosingButtons(0);
 
     EXPECT_EQ(Text(CTVXUpgradeDlg::partCounterText), "(2/3)");
-    EXPECT_EQ(Text(CTVXUpgradeDlg::versionViaFileText), "V3.19 + Loader V1.02 ");
+    EXPECT_EQ(Text(CTVXUpgradeDlg::versionViaFileText), "V 3.19  + Loader V 1.2 "); // the part's own
     EXPECT_EQ(Text(CTVXUpgradeDlg::stepGroup), kUpgradeStartedCaption);
     EXPECT_EQ(Text(CTVXUpgradeDlg::downloadFileText), "part1.dfu");
     EXPECT_FALSE(Visible(CTVXUpgradeDlg::backupCheck));
