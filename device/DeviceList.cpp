@@ -91,8 +91,9 @@ void CTVXUpgradeDlg::RefreshDeviceList()
         std::string_view product;
         std::string_view id;
         int rowNumber = 0;
-        // Driven by the ID list; a shorter product list ends the walk too.
-        while (idReader.Next(&id) && productReader.Next(&product)) {
+        // Driven by the ID list: a terminal without a product text is listed
+        // with an empty one; a product buffer that runs out ends the walk.
+        while (idReader.Next(&id) && productReader.NextEntry(&product)) {
             const std::string upper = UpperCaseCopy(product);
             if (!IsListed(upper) || !FitsBatch(*this, upper))
                 continue;

@@ -14,11 +14,16 @@ public:
     }
 
     // The next text; false at the end of the list.
-    bool Next(std::string_view *text)
+    bool Next(std::string_view *text) { return NextEntry(text) && !text->empty(); }
+
+    // The next text, an empty one included, for a list read in step with
+    // another that decides where both end; false only when the buffer holds
+    // no further terminated text.
+    bool NextEntry(std::string_view *text)
     {
         const std::string_view rest(next_, static_cast<std::size_t>(end_ - next_));
         const std::size_t length = rest.find('\0');
-        if (length == 0 || length == std::string_view::npos)
+        if (length == std::string_view::npos)
             return false;
         *text = rest.substr(0, length);
         next_ += length + 1;

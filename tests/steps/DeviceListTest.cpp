@@ -49,6 +49,19 @@ TEST_F(DeviceListTest, LoaderRowsWithoutVersionAreSkippedAndNumbersStayContiguou
     EXPECT_FALSE(Enabled(CTVXUpgradeDlg::nextButton));
 }
 
+// A terminal that gives no product text is listed with an empty one, and
+// the terminals after it are listed too.
+TEST_F(DeviceListTest, TerminalWithoutProductTextDoesNotHideTheOnesAfterIt)
+{
+    Open({kRuntimeBcd460 + R"(, "product": "")", kRuntime470});
+
+    ASSERT_EQ(window.ListRowCount(CTVXUpgradeDlg::deviceList), 2);
+    EXPECT_EQ(window.ListItemText(CTVXUpgradeDlg::deviceList, 0, 1), "");
+    EXPECT_EQ(window.ListItemText(CTVXUpgradeDlg::deviceList, 0, 2), "K460E0000005");
+    EXPECT_EQ(window.ListItemText(CTVXUpgradeDlg::deviceList, 1, 0), "2");
+    EXPECT_EQ(window.ListItemText(CTVXUpgradeDlg::deviceList, 1, 2), "K470A0000001");
+}
+
 TEST_F(DeviceListTest, RefreshRebuildsTheListFromNothing)
 {
     Open({kRuntime470, kRuntimeBcd460});

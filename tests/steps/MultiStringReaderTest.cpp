@@ -40,3 +40,27 @@ TEST(MultiStringReader, StopsAtTheEmptyTextOrTheBufferEnd)
     for (const Case &c : cases)
         EXPECT_EQ(ReadAll(c.bytes), c.texts) << c.name;
 }
+
+TEST(MultiStringReader, EntriesReadInStepKeepEmptyTextsUpToTheBufferEnd)
+{
+    using namespace std::string_literals;
+    struct Case {
+        const char *name;
+        std::string bytes;
+        std::vector<std::string> texts;
+    } const cases[] = {
+        {"empty text between two", "ab\0\0cd\0\0"s, {"ab", "", "cd", ""}},
+        {"empty first text", "\0ab\0\0"s, {"", "ab", ""}},
+        {"last text without its NUL", "ab\0cd"s, {"ab"}},
+        {"no buffer", ""s, {}},
+    };
+    for (const Case &c : cases) {
+        const std::vector<char> buffer(c.bytes.begin(), c.bytes.end());
+        MultiStringReader reader(buffer);
+        std::vector<std::string> texts;
+        std::string_view text;
+        while (reader.NextEntry(&text))
+            texts.emplace_back(text);
+        EXPECT_EQ(texts, c.texts) << c.name;
+    }
+}
