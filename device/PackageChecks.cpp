@@ -1,9 +1,8 @@
 // Whether a package may be installed on the selected terminal, where the
 // installation starts, and whether the terminal shows the package's versions
 // afterwards. The checks only answer with a result code; callers tell the user.
-#include <cstdlib>
-
 #include "CTVXUpgradeDlg.h"
+#include "CatalogNumber.h"
 #include "PartType.h"
 #include "TextFormat.h"
 #include "Versions.h"
@@ -49,8 +48,7 @@ UpgradeResult CTVXUpgradeDlg::CheckPackageFitsDevice()
     if (!catalog || !catalog->terminalType)
         return UPG_PRODUCT_MISMATCH;
     // The catalog may give the type in decimal, hexadecimal (0x) or octal (0).
-    const unsigned long type = std::strtoul(catalog->terminalType, nullptr, 0);
-    return type == deviceType ? 0 : UPG_PRODUCT_MISMATCH;
+    return ReadCatalogNumber(catalog->terminalType) == deviceType ? 0 : UPG_PRODUCT_MISMATCH;
 }
 
 UpgradeResult CTVXUpgradeDlg::CheckCatalogAndHeader()
@@ -69,7 +67,7 @@ UpgradeResult CTVXUpgradeDlg::CheckCatalogAndHeader()
     const CatalogInfo *catalog = Catalog(loadedPackage);
     if (!catalog || !catalog->catalogVersion)
         return UPG_BAD_CATALOG_VERSION;
-    switch (std::strtoul(catalog->catalogVersion, nullptr, 10)) {
+    switch (ReadCatalogDecimal(catalog->catalogVersion)) {
     case 1:
         return generation == 0 ? UPG_BAD_CATALOG_VERSION : UPG_BAD_FIRMWARE_FORMAT;
     case 2:

@@ -33,6 +33,10 @@ TEST_F(PackageChecks, TerminalTypeOfTheCatalogMustMatch)
         {"  470 M", 1, false, 0, 0},
         {"460", 1, false, 0, UPG_PRODUCT_MISMATCH},
         {"VORN 470", 1, false, 0, UPG_PRODUCT_MISMATCH},
+        // A sign is no digit; a number beyond 32 bits is not cut to fit.
+        {"+470", 1, false, 0, UPG_PRODUCT_MISMATCH},
+        {"+0x1D6", 1, false, 0, UPG_PRODUCT_MISMATCH},
+        {"4294967766", 1, false, 0, UPG_PRODUCT_MISMATCH},
         {nullptr, 1, false, 0, UPG_PRODUCT_MISMATCH},
         {"470", 1, false, 1, UPG_PRODUCT_MISMATCH},
         // The identification text turns a BCD terminal into the 460 model.
@@ -98,6 +102,8 @@ TEST_F(PackageChecks, OnlyCatalogVersion2WithAThreePartHeaderPasses)
         {"2, BCD", "2", BcdImage(0x0319, 0x0102), UPG_BAD_FIRMWARE_FORMAT},
         {"3, three-part", "3", Gen1Image(0x040700, 0x010203, 99), UPG_BAD_CATALOG_VERSION},
         {"no number", "x", Gen1Image(0x040700, 0x010203, 99), UPG_BAD_CATALOG_VERSION},
+        {"+2", "+2", Gen1Image(0x040700, 0x010203, 99), UPG_BAD_CATALOG_VERSION},
+        {"2 beyond 32 bits", "4294967298", Gen1Image(0x040700, 0x010203, 99), UPG_BAD_CATALOG_VERSION},
         {"missing", nullptr, Gen1Image(0x040700, 0x010203, 99), UPG_BAD_CATALOG_VERSION},
         {"2, layout 3", "2", Gen1Image(0x040700, 0x010203, 99, 3), UPG_BAD_FIRMWARE_FORMAT},
         {"2, generation 2", "2", ImageBytes(400, 0x00020000), UPG_BAD_CATALOG_VERSION},
