@@ -74,7 +74,7 @@ void CTVXUpgradeDlg::ApplyConfiguration()
 
     // No file, or one that cannot be used, is the normal case: no message.
     std::string text;
-    if (ReadConfigText(kConfigFileName, &text) != 0)
+    if (ReadConfigText(FindConfigFile(), &text) != 0)
         return;
     const std::vector<std::string> names = SplitConfigNames(text);
     if (names.empty())

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "DirectoryListing.h"
+
 namespace {
 
 constexpr uint32_t kErrorBadSize = 1006;
@@ -62,6 +64,14 @@ uint32_t ReadConfigText(const std::string &fileName, std::string *text)
         if (static_cast<unsigned char>(buffer[i]) >= 0x20)
             text->push_back(buffer[i]);
     return 0;
+}
+
+std::string FindConfigFile()
+{
+    for (const std::string &entry : tvx::ListDirectoryEntries(".", kConfigFileName))
+        if (entry.front() != '[') // "[..]" and folders
+            return entry;
+    return kConfigFileName;
 }
 
 std::vector<std::string> SplitConfigNames(const std::string &text)

@@ -16,5 +16,10 @@ inline constexpr std::size_t kMaxConfigNames = 6;
 // the failed open or read. Only an existing file is opened.
 uint32_t ReadConfigText(const std::string &fileName, std::string *text);
 
+// Name of the configuration file in the current folder, matched without
+// regard to letter case as Windows matches file names: the first in listing
+// order when several differ only in case; kConfigFileName when there is none.
+std::string FindConfigFile();
+
 // The names between full stops, empty ones skipped, at most six.
 std::vector<std::string> SplitConfigNames(const std::string &text);

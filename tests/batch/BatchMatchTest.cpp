@@ -37,6 +37,32 @@ TEST_F(BatchTest, MatchedNamesStartInTheBatchWithTheFirstFileAndItsBackupName)
     EXPECT_EQ(Window().ComboItemText(D::backupCombo, Window().ComboSelection(D::backupCombo)), "firstbak.bak");
 }
 
+// Folders are prepared on Windows, where the file's name matches in any
+// letter case; of several names differing only in case the first listed
+// counts.
+TEST_F(BatchTest, ConfigurationFileIsFoundInAnyLetterCase)
+{
+    const struct {
+        std::vector<std::pair<std::string, std::string>> files; // name, text
+        uint32_t batchCount;
+    } cases[] = {
+        {{{"tvxupgrade.ini", "first.second"}}, 2},
+        {{{"TVXUPGRADE.INI", "first"}, {"tvxupgrade.ini", "first.second"}}, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.files.front().first);
+        Pack("first.ppu", Firmware470(0x040700, "4.6.0"));
+        Pack("second.ppu", Firmware470(0x040701, "4.7.0"));
+        for (const auto &[name, text] : c.files)
+            std::ofstream(folder + "/" + name, std::ios::binary) << text;
+        Start({ThreePartTerminal("K470A01")});
+        EXPECT_EQ(Count(EnglishText(188)), 0);
+        EXPECT_EQ(Dialog().batchCount, c.batchCount);
+        TearDown();
+        SetUp();
+    }
+}
+
 struct MismatchCase {
     const char *name;
     const char *ini;
