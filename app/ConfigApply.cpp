@@ -33,6 +33,7 @@ void ClearBatch(CTVXUpgradeDlg &dialog)
     std::memset(dialog.batchProductId, 0, sizeof dialog.batchProductId);
     std::memset(dialog.batchHardwareList, 0, sizeof dialog.batchHardwareList);
     std::memset(dialog.batchPartCount, 0, sizeof dialog.batchPartCount);
+    std::memset(dialog.batchTerminalType, 0, sizeof dialog.batchTerminalType);
 }
 
 // Each name matched by exactly one file of the list, and every file
@@ -57,11 +58,13 @@ bool MatchNames(CTVXUpgradeDlg &dialog, const std::vector<std::string> &names)
 }
 
 // One terminal takes the whole batch only when all files are for one product
-// family, the high byte of their product ids.
-bool OneProductFamily(const CTVXUpgradeDlg &dialog, std::size_t count)
+// family, the high byte of their product ids, and for one terminal model:
+// the family alone does not tell a 470 package from a 460 one.
+bool OneTerminalModel(const CTVXUpgradeDlg &dialog, std::size_t count)
 {
     for (std::size_t i = 1; i < count; ++i)
-        if (dialog.batchProductId[i] >> 8 != dialog.batchProductId[0] >> 8)
+        if (dialog.batchProductId[i] >> 8 != dialog.batchProductId[0] >> 8 ||
+            dialog.batchTerminalType[i] != dialog.batchTerminalType[0])
             return false;
     return true;
 }
@@ -83,7 +86,7 @@ void CTVXUpgradeDlg::ApplyConfiguration()
     // The package step fills the list only later; the batch needs it now.
     window.ComboReset(packageCombo);
     window.ComboAddDirectory(packageCombo, "*.PPU");
-    if (!MatchNames(*this, names) || !OneProductFamily(*this, names.size())) {
+    if (!MatchNames(*this, names) || !OneTerminalModel(*this, names.size())) {
         ClearBatch(*this);
         window.ComboReset(packageCombo);
         localMessageBox(188, tvx::MB_ICONERROR);

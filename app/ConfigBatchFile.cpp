@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "CTVXUpgradeDlg.h"
+#include "CatalogNumber.h"
 #include "ImageIdentification.h"
 #include "Package.h"
 #include "Versions.h"
@@ -44,6 +45,11 @@ bool IdentifyBatchFile(CTVXUpgradeDlg &dialog, const std::string &path, std::siz
     std::unique_ptr<PackageRecord, PackageDeleter> package(NewPackageRecord());
     if (!package || !LoadPackage(path.c_str(), package.get()) || !package->parts)
         return false;
+    // A catalog that names no terminal fits none: the batch could not finish.
+    const CatalogInfo *catalog = package->catalog;
+    if (!catalog || !catalog->terminalType)
+        return false;
+    dialog.batchTerminalType[slot] = ReadCatalogNumber(catalog->terminalType);
     const PackageEntry *first = package->parts->entry;
 
     uint16_t firmware = 0;

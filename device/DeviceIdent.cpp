@@ -56,8 +56,13 @@ int ReadDeviceIdentNumber(const char *identText, uint32_t *number)
     return 0;
 }
 
+bool IdentTextNamesModel460(const char (&identText)[kIdentTextSize])
+{
+    return identText[0] != '\0' && identText[10] == '9' && identText[11] == ' ';
+}
+
 void CTVXUpgradeDlg::ApplyIdentTextModelRule()
 {
-    if (deviceIdentText[0] != '\0' && deviceIdentText[10] == '9' && deviceIdentText[11] == ' ')
+    if (IdentTextNamesModel460(deviceIdentText))
         deviceType = 460;
 }

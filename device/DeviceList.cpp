@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "CTVXUpgradeDlg.h"
+#include "DeviceId.h"
 #include "MultiStringReader.h"
 #include "ProductText.h"
 #include "TVXDFUUpgrade.h"
+#include "Versions.h"
 
 namespace {
 
@@ -48,9 +50,43 @@ bool HardwareFits(const uint16_t (&codes)[16], uint32_t model)
     return false;
 }
 
+// The terminal model the package step checks a package against, found the
+// way selecting the row finds it: from the product text when it states the
+// versions, else from the terminal's answer and identification text. 0 when
+// it cannot be told, and for the second vendor's terminal, which no package
+// fits.
+uint32_t ModelForPackages(std::string_view id, const std::string &upper)
+{
+    if (Contains(upper, "V ")) {
+        if (!Contains(upper, "KOTRX"))
+            return 0;
+        return Contains(upper, "VORN 47") ? 470 : Contains(upper, "VORN 46") ? 460 : 0;
+    }
+    char deviceId[17];
+    StoreDeviceId(deviceId, std::string(id));
+    uint32_t firmware = 0, loader = 0, type = 0;
+    uint16_t extra = 0;
+    char ident[kIdentTextSize] = {};
+    if (GetwBCDDeviceFWVersion(deviceId, 16, &firmware, &loader, &type, &extra, ident) != 0)
+        return 0;
+    ident[kIdentTextSize - 1] = '\0';
+    if (ContainsSecondVendorWord(ident))
+        return 0;
+    return IdentTextNamesModel460(ident) ? 460 : type;
+}
+
+bool IsSelectedTerminal(const CTVXUpgradeDlg &dialog, std::string_view id)
+{
+    // The ID keeps changing letter case as the run compares it.
+    return dialog.selectedDeviceId[0] != '\0' &&
+           UpperCaseCopy(id.substr(0, 16)) == UpperCaseCopy(dialog.selectedDeviceId);
+}
+
 // In a batch only terminals that every named file can be written to are
-// offered: the series of the files' product family, the hardware they name.
-bool FitsBatch(const CTVXUpgradeDlg &dialog, const std::string &upper)
+// offered: the series of the files' product family, the hardware they name,
+// and the terminal type of their catalogs, so that no listed terminal is
+// refused at its first file.
+bool FitsBatch(const CTVXUpgradeDlg &dialog, std::string_view id, const std::string &upper)
 {
     if (dialog.batchCount == 0)
         return true;
@@ -58,9 +94,18 @@ bool FitsBatch(const CTVXUpgradeDlg &dialog, const std::string &upper)
     const char *series = family == 0x12 ? "VORN 4" : family == 0x13 ? "VORN 2" : nullptr;
     if (series && !Contains(upper, series))
         return false;
-    const uint32_t model = Contains(upper, "VORN 47") ? 470 : Contains(upper, "VORN 46") ? 460 : 0;
-    for (uint32_t file = 0; file < dialog.batchCount && file < kMaxBatchFiles; ++file)
-        if (!HardwareFits(dialog.batchHardwareList[file], model))
+    const uint32_t textModel = Contains(upper, "VORN 47") ? 470 : Contains(upper, "VORN 46") ? 460 : 0;
+    const uint32_t files = dialog.batchCount < kMaxBatchFiles ? dialog.batchCount : kMaxBatchFiles;
+    for (uint32_t file = 0; file < files; ++file)
+        if (!HardwareFits(dialog.batchHardwareList[file], textModel))
+            return false;
+    // The selected terminal passed when it was chosen; asked again while it
+    // restarts it may not answer yet, and its return is looked for here.
+    if (IsSelectedTerminal(dialog, id))
+        return true;
+    const uint32_t model = ModelForPackages(id, upper);
+    for (uint32_t file = 0; file < files; ++file)
+        if (model == 0 || dialog.batchTerminalType[file] != model)
             return false;
     return true;
 }
@@ -95,7 +140,7 @@ void CTVXUpgradeDlg::RefreshDeviceList()
         // with an empty one; a product buffer that runs out ends the walk.
         while (idReader.Next(&id) && productReader.NextEntry(&product)) {
             const std::string upper = UpperCaseCopy(product);
-            if (!IsListed(upper) || !FitsBatch(*this, upper))
+            if (!IsListed(upper) || !FitsBatch(*this, id, upper))
                 continue;
             window.ListInsertRow(deviceList, {std::to_string(++rowNumber), std::string(product),
                                               std::string(id)});

@@ -61,6 +61,10 @@ inline constexpr std::size_t kIdentTextSize = 130;
 // 17 to 128 of the identification buffer.
 int ContainsSecondVendorWord(const char (&identText)[kIdentTextSize]);
 
+// True when a non-empty identification text holds '9' at index 10 followed
+// by a blank: the terminal is the 460 model whatever type it reports.
+bool IdentTextNamesModel460(const char (&identText)[kIdentTextSize]);
+
 // The five-digit build number at indexes 68-72 of an identification text
 // that starts with 'F' and carries 0xD7 at index 17. Returns 0 with *number
 // written; -2 when index 17 holds another byte; -1 otherwise (the output is

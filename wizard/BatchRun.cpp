@@ -52,6 +52,8 @@ bool CTVXUpgradeDlg::BeginBatchFile()
     // Three-part terminals get no part labels between parts: the counter
     // moves on to the file's first part here for every terminal.
     window.SetControlText(partCounterText, Format("(%d/%d)", NextPartNumber(), PartsInRun()));
+    // So does the file's name, which the backup step shows before any part.
+    window.SetControlText(downloadFileText, CurrentBatchFileName(*this));
     return true;
 }
 

@@ -237,6 +237,7 @@ public:
     uint16_t batchProductId[kMaxBatchFiles] = {};
     uint16_t batchHardwareList[kMaxBatchFiles][16] = {};
     uint32_t batchPartCount[kMaxBatchFiles] = {}; // parts of each named file
+    uint32_t batchTerminalType[kMaxBatchFiles] = {}; // the catalog's terminal type of each file
     uint32_t batchFileIndex = 0;                  // the file being applied, from 0
 
     // Selected terminal.

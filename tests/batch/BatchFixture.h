@@ -21,15 +21,16 @@ inline TestPackage Firmware470(uint32_t firmware, const std::string &supports, u
     return package;
 }
 
-// A package whose first part is a BCD image naming these hardware-variant
-// codes; good for matching and listing, never written.
-inline TestPackage HardwarePackage(uint16_t productId, std::vector<uint16_t> codes)
+// A package for `terminalType` whose first part is a BCD image naming these
+// hardware-variant codes; good for matching and listing, never written.
+inline TestPackage HardwarePackage(uint16_t productId, std::vector<uint16_t> codes,
+                                   const std::string &terminalType = "460")
 {
     TestPart part = BcdPart("Firmware", 0x0302, 0x0110);
     part.image.productId = productId;
     part.image.hardware = std::move(codes);
     TestPackage package;
-    package.terminalType = "460";
+    package.terminalType = terminalType;
     package.parts = {part};
     package.loaderVersions = {"1.10"};
     package.firmwareVersions = {"3.02"};

@@ -78,6 +78,7 @@ TEST_P(BatchMismatchTest, GivesTheMessageAndTheNormalWizard)
     Pack("other.ppu", Firmware470(0x040701, "4.7.0", 0x1300));
     Pack("twice.ppu", Firmware470(0x040701, "4.7.0"));
     Pack("TWICE.ppu", Firmware470(0x040701, "4.7.0"));
+    Pack("model460.ppu", HardwarePackage(0x1234, {})); // the 470's product family
     std::ofstream(folder + "/junk.ppu") << "not a package";
     WriteIni(GetParam().ini);
     Start({ThreePartTerminal("K470A01"), kOtherSeries});
@@ -102,11 +103,13 @@ INSTANTIATE_TEST_SUITE_P(
                       MismatchCase{"FileThatIsNoPackage", "first.junk"},
                       MismatchCase{"SameNameTwice", "first.first"},
                       MismatchCase{"TwoFilesDifferingInLetterCase", "first.twice"},
-                      MismatchCase{"TwoProductFamilies", "first.other"}),
+                      MismatchCase{"TwoProductFamilies", "first.other"},
+                      MismatchCase{"TwoTerminalModelsOfOneFamily", "first.model460"}),
     [](const ::testing::TestParamInfo<MismatchCase> &info) { return std::string(info.param.name); });
 
 struct ListingCase {
     const char *name;
+    const char *terminalType;
     uint16_t productId;
     std::vector<uint16_t> firstCodes;
     std::vector<uint16_t> secondCodes;
@@ -117,11 +120,11 @@ class BatchListingTest : public BatchTest, public ::testing::WithParamInterface<
 
 void PrintTo(const ListingCase &c, std::ostream *out) { *out << c.name; }
 
-TEST_P(BatchListingTest, OffersOnlyTerminalsOfTheSeriesAndHardwareOfEveryFile)
+TEST_P(BatchListingTest, OffersOnlyTerminalsOfTheSeriesHardwareAndModelOfEveryFile)
 {
     const ListingCase &c = GetParam();
-    Pack("a.ppu", HardwarePackage(c.productId, c.firstCodes));
-    Pack("b.ppu", HardwarePackage(c.productId, c.secondCodes));
+    Pack("a.ppu", HardwarePackage(c.productId, c.firstCodes, c.terminalType));
+    Pack("b.ppu", HardwarePackage(c.productId, c.secondCodes, c.terminalType));
     WriteIni("a.b");
     Start({ThreePartTerminal("K470A01"), BcdTerminal("K460B01", "0x0110"), kOtherSeries});
     EXPECT_EQ(Dialog().batchCount, 2u);
@@ -133,12 +136,15 @@ TEST_P(BatchListingTest, OffersOnlyTerminalsOfTheSeriesAndHardwareOfEveryFile)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, BatchListingTest,
-    ::testing::Values(ListingCase{"NoHardwareNamed", 0x1234, {}, {}, {"K470A01", "K460B01"}},
-                      ListingCase{"CodesOfThe460", 0x1234, {1, 5}, {}, {"K460B01"}},
-                      ListingCase{"CodesOfThe470", 0x1234, {3, 4, 6, 7}, {}, {"K470A01"}},
-                      ListingCase{"EachFileNarrowsTheList", 0x1234, {1, 3}, {7}, {"K470A01"}},
-                      ListingCase{"CodesOfNoModel", 0x1234, {2}, {}, {}},
-                      ListingCase{"TheOtherSeries", 0x1334, {}, {}, {"K210C01"}}),
+    ::testing::Values(ListingCase{"NoHardwareNamedFor460", "460", 0x1234, {}, {}, {"K460B01"}},
+                      ListingCase{"NoHardwareNamedFor470", "0x1D6", 0x1234, {}, {}, {"K470A01"}},
+                      ListingCase{"CodesOfThe460", "460", 0x1234, {1, 5}, {}, {"K460B01"}},
+                      ListingCase{"CodesOfThe470", "470", 0x1234, {3, 4, 6, 7}, {}, {"K470A01"}},
+                      ListingCase{"CodesOfThe470ForThe460", "460", 0x1234, {3, 4, 6, 7}, {}, {}},
+                      ListingCase{"EachFileNarrowsTheList", "470", 0x1234, {1, 3}, {7}, {"K470A01"}},
+                      ListingCase{"CodesOfNoModel", "460", 0x1234, {2}, {}, {}},
+                      // No model fits the terminal of the other series.
+                      ListingCase{"TheOtherSeries", "460", 0x1334, {}, {}, {}}),
     [](const ::testing::TestParamInfo<ListingCase> &info) { return std::string(info.param.name); });
 
 TEST(HardwareCodes, ReadAfterTheLoaderVersionAndAlwaysEndedByZero)

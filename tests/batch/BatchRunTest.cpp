@@ -31,6 +31,7 @@ TEST_F(BatchTest, ThreeFilesGoIntoOneTerminalWithOneConfirmationOneBackupAndFini
     Drive("select 0\nnext");
     EXPECT_EQ(Text(D::partCounterText), "(1/3)");
     EXPECT_EQ(Text(D::stepGroup), EnglishText(173)); // the backup step, before the first file only
+    EXPECT_EQ(Text(D::downloadFileText), "a.ppu");
     ASSERT_TRUE(Window().ClickButton(D::backupCheck));
     EXPECT_EQ(Dialog().backupPath, "abak.bak");
     Drive("next");
@@ -104,12 +105,6 @@ class BatchFailureTest : public BatchTest, public ::testing::WithParamInterface<
 
 void PrintTo(const FailureCase &c, std::ostream *out) { *out << c.name; }
 
-TestPackage For460(TestPackage package)
-{
-    package.terminalType = "460";
-    return package;
-}
-
 } // namespace
 
 TEST_P(BatchFailureTest, StopsTheBatchWithCancelOnlyAndNamesTheFile)
@@ -156,8 +151,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"VersionRefusedAtItsTurn", Firmware470(0x040900, "4.8.0"), "", Breakage::None, "b.ppu",
                     "Your device's current version cannot be upgraded", 0x01040700},
-        FailureCase{"ForAnotherModelAtItsTurn", For460(Firmware470(0x040701, "4.7.0")), "", Breakage::None,
-                    "b.ppu", "Product ID does not match!", 0x01040700},
         FailureCase{"ChangedSinceItWasMatched", Firmware470(0x040701, "4.7.0"), "", Breakage::CorruptSecond,
                     "b.ppu", EnglishText(160), 0x01040700},
         FailureCase{"PartFailsWhileWritten", Firmware470(0x040701, "4.7.0"),
