@@ -29,6 +29,12 @@ bool EmulatedDfuDevice::InDfuMode() const
     return dfuMode_;
 }
 
+int EmulatedDfuDevice::Departures() const
+{
+    std::lock_guard lock(mutex_);
+    return departures_;
+}
+
 std::vector<uint8_t> EmulatedDfuDevice::Firmware() const
 {
     std::lock_guard lock(mutex_);
@@ -91,6 +97,7 @@ bool EmulatedDfuDevice::TakeFault(DfuRequest request, uint16_t block, uint8_t *s
 void EmulatedDfuDevice::LeaveBus(bool dfuModeAfter)
 {
     handleOpen_ = false;
+    ++departures_;
     absentUntil_ = config_.returnsAfterReset ? pacer_.Now() + config_.reenumeration : kNever;
     dfuMode_ = dfuModeAfter;
     state_ = dfuModeAfter ? DfuState::DfuIdle : DfuState::AppIdle;

@@ -68,6 +68,9 @@ public:
     // For the emulated bus and the tests.
     bool Present();
     bool InDfuMode() const;
+    // How often it has left the bus (detached or reset); a bus that mirrors
+    // the device sees each departure, however quickly it returns.
+    int Departures() const;
     std::vector<uint8_t> Firmware() const;
     EmulatedDeviceLog Log() const;
 
@@ -90,6 +93,7 @@ private:
     DfuState state_;
     uint8_t status_;
     bool handleOpen_ = true;
+    int departures_ = 0;
     Micros absentUntil_{0};
     Micros readyAt_{0};   // end of the last announced poll timeout
     Micros busyUntil_{0}; // end of the block write or manifestation under way

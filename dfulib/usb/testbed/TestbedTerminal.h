@@ -1,0 +1,87 @@
+// One emulated terminal as it sits on a USB bus: the standard requests a
+// host makes of any device (its descriptors and strings), and the DFU class
+// requests, which go to the same emulated DFU 1.1 device the in-process
+// tests use. What the terminal reports (product text, identification,
+// versions) is a simulated terminal's; a part it installs changes its
+// versions as the image's header says.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "EmulatedDfuDevice.h"
+#include "Scenario.h"
+#include "SimulatedTerminal.h"
+#include "UsbDescriptors.h"
+
+namespace tvxdfu::usb::testbed {
+
+struct TerminalSetup {
+    sim::TerminalSpec spec;     // id (the serial number), model, versions, productId
+    EmulatedDeviceConfig dfu;   // the DFU side; its firmware defaults to the spec's image
+    bool answersStrings = true; // false: string requests are never answered
+    // Faults of the bus rather than of the DFU state machine.
+    std::optional<uint16_t> unplugAtBlock; // power lost when this DNLOAD block arrives
+    std::optional<uint16_t> stallAtBlock;  // this DNLOAD block is refused with a stall
+};
+
+// How a control request ends on the bus.
+enum class Outcome {
+    Done,   // data stage of `length` bytes
+    Stall,  // the request was refused
+    Failed, // a protocol error on the wire
+    Gone,   // the device is not on the bus
+    Silent, // never answered: the host's time-out ends it
+};
+
+struct ControlAnswer {
+    Outcome outcome = Outcome::Done;
+    int length = 0;
+};
+
+class TestbedTerminal {
+public:
+    TestbedTerminal(Pacer &pacer, TerminalSetup setup);
+
+    // A control request: the 8-byte setup packet and its data stage (filled
+    // for IN requests). Called on the bus's thread.
+    ControlAnswer Control(const uint8_t setup[8], uint8_t *data, std::size_t length);
+
+    // Whether it should be on the bus now, and how often it has left it.
+    bool OnBus();
+    int Departures() const { return device_->Departures(); }
+    // It (re)appears on the bus: it takes note of the image it installed and
+    // the mode it came back in, and accepts transfers again.
+    void Arrive();
+    // Pulled out (power lost, so whatever it was doing is over) or plugged in.
+    void SetPluggedIn(bool pluggedIn);
+
+    std::string Serial() const;
+    DescriptorSet Descriptors();
+    // Texts for sysfs and udev, as the kernel shows them.
+    std::string ProductText();
+    std::string ManufacturerText() const { return setup_.spec.vendorCode; }
+
+    EmulatedDfuDevice &Device() { return *device_; }
+    uint32_t Firmware();
+    uint32_t Loader();
+
+private:
+    std::string StringText(uint8_t index);
+    std::string InterfaceText() const;
+    ControlAnswer Standard(const uint8_t setup[8], uint8_t *data, std::size_t length);
+    ControlAnswer Class(const uint8_t setup[8], uint8_t *data, std::size_t length);
+
+    TerminalSetup setup_;
+    std::unique_ptr<EmulatedDfuDevice> device_;
+    mutable std::mutex mutex_; // guards what follows
+    sim::SimulatedTerminal personality_;
+    std::vector<uint8_t> installed_; // the image its versions come from
+    bool pluggedIn_ = true;
+};
+
+} // namespace tvxdfu::usb::testbed

@@ -1,0 +1,41 @@
+// The URBs a testbed's devices hold for each open device file: answered ones
+// waiting to be reaped, and unanswered ones that only the host's discard
+// (its time-out) ends. Used on the testbed's worker thread.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <mutex>
+
+typedef struct _UMockdevIoctlData UMockdevIoctlData;
+typedef struct _UMockdevIoctlClient UMockdevIoctlClient;
+
+namespace tvxdfu::usb::testbed {
+
+class UrbQueue {
+public:
+    UrbQueue() = default;
+    ~UrbQueue();
+    UrbQueue(const UrbQueue &) = delete;
+    UrbQueue &operator=(const UrbQueue &) = delete;
+
+    // Each takes its own reference to the URB.
+    void Answered(UMockdevIoctlClient *client, UMockdevIoctlData *urb);
+    void Unanswered(UMockdevIoctlClient *client, UMockdevIoctlData *urb);
+    // The host gave up on the URB at this address: it is reaped next with
+    // status -ENOENT. False when no unanswered URB has that address.
+    bool Discard(UMockdevIoctlClient *client, unsigned long clientAddress);
+    // The next URB to reap, whose reference passes to the caller; nullptr
+    // when there is none.
+    UMockdevIoctlData *Reap(UMockdevIoctlClient *client);
+
+private:
+    struct PerClient {
+        std::deque<UMockdevIoctlData *> answered;
+        std::deque<UMockdevIoctlData *> unanswered;
+    };
+    std::mutex mutex_;
+    std::map<UMockdevIoctlClient *, PerClient> clients_;
+};
+
+} // namespace tvxdfu::usb::testbed

@@ -1,0 +1,162 @@
+// The device library's USB backend through the real libusb and libudev:
+// listing, the version query, and whole parts written and read back with the
+// terminal re-enumerating between its modes.
+#include "TestbedFixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <utility>
+
+#include "SimulatedTerminal.h"
+
+namespace tvxdfu::usb::testbed {
+namespace {
+
+std::vector<std::string> Texts(const std::vector<char> &buffer)
+{
+    std::vector<std::string> texts;
+    for (const char *at = buffer.data(); *at; at += std::strlen(at) + 1)
+        texts.emplace_back(at);
+    return texts;
+}
+
+struct Listing {
+    uint32_t result = 0;
+    std::vector<std::string> products, ids;
+};
+
+Listing List()
+{
+    Listing listing;
+    uint32_t productLength = 0, idLength = 0;
+    ListVORNDevices(nullptr, &productLength, nullptr, &idLength);
+    std::vector<char> products(productLength + 1), ids(idLength + 1);
+    listing.result = ListVORNDevices(products.data(), &productLength, ids.data(), &idLength);
+    if (listing.result == 0) {
+        listing.products = Texts(products);
+        listing.ids = Texts(ids);
+    }
+    return listing;
+}
+
+std::vector<uint8_t> ReadFile(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string ProductTextOf(const TerminalSetup &setup, sim::TerminalMode mode)
+{
+    sim::TerminalSpec spec = setup.spec;
+    spec.mode = mode;
+    return sim::SimulatedTerminal(spec).ProductText();
+}
+
+TEST_F(TestbedTest, ListsTheTerminalsWithTheirProductTextsAndIdNumbers)
+{
+    const TerminalSetup runtime = ThreePartTerminal("K470A0001234");
+    TerminalSetup loader = BcdTerminal("K460B0004711");
+    loader.spec.mode = sim::TerminalMode::Loader;
+    testbed_->Add(runtime);
+    testbed_->Add(loader);
+    UseUsbBackend();
+
+    const Listing listing = List();
+    ASSERT_EQ(listing.result, 0u);
+    ASSERT_EQ(listing.ids.size(), listing.products.size());
+    std::set<std::pair<std::string, std::string>> rows;
+    for (std::size_t i = 0; i < listing.ids.size(); ++i)
+        rows.emplace(listing.ids[i], listing.products[i]);
+    // The root hub, of another vendor, is not listed.
+    EXPECT_EQ(rows, (std::set<std::pair<std::string, std::string>>{
+                        {"K470A0001234", ProductTextOf(runtime, sim::TerminalMode::Runtime)},
+                        {"K460B0004711", ProductTextOf(loader, sim::TerminalMode::Loader)}}));
+}
+
+TEST_F(TestbedTest, VersionQueryReportsWhatTheTerminalsDescriptorsSay)
+{
+    testbed_->Add(ThreePartTerminal("K470A0001234"));
+    testbed_->Add(BcdTerminal("K460B0004711"));
+    UseUsbBackend();
+
+    struct Case {
+        const char *id;
+        uint32_t firmware, loader, type;
+        uint16_t extra;
+        const char *identStart;
+    };
+    for (const Case &c : {Case{"K470A0001234", 0x01040600u, 0x01010402u, 470u, 0x0470, "FVORN470  7 ID01 "},
+                          Case{"k460b0004711", 0x0302u, 0x0111u, 460u, 0x0460, "FVORN460  9 ID01 "}}) {
+        SCOPED_TRACE(c.id);
+        uint32_t firmware = 0, loader = 0, type = 0;
+        uint16_t extra = 0;
+        char ident[130];
+        std::memset(ident, 'x', sizeof ident);
+        ASSERT_EQ(GetwBCDDeviceFWVersion(Id(c.id).bytes, 16, &firmware, &loader, &type, &extra, ident), 0u);
+        EXPECT_EQ(firmware, c.firmware);
+        EXPECT_EQ(loader, c.loader);
+        EXPECT_EQ(type, c.type);
+        EXPECT_EQ(extra, c.extra);
+        EXPECT_EQ(std::string(ident, 17), c.identStart);
+        // The identification is NUL-filled to its 130 bytes.
+        EXPECT_EQ(ident[129], '\0');
+        uint32_t attributes = 0;
+        EXPECT_EQ(GetDFUAttributes(Id(c.id).bytes, 16, &attributes), 0u);
+        EXPECT_EQ(attributes, uint32_t{kAttrCanDnload | kAttrCanUpload | kAttrManifestationTolerant});
+    }
+    uint32_t firmware = 0, loader = 0, type = 0;
+    uint16_t extra = 0;
+    char ident[130] = {};
+    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("K470X").bytes, 16, &firmware, &loader, &type, &extra, ident),
+              UPG_NO_DEVICE);
+}
+
+// The terminal detaches into its loader (a new device on the bus), takes the
+// image, installs it and comes back in normal operation (another new
+// device) reporting the image's versions. A second part with a backup reads
+// the first image back, byte for byte, before it writes its own.
+TEST_F(TestbedTest, PartsAreWrittenAndReadBackAcrossReEnumerations)
+{
+    TestbedTerminal &terminal = testbed_->Add(ThreePartTerminal("K470A0001234"));
+    UseUsbBackend();
+    const std::string firstNode = testbed_->DeviceNode("K470A0001234");
+
+    const std::vector<uint8_t> first = Image(0x01040700, 0x01010402, 20000, 1);
+    ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("K470A0001234").bytes, 16, Part(first).Entry(), nullptr), 0u);
+    PartEnd end = PollToEnd();
+    EXPECT_EQ(end.result, 1u);
+    EXPECT_EQ(end.status, 0);
+    EXPECT_EQ(end.phases, (std::vector<uint32_t>{TVXDFU_PHASE_INIT, TVXDFU_PHASE_DOWNLOAD, TVXDFU_PHASE_FINISHED}));
+    ASSERT_TRUE(testbed_->WaitFor([&] { return testbed_->Arrivals("K470A0001234") == 3 &&
+                                               !testbed_->DeviceNode("K470A0001234").empty(); },
+                                  5000));
+    EXPECT_NE(testbed_->DeviceNode("K470A0001234"), firstNode);
+    EXPECT_FALSE(terminal.Device().InDfuMode());
+    EXPECT_EQ(terminal.Device().Firmware(), first);
+
+    uint32_t firmware = 0, loader = 0, type = 0;
+    uint16_t extra = 0;
+    char ident[130] = {};
+    ASSERT_EQ(GetwBCDDeviceFWVersion(Id("K470A0001234").bytes, 16, &firmware, &loader, &type, &extra, ident), 0u);
+    EXPECT_EQ(firmware, 0x01040700u);
+    EXPECT_EQ(loader, 0x01010402u);
+
+    const std::filesystem::path backup =
+        std::filesystem::temp_directory_path() / ("tvx-testbed-" + std::to_string(::getpid()) + ".bak");
+    const std::vector<uint8_t> second = Image(0x01040701, 0x01010402, 12000, 2);
+    ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("K470A0001234").bytes, 16, Part(second).Entry(), backup.c_str()), 0u);
+    end = PollToEnd();
+    EXPECT_EQ(end.status, 0);
+    const std::vector<uint8_t> saved = ReadFile(backup);
+    std::filesystem::remove(backup);
+    ASSERT_EQ(saved.size(), first.size() + tvx::kDfuSuffixLength);
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), saved.begin())) << "the backup is not the image read back";
+    EXPECT_TRUE(tvx::DfuSuffixCrcMatches(saved.data(), saved.size()));
+    ASSERT_TRUE(testbed_->WaitFor([&] { return testbed_->Arrivals("K470A0001234") == 5; }, 5000));
+    EXPECT_EQ(terminal.Device().Firmware(), second);
+}
+
+} // namespace
+} // namespace tvxdfu::usb::testbed

@@ -1,0 +1,129 @@
+// Emulated terminals on a umockdev testbed, and the device library's real
+// USB backend (libusb) over them, called through the C API as the wizard
+// calls it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Backend.h"
+#include "DfuSuffix.h"
+#include "ImageHeader.h"
+#include "ProcessBackend.h"
+#include "TVXDFUUpgrade.h"
+#include "UsbTestbed.h"
+
+namespace tvxdfu::usb::testbed {
+
+// A three-part VORN 470 (firmware 4.6.0, loader 1.4.2) in normal operation.
+inline TerminalSetup ThreePartTerminal(const std::string &id)
+{
+    TerminalSetup setup;
+    setup.spec.id = id;
+    setup.spec.model = "VORN 470 M online";
+    setup.spec.vendorCode = "KOTRX";
+    setup.spec.format = sim::VersionFormat::ThreePart;
+    setup.spec.firmware = 0x01040600;
+    setup.spec.loader = 0x01010402;
+    setup.spec.deviceType = 470;
+    setup.spec.identNumber = 12345;
+    setup.spec.productId = 0x0470;
+    setup.spec.imageSize = 8192;
+    setup.dfu.reenumeration = std::chrono::milliseconds(150);
+    return setup;
+}
+
+// A BCD VORN 460 (firmware 3.02, loader 1.11) in normal operation.
+inline TerminalSetup BcdTerminal(const std::string &id)
+{
+    TerminalSetup setup = ThreePartTerminal(id);
+    setup.spec.model = "VORN 460 M";
+    setup.spec.format = sim::VersionFormat::Bcd;
+    setup.spec.firmware = 0x0302;
+    setup.spec.loader = 0x0111;
+    setup.spec.deviceType = 460;
+    setup.spec.productId = 0x0460;
+    return setup;
+}
+
+// A firmware image whose header states these versions.
+inline std::vector<uint8_t> Image(uint32_t firmware, uint32_t loader, std::size_t size = 8192, uint32_t seed = 7)
+{
+    const bool threePart = firmware & 0x01000000u;
+    return sim::MakeFirmwareImage(threePart ? sim::VersionFormat::ThreePart : sim::VersionFormat::Bcd, firmware,
+                                  loader, 12346, size, seed);
+}
+
+// A part as the package reader hands it over: payload and DFU suffix.
+class Part {
+public:
+    explicit Part(const std::vector<uint8_t> &payload) : bytes_(payload)
+    {
+        uint8_t suffix[tvx::kDfuSuffixLength];
+        tvx::WriteDfuSuffix(bytes_.data(), bytes_.size(), 0xFFFF, 0x0470, tvx::kVornVendorId, suffix);
+        bytes_.insert(bytes_.end(), suffix, suffix + sizeof suffix);
+        std::strcpy(entry_.name, "FIRMWARE.DFU");
+        entry_.kind = EntryKindPart;
+        entry_.data = bytes_.data();
+        entry_.size = static_cast<int32_t>(bytes_.size());
+    }
+    const PackageEntry *Entry() const { return &entry_; }
+
+private:
+    std::vector<uint8_t> bytes_;
+    PackageEntry entry_{};
+};
+
+// What a part ended with, polled as the progress monitor polls.
+struct PartEnd {
+    uint32_t result = 0, bytes = 0, percent = 0, phase = 0;
+    int32_t status = 0;
+    std::vector<uint32_t> phases;
+};
+
+class TestbedTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testbed_ = std::make_unique<UsbTestbed>();
+        ASSERT_TRUE(testbed_->Ready()) << "run under umockdev-wrapper (LD_PRELOAD=libumockdev-preload.so.0)";
+    }
+    void TearDown() override
+    {
+        // libusb's context and its udev monitor go before the testbed.
+        ReplaceProcessBackend(nullptr);
+        testbed_.reset();
+    }
+    // The library's own USB backend, made after the terminals are plugged.
+    void UseUsbBackend() { ReplaceProcessBackend(MakeUsbBackend()); }
+
+    static PartEnd PollToEnd(int limitMs = 60000)
+    {
+        PartEnd end;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+        for (;;) {
+            end.result = GetUpgradeStatus(&end.bytes, &end.percent, &end.phase, &end.status);
+            if (end.phases.empty() || end.phases.back() != end.phase)
+                end.phases.push_back(end.phase);
+            if (end.result != 0 || std::chrono::steady_clock::now() > deadline)
+                return end;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+    std::unique_ptr<UsbTestbed> testbed_;
+};
+
+// A 16-byte ID field as the wizard passes it.
+struct Id {
+    explicit Id(const std::string &text) { std::strncpy(bytes, text.c_str(), sizeof bytes - 1); }
+    char bytes[17] = {};
+};
+
+} // namespace tvxdfu::usb::testbed
