@@ -92,6 +92,13 @@ void DriveTest::Start(const std::vector<std::string> &terminals)
     ASSERT_FALSE(driver_->Ended());
 }
 
+void DriveTest::StartOnUsb(tvx::drive::EventPump pump)
+{
+    driver_ = std::make_unique<tvx::drive::Driver>(transcript, std::move(pump));
+    Drive("state"); // opens the wizard
+    ASSERT_FALSE(driver_->Ended());
+}
+
 std::string DriveTest::Pack(const std::string &name, const TestPackage &package)
 {
     WriteTestPackage(folder + "/" + name, package);

@@ -57,6 +57,9 @@ protected:
     // Loads a scenario with these terminal entries (JSON object bodies),
     // starts the driver and opens the wizard, its opening boxes answered OK.
     void Start(const std::vector<std::string> &terminals);
+    // Starts the driver in real time on the device library's backend as it
+    // stands (USB), device events delivered by `pump`, and opens the wizard.
+    void StartOnUsb(tvx::drive::EventPump pump);
     // Writes a package into the test's folder; returns its file name.
     std::string Pack(const std::string &name, const TestPackage &package);
     // Writes a package with this catalog text and these part images, named

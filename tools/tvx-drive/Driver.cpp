@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <sstream>
+#include <thread>
 
 #include "Json.h"
 #include "Resources.h"
@@ -41,14 +42,32 @@ Driver::Driver(std::ostream &out)
     : out_(out), window_(kWizardTemplateId), watcher_(ListVORNDevices)
 {
     tvxdfu::sim::SetClock([this] { return static_cast<int64_t>(window_.Now()); });
-    window_.SetStepHook([this](uint64_t) { watcher_.Poll(); });
+    window_.SetStepHook([this](uint64_t nowMs) { Step(nowMs); });
     watcher_.Poll(); // takes note of the terminals already attached
+}
+
+Driver::Driver(std::ostream &out, EventPump pump)
+    : out_(out), window_(kWizardTemplateId), watcher_(ListVORNDevices), pump_(std::move(pump)),
+      start_(std::chrono::steady_clock::now())
+{
+    window_.SetStepHook([this](uint64_t nowMs) { Step(nowMs); });
 }
 
 Driver::~Driver()
 {
     dialog_.reset();
-    tvxdfu::sim::SetClock(nullptr);
+    if (!pump_)
+        tvxdfu::sim::SetClock(nullptr);
+}
+
+void Driver::Step(uint64_t nowMs)
+{
+    if (!pump_) {
+        watcher_.Poll();
+        return;
+    }
+    std::this_thread::sleep_until(start_ + std::chrono::milliseconds(nowMs));
+    pump_();
 }
 
 void Driver::Open()
@@ -137,7 +156,8 @@ void Driver::Run(const Command &command)
         WaitIdle(argument.empty() ? kDefaultIdleLimitMs : command.ms);
     } else if (name == "plug" || name == "unplug") {
         done = name == "plug" ? tvxdfu::sim::PlugTerminal(argument) : tvxdfu::sim::UnplugTerminal(argument);
-        watcher_.Poll();
+        if (!pump_)
+            watcher_.Poll();
     }
     FlushBoxes();
     if (!done)

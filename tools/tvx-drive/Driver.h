@@ -1,9 +1,13 @@
 // Runs the real wizard dialog on the scripted window and the simulator in
 // virtual time, one script command at a time, and writes the transcript as
 // JSON lines: every message box, the About box, and the state on request.
+// On real USB terminals the window's clock keeps pace with the wall clock
+// instead, and device events come from the caller's event source.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -27,10 +31,16 @@ struct Command {
 // False with a reason when the line is not a command of the script language.
 bool ParseCommand(const std::string &line, Command *command, std::string *error);
 
+// Delivers the device events that have arrived (on the caller's thread).
+using EventPump = std::function<void()>;
+
 class Driver {
 public:
     // The scenario must already be in use (see tvxdfu::sim::UseScenario).
     explicit Driver(std::ostream &out);
+    // For the device library's USB backend: each step of the window's clock
+    // waits for the wall clock to catch up, then runs `pump`.
+    Driver(std::ostream &out, EventPump pump);
     ~Driver();
     Driver(const Driver &) = delete;
     Driver &operator=(const Driver &) = delete;
@@ -48,6 +58,7 @@ public:
 
 private:
     void Open();
+    void Step(uint64_t nowMs);
     void Advance(uint64_t ms);
     bool WaitingForPerson() const;
     void WaitIdle(uint64_t limitMs);
@@ -59,6 +70,8 @@ private:
     MonitorMemory monitor_;
     std::unique_ptr<CTVXUpgradeDlg> dialog_;
     SimulatedBusWatcher watcher_;
+    EventPump pump_; // set: real time and real device events
+    std::chrono::steady_clock::time_point start_;
     bool opened_ = false;
     std::size_t boxesWritten_ = 0;
     std::size_t aboutBoxesWritten_ = 0;
