@@ -1,0 +1,148 @@
+// The USB backend through the real libusb against terminals on the umockdev
+// testbed (run under umockdev-wrapper):
+// - the listing's cost on the calling (window) thread with four terminals,
+//   one of which never answers its string requests: median and worst of 100
+//   listings;
+// - the host overhead of a 4 MiB download through libusb, next to the same
+//   download straight into the emulated device (UsbEngineBench), the
+//   device's own delays taken out of both.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "Backend.h"
+#include "DfuEngine.h"
+#include "LibusbBus.h"
+#include "ProcessBackend.h"
+#include "SteadyPacer.h"
+#include "TVXDFUUpgrade.h"
+#include "UsbTestbed.h"
+
+namespace {
+
+using namespace tvxdfu::usb;
+using namespace tvxdfu::usb::testbed;
+
+constexpr std::size_t kImageSize = 4u << 20;
+constexpr int kListings = 100;
+
+TerminalSetup Terminal(const std::string &id)
+{
+    TerminalSetup setup;
+    setup.spec.id = id;
+    setup.spec.model = "VORN 470 M online";
+    setup.spec.vendorCode = "KOTRX";
+    setup.spec.firmware = 0x01040600;
+    setup.spec.loader = 0x01010402;
+    setup.spec.deviceType = 470;
+    setup.spec.productId = 0x0470;
+    setup.spec.imageSize = 8192;
+    return setup;
+}
+
+class NoProgress final : public ProgressSink {
+public:
+    void Report(uint32_t, uint32_t, uint32_t) override {}
+};
+
+double Milliseconds(std::chrono::steady_clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+void BM_ListingWithASilentTerminal(benchmark::State &state)
+{
+    for (auto _ : state) {
+        UsbTestbed testbed;
+        if (!testbed.Ready()) {
+            state.SkipWithError("not running under umockdev-wrapper");
+            return;
+        }
+        for (const char *id : {"K470A0000001", "K470A0000002", "K470A0000003"})
+            testbed.Add(Terminal(id));
+        TerminalSetup silent = Terminal("K470A0000004");
+        silent.answersStrings = false;
+        testbed.Add(silent);
+        tvxdfu::ReplaceProcessBackend(tvxdfu::MakeUsbBackend());
+
+        std::vector<double> times;
+        for (int i = 0; i < state.range(0); ++i) {
+            const auto start = std::chrono::steady_clock::now();
+            uint32_t productLength = 0, idLength = 0;
+            ListVORNDevices(nullptr, &productLength, nullptr, &idLength);
+            std::vector<char> products(productLength + 1), ids(idLength + 1);
+            ListVORNDevices(products.data(), &productLength, ids.data(), &idLength);
+            times.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
+        }
+        tvxdfu::ReplaceProcessBackend(nullptr);
+        std::sort(times.begin(), times.end());
+        state.counters["median_ms"] = times[times.size() / 2];
+        state.counters["worst_ms"] = times.back();
+        state.SetIterationTime(times[times.size() / 2] / 1000.0);
+    }
+}
+BENCHMARK(BM_ListingWithASilentTerminal)->Arg(kListings)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Arguments: wTransferSize, bwPollTimeout in ms, bus rate in bytes per
+// second (0: no modelled data stage), as UsbEngineBench has them.
+void BM_Download4MiBThroughLibusb(benchmark::State &state)
+{
+    const std::vector<uint8_t> image(kImageSize, 0x5A);
+    const auto blocks = static_cast<double>((kImageSize + state.range(0) - 1) / state.range(0));
+    for (auto _ : state) {
+        UsbTestbed testbed;
+        if (!testbed.Ready()) {
+            state.SkipWithError("not running under umockdev-wrapper");
+            return;
+        }
+        TerminalSetup setup = Terminal("K470A0000001");
+        setup.spec.mode = tvxdfu::sim::TerminalMode::Loader;
+        setup.dfu.transferSize = static_cast<uint16_t>(state.range(0));
+        setup.dfu.blockPollTimeoutMs = static_cast<uint32_t>(state.range(1));
+        setup.dfu.manifestPollTimeoutMs = static_cast<uint32_t>(state.range(1));
+        setup.dfu.bytesPerSecond = static_cast<uint64_t>(state.range(2));
+        setup.dfu.capacity = kImageSize;
+        TestbedTerminal &terminal = testbed.Add(setup);
+
+        LibusbBus bus;
+        std::unique_ptr<ControlTransport> transport;
+        if (bus.Open("K470A0000001", &transport) != 0) {
+            state.SkipWithError("cannot open the terminal");
+            return;
+        }
+        SteadyPacer pacer;
+        NoProgress progress;
+        DfuEngine engine(*transport, pacer, progress);
+        EngineJob job;
+        job.image = image.data();
+        job.size = image.size();
+        const auto start = std::chrono::steady_clock::now();
+        const int32_t status = engine.Run(job);
+        const double wall = Milliseconds(std::chrono::steady_clock::now() - start);
+        transport.reset();
+        const EmulatedDeviceLog log = terminal.Device().Log();
+        if (status != 0 || log.received.size() != kImageSize) {
+            state.SkipWithError("download failed");
+            return;
+        }
+        const double imposed = std::chrono::duration<double, std::milli>(log.imposed).count();
+        if (imposed > 0)
+            state.counters["overhead_pct"] = 100.0 * (wall - imposed) / imposed;
+        state.counters["host_us_per_block"] = 1000.0 * (wall - imposed) / blocks;
+        state.counters["transfers_per_block"] = static_cast<double>(log.controlTransfers) / blocks;
+        state.SetIterationTime(wall / 1000.0);
+    }
+}
+BENCHMARK(BM_Download4MiBThroughLibusb)
+    ->Args({4096, 10, 1000000})
+    ->Args({4096, 0, 0})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
