@@ -1,5 +1,8 @@
 // tvx-drive: runs the wizard headless on simulated terminals in virtual time
-// from a script, writing every message box and the state as JSON lines.
+// from a script, writing every message box and the state as JSON lines; with
+// --usb on the terminals attached by USB, in real time.
+#include <QCoreApplication>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -10,13 +13,15 @@
 
 #include "Driver.h"
 #include "SimulatorControl.h"
+#include "UdevMonitor.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
 
 const char kUsage[] =
-    "usage: tvx-drive [--scenario FILE|demo] [--lang en|de|fr] [--dir FOLDER] SCRIPT\n"
+    "usage: tvx-drive [--scenario FILE|demo | --usb] [--lang en|de|fr] [--dir FOLDER] SCRIPT\n"
+    "  --usb drives the terminals attached by USB, in real time.\n"
     "  SCRIPT '-' reads standard input. One command a line, '#' starts a comment:\n"
     "    select ROW | next | package INDEX | package PATH | backup PATH | backup off\n"
     "    about | cancel | finish | answer ok|cancel | wait SECONDS | wait-idle [SECONDS]\n"
@@ -52,12 +57,34 @@ bool ReadLines(std::istream &in, std::vector<std::string> *lines)
     return !in.bad();
 }
 
+void RunScript(tvx::drive::Driver &driver, const std::vector<tvx::drive::Command> &commands)
+{
+    for (const auto &command : commands)
+        driver.Run(command);
+    driver.Finish();
+}
+
+// The device library's USB backend, with the wizard's own udev monitor as
+// the source of device events, delivered through the toolkit's event loop.
+int RunOnUsb(int argc, char **argv, const std::vector<tvx::drive::Command> &commands)
+{
+    unsetenv("TVX_SIMULATOR");
+    QCoreApplication application(argc, argv);
+    tvx::UdevMonitor monitor;
+    if (!monitor.IsActive())
+        std::cerr << "tvx-drive: udev cannot be reached; terminals that restart are found by the return timer only\n";
+    tvx::drive::Driver driver(std::cout, [] { QCoreApplication::processEvents(); });
+    RunScript(driver, commands);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     std::string scenario = std::getenv("TVX_SIMULATOR") ? std::getenv("TVX_SIMULATOR") : "demo";
     std::string scriptPath;
+    bool usb = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -66,6 +93,8 @@ int main(int argc, char **argv)
             return 0;
         } else if (argument == "--scenario" && hasValue) {
             scenario = argv[++i];
+        } else if (argument == "--usb") {
+            usb = true;
         } else if (argument == "--lang" && hasValue) {
             if (!SetLanguage(argv[++i]))
                 return UsageError(std::string("unknown language '") + argv[i] + "'");
@@ -95,12 +124,12 @@ int main(int argc, char **argv)
         if (!tvx::drive::ParseCommand(lines[i], &commands[i], &error))
             return UsageError(scriptPath + ":" + std::to_string(i + 1) + ": " + error);
     }
+    if (usb)
+        return RunOnUsb(argc, argv, commands);
     if (!tvxdfu::sim::UseScenario(scenario))
         return UsageError("scenario '" + scenario + "' cannot be used");
 
     tvx::drive::Driver driver(std::cout);
-    for (const auto &command : commands)
-        driver.Run(command);
-    driver.Finish();
+    RunScript(driver, commands);
     return 0;
 }
