@@ -4,7 +4,7 @@
 #   libtvxdfuupgrade1     library   the device library and the terminals' udev rule
 #   libtvxdfuupgrade-dev  development  its headers, pkg-config file, CMake package
 #   tvxupgrade-tools      tools     ppu-tool
-# tvx-drive (component driver) drives simulated terminals only: cmake --install
+# tvx-drive (component driver), the headless driver for tests: cmake --install
 # installs it, no package ships it.
 
 # The library's ABI version; raise it with any incompatible change of
