@@ -4,9 +4,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 
 #include "CTVXUpgradeApp.h"
+#include "InformationOptions.h"
 #include "MonitorMemory.h"
 #include "SimulatedBusWatcher.h"
 #include "TVXDFUUpgrade.h"
@@ -23,6 +25,8 @@ constexpr int kSimulatedBusPollMs = 200;
 
 int main(int argc, char **argv)
 {
+    if (AnswerInformationOption(argc, argv, std::cout))
+        return EXIT_SUCCESS;
     // Which key this build trusts, so that a build with the development key
     // is seen for what it is wherever it runs.
     std::fprintf(stderr, "TVXUpgrade " TVX_VERSION ", %s\n", VerifyKeyDescription().c_str());

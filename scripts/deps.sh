@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-  libssl-dev openssl libjsonparser-dev libusb-1.0-0-dev libudev-dev
+  libssl-dev openssl libjsonparser-dev libusb-1.0-0-dev libudev-dev nlohmann-json3-dev help2man
   umockdev libumockdev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

@@ -1,52 +1,19 @@
 // The tvx-drive program: a script from a file or standard input, one JSON
-// line per box and the state at the end, exit 0 when the script ran and 2
-// when it could not.
+// line per box and the state at the end, exit 0 when the script ran, 1 with
+// --strict when the wizard refused a command, and 2 when it could not run.
 #include "DriveFixture.h"
 
-#include <sys/wait.h>
-
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 
-namespace {
-
-struct ProgramRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream file(path);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> SplitLines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-} // namespace
+#include "ProgramRun.h"
 
 class DriveToolTest : public DriveTest {
 protected:
     // Runs tvx-drive in the test's folder with these arguments (already quoted).
     ProgramRun RunProgram(const std::string &arguments)
     {
-        const std::string command = std::string(TVX_DRIVE_PROGRAM) + " " + arguments + " >" + folder +
-                                    "/out.txt 2>" + folder + "/err.txt";
-        const int status = std::system(command.c_str());
-        ProgramRun run;
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = ReadFile(folder + "/out.txt");
-        run.err = ReadFile(folder + "/err.txt");
-        return run;
+        return RunInFolder(folder, std::string(TVX_DRIVE_PROGRAM) + " " + arguments);
     }
 
     void WriteScenario()
@@ -110,4 +77,41 @@ TEST_F(DriveToolTest, ScriptFromStandardInput)
     ASSERT_EQ(lines.size(), 4u) << run.out; // two opening boxes, the state asked for, the final state
     EXPECT_NE(lines[2].find("\"1021\":{\"visible\":true,\"enabled\":true,\"text\":\"K470A01\"}"), std::string::npos)
         << lines[2];
+}
+
+TEST_F(DriveToolTest, CommandLinePathsAreFoundBeforeEnteringTheFolder)
+{
+    WriteScenario();
+    std::filesystem::create_directory(folder + "/run");
+    std::ofstream(folder + "/run/marker.ppu").close();
+    std::ofstream(folder + "/list.txt") << "select 0\nnext\n"; // the package step lists the folder
+    // Script and scenario lie beside the folder the wizard is sent into.
+    const ProgramRun run = RunProgram("--dir run --scenario scenario.json list.txt");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> lines = SplitLines(run.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back().find("\"packageEntries\":[\"[..]\",\"marker.ppu\"]"), std::string::npos) << lines.back();
+}
+
+TEST_F(DriveToolTest, StrictExitsWithOneWhenAnActionWasRefused)
+{
+    WriteScenario();
+    std::ofstream(folder + "/refused.txt") << "select 3\nstate\n"; // the scenario has one terminal
+    std::ofstream(folder + "/taken.txt") << "select 0\nstate\n";
+    const std::string scenario = "--scenario " + folder + "/scenario.json ";
+    const struct {
+        std::string arguments;
+        int exitCode;
+        bool refused;
+    } cases[] = {
+        {scenario + "refused.txt", 0, true},
+        {scenario + "--strict refused.txt", 1, true},
+        {scenario + "--strict taken.txt", 0, false},
+    };
+    for (const auto &c : cases) {
+        const ProgramRun run = RunProgram(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.err;
+        EXPECT_EQ(run.out.find("{\"refused\":\"select 3\"}\n") != std::string::npos, c.refused) << run.out;
+        EXPECT_NE(run.out.find("{\"state\":"), std::string::npos) << run.out;
+    }
 }

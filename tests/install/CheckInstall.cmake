@@ -18,7 +18,8 @@ foreach(file
     share/metainfo/com.example.tvxupgrade.metainfo.xml
     ${LIBDIR}/pkgconfig/tvxdfuupgrade.pc
     ${LIBDIR}/cmake/TVXDFUUpgrade/TVXDFUUpgradeConfig.cmake
-    lib/udev/rules.d/70-tvxupgrade.rules)
+    lib/udev/rules.d/70-tvxupgrade.rules
+    share/man/man1/TVXUpgrade.1.gz share/man/man1/ppu-tool.1.gz share/man/man1/tvx-drive.1.gz)
   if(NOT EXISTS ${PREFIX}/${file})
     message(FATAL_ERROR "not installed: ${file}")
   endif()

@@ -114,7 +114,7 @@ TEST_F(PpuToolTest, UsageErrorsAndHelp)
     for (const char *command : {"make-image", "pack", "inspect", "verify"}) {
         const ToolRun help = RunTool(std::string(command) + " --help");
         EXPECT_EQ(help.exitCode, 0) << command;
-        EXPECT_NE(help.output.find(std::string("usage: ppu-tool ") + command), std::string::npos);
+        EXPECT_NE(help.output.find(std::string("Usage: ppu-tool ") + command), std::string::npos);
     }
     // Every wrong argument is a usage error: the message, then the usage of
     // the command (or of the tool when no command was recognised).
@@ -123,9 +123,9 @@ TEST_F(PpuToolTest, UsageErrorsAndHelp)
     const std::string pack = "pack --catalog c.json --key k.pem --output p.ppu";
     const std::pair<std::string, std::string> cases[] = {
         // no command, or an unknown one
-        {"", "usage: ppu-tool COMMAND"},
+        {"", "no command given"},
         {"frobnicate", "unknown command frobnicate"},
-        {"--verbose", "unknown command --verbose"},
+        {"--verbose", "unknown option --verbose"},
         // missing options and values
         {"make-image", "--output is required"},
         {"make-image --output", "--output needs a value"},
@@ -173,7 +173,7 @@ TEST_F(PpuToolTest, UsageErrorsAndHelp)
         const ToolRun run = RunTool(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.output;
         EXPECT_NE(run.output.find(message), std::string::npos) << arguments << "\n" << run.output;
-        EXPECT_NE(run.output.find("usage: ppu-tool"), std::string::npos) << arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find("Usage: ppu-tool"), std::string::npos) << arguments << "\n" << run.output;
     }
 }
 
@@ -223,6 +223,18 @@ TEST_F(PpuToolTest, PackedImagesVerifyAndInspectInInstallationOrder)
     EXPECT_EQ(Text(parts[0]["type"]), "Bootloader");
     EXPECT_EQ(Text(parts[0]["subject"]), "null");
     EXPECT_EQ(Text(parts[0]["sha256"]), Sha256Hex(ReadBytes(PathOf("boot.img"))));
+    // What each part writes, from its image's header, apart from the catalog's
+    // lists of versions it may be installed over.
+    EXPECT_EQ(Text(parts[0]["installs"]["firmware"]), "2.06");
+    EXPECT_EQ(Text(parts[0]["installs"]["loader"]), "2.06");
+    EXPECT_EQ(parts[0]["installs"]["ident"].type, json_none);
+    EXPECT_EQ(Text(parts[1]["installs"]["firmware"]), "4.7.0");
+    EXPECT_EQ(Text(parts[1]["installs"]["loader"]), "2.1.0");
+    EXPECT_EQ(parts[1]["installs"]["ident"].u.integer, 40711);
+    const ToolRun text = RunTool("inspect " + PathOf("Update.ppu"));
+    EXPECT_NE(text.output.find("  installs:  firmware 2.06, loader 2.06\n"), std::string::npos) << text.output;
+    EXPECT_NE(text.output.find("  installs:  firmware 4.7.0, loader 2.1.0, ident 40711\n"), std::string::npos)
+        << text.output;
     EXPECT_EQ(Text(parts[1]["fileName"]), "fw.bin");
     EXPECT_EQ(Text(parts[1]["subject"]), "Firmware 4.7.0");
     EXPECT_EQ(parts[1]["size"].u.integer, 4096);

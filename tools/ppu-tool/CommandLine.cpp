@@ -1,6 +1,5 @@
 #include "CommandLine.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -10,41 +9,24 @@
 #include <iostream>
 #include <sstream>
 
-std::string CommandOptions::Value(const std::string &name, const std::string &fallback) const
+bool ReadCommandLine(const CommandSpec &spec, int argc, char **argv, CommandOptions *options, int *exitCode)
 {
-    const auto found = values.find(name);
-    return found == values.end() ? fallback : found->second;
-}
-
-bool ParseCommandLine(const CommandSpec &spec, int argc, char **argv, CommandOptions *options,
-                      std::string *error)
-{
-    const auto listed = [](const std::vector<std::string> &list, const std::string &name) {
-        return std::find(list.begin(), list.end(), name) != list.end();
-    };
-    for (int i = 0; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--help" || listed(spec.flagOptions, argument)) {
-            options->flags.insert(argument);
-        } else if (listed(spec.valueOptions, argument)) {
-            if (i + 1 >= argc) {
-                *error = argument + " needs a value";
-                return false;
-            }
-            options->values[argument] = argv[++i];
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            *error = "unknown option " + argument;
-            return false;
-        } else {
-            options->positional.push_back(argument);
-        }
+    std::string error;
+    if (!tvx::cli::ParseCommandLine(spec.options, argc, argv, options, &error)) {
+        *exitCode = UsageError(spec, error);
+        return false;
+    }
+    if (options->Has("--help")) {
+        std::cout << spec.usage;
+        *exitCode = kExitSuccess;
+        return false;
     }
     return true;
 }
 
 int UsageError(const CommandSpec &spec, const std::string &message)
 {
-    std::cerr << "ppu-tool " << spec.name << ": " << message << "\n\n" << spec.usage;
+    std::cerr << "ppu-tool" << (*spec.name ? " " : "") << spec.name << ": " << message << "\n\n" << spec.usage;
     return kExitUsage;
 }
 

@@ -1,37 +1,26 @@
-// Options of one ppu-tool sub-command: "--name value" options, "--name"
-// flags and positional arguments.
+// The command line of one ppu-tool sub-command, and what the commands share.
 #pragma once
 
-#include <map>
-#include <set>
 #include <string>
-#include <vector>
+
+#include "OptionParser.h"
 
 // Exit codes of every sub-command.
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitRejected = 1;
 inline constexpr int kExitUsage = 2;
 
-struct CommandOptions {
-    std::map<std::string, std::string> values;
-    std::set<std::string> flags;
-    std::vector<std::string> positional;
-
-    bool Has(const std::string &name) const { return values.count(name) || flags.count(name); }
-    std::string Value(const std::string &name, const std::string &fallback = "") const;
-};
+using tvx::cli::CommandOptions;
 
 struct CommandSpec {
     const char *name;
     const char *usage; // printed for --help and after usage errors
-    std::vector<std::string> valueOptions;
-    std::vector<std::string> flagOptions;
+    tvx::cli::OptionSpec options;
 };
 
-// Parses argv (the arguments after the sub-command name). On a usage error
-// the message is in `error`.
-bool ParseCommandLine(const CommandSpec &spec, int argc, char **argv, CommandOptions *options,
-                      std::string *error);
+// Parses the sub-command's arguments (argv[0] is its name). False when the
+// command ends here: --help printed (exit 0) or a usage error (exit 2).
+bool ReadCommandLine(const CommandSpec &spec, int argc, char **argv, CommandOptions *options, int *exitCode);
 
 // Prints "ppu-tool <command>: <message>" and the usage to stderr; returns kExitUsage.
 int UsageError(const CommandSpec &spec, const std::string &message);

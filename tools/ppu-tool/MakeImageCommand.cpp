@@ -11,7 +11,7 @@ namespace {
 
 const CommandSpec kSpec = {
     "make-image",
-    "usage: ppu-tool make-image --output FILE [--generation 0|1] [--layout N]\n"
+    "Usage: ppu-tool make-image --output FILE [--generation 0|1] [--layout N]\n"
     "         [--firmware VER] [--loader VER] [--ident N] [--header-kind 0x00|0x10]\n"
     "         [--product-id 0xNNNN] [--hardware CODES] [--size BYTES]\n"
     "\n"
@@ -28,9 +28,9 @@ const CommandSpec kSpec = {
     "  --product-id P   USB product id in the suffix (default 0x1200)\n"
     "  --hardware CODES generation 0: up to 16 hardware-variant codes after the\n"
     "                   loader version, comma-separated (e.g. 3,4,6,7)\n",
-    {"--output", "--generation", "--layout", "--firmware", "--loader", "--ident", "--header-kind",
-     "--product-id", "--hardware", "--size"},
-    {},
+    {{"--output", "--generation", "--layout", "--firmware", "--loader", "--ident", "--header-kind", "--product-id",
+      "--hardware", "--size"},
+     {}},
 };
 
 // "3,4,6,7": each code 1 to 0xFFFF (a zero would end the list early).
@@ -110,19 +110,14 @@ std::string ReadSpec(const CommandOptions &options, PartImageSpec *spec)
 int RunMakeImage(int argc, char **argv)
 {
     CommandOptions options;
-    std::string error;
-    if (!ParseCommandLine(kSpec, argc, argv, &options, &error))
-        return UsageError(kSpec, error);
-    if (options.Has("--help")) {
-        std::cout << kSpec.usage;
-        return kExitSuccess;
-    }
+    if (int exitCode = kExitUsage; !ReadCommandLine(kSpec, argc, argv, &options, &exitCode))
+        return exitCode;
     if (!options.positional.empty())
         return UsageError(kSpec, "unexpected argument " + options.positional.front());
     if (!options.Has("--output"))
         return UsageError(kSpec, "--output is required");
     PartImageSpec spec;
-    error = ReadSpec(options, &spec);
+    const std::string error = ReadSpec(options, &spec);
     if (!error.empty())
         return UsageError(kSpec, error);
 

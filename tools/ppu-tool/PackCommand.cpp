@@ -14,7 +14,7 @@ namespace {
 
 const CommandSpec kSpec = {
     "pack",
-    "usage: ppu-tool pack --catalog CATALOG.json --key SIGNING_KEY.pem\n"
+    "Usage: ppu-tool pack --catalog CATALOG.json --key SIGNING_KEY.pem\n"
     "         [--content-key FILE] [--extra-block] --output OUT.ppu IMAGE[:ENTRY_NAME]...\n"
     "\n"
     "Writes a package: the catalog as the first entry (as given, so that broken\n"
@@ -26,8 +26,7 @@ const CommandSpec kSpec = {
     "  --content-key FILE  64 hex digits; default: the key this build loads with\n"
     "  --extra-block       one more 512-byte block after contents that fill whole\n"
     "                      blocks (standard tar has none)\n",
-    {"--catalog", "--key", "--content-key", "--output"},
-    {"--extra-block"},
+    {{"--catalog", "--key", "--content-key", "--output"}, {"--extra-block"}},
 };
 
 struct JsonFree {
@@ -63,13 +62,8 @@ int Fail(const std::string &path, const std::string &reason)
 int RunPack(int argc, char **argv)
 {
     CommandOptions options;
-    std::string error;
-    if (!ParseCommandLine(kSpec, argc, argv, &options, &error))
-        return UsageError(kSpec, error);
-    if (options.Has("--help")) {
-        std::cout << kSpec.usage;
-        return kExitSuccess;
-    }
+    if (int exitCode = kExitUsage; !ReadCommandLine(kSpec, argc, argv, &options, &exitCode))
+        return exitCode;
     for (const char *required : {"--catalog", "--key", "--output"})
         if (!options.Has(required))
             return UsageError(kSpec, std::string(required) + " is required");
@@ -110,6 +104,7 @@ int RunPack(int argc, char **argv)
         contents.parts.push_back(std::move(part));
     }
 
+    std::string error;
     const bool written = WritePackage(options.Value("--output"), contents, signing, &error);
     OPENSSL_cleanse(signing.contentKey.data(), signing.contentKey.size());
     if (!written) {

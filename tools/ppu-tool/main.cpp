@@ -5,22 +5,40 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
-#include "VerifyKeyFingerprint.h"
+#include "ToolVersion.h"
 
 namespace {
 
-constexpr const char *kUsage =
-    "usage: ppu-tool COMMAND [OPTIONS]\n"
+const CommandSpec kToolSpec = {
+    "",
+    "Usage: ppu-tool [-h|--help] [--version] COMMAND [OPTIONS] [ARGUMENTS]\n"
     "\n"
-    "commands:\n"
+    "Makes, inspects and verifies firmware packages (.ppu) for the TVXUpgrade\n"
+    "wizard, reading them with the wizard's own package reader.\n"
+    "\n"
+    "Commands:\n"
     "  make-image  write a part image with a version header and a DFU suffix\n"
     "  pack        build a signed, encrypted package from a catalog and images\n"
     "  inspect     load a package as the wizard does and show what it holds\n"
-    "  verify      tell whether the wizard would accept a package\n"
+    "  verify      check a package's signature and contents as the wizard's loader does\n"
     "\n"
-    "'ppu-tool COMMAND --help' describes a command; 'ppu-tool --version' names\n"
-    "the version and the key packages are verified with. Exit codes: 0 success,\n"
-    "1 package rejected or not written, 2 usage error.\n";
+    "Options:\n"
+    "  -h, --help  show this help (after a command: that command's help)\n"
+    "  --version   show the program's version and the SHA-256 of the key\n"
+    "              packages are verified with\n"
+    "\n"
+    "A command's options take their value as '--name VALUE' or '--name=VALUE',\n"
+    "may stand before or after the arguments, and may be shortened to any unique\n"
+    "beginning; '--' ends the options, so that a file name may start with '-'.\n"
+    "Results go to standard output, diagnostics to standard error.\n"
+    "'ppu-tool COMMAND --help' describes a command.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  success: the package verified, or the file was written\n"
+    "  1  the package was rejected, or a file could not be read or written\n"
+    "  2  usage error: unknown command or option, missing or bad value\n",
+    {{}, {"--version"}, true},
+};
 
 struct Command {
     const char *name;
@@ -38,21 +56,22 @@ constexpr Command kCommands[] = {
 
 int main(int argc, char **argv)
 {
-    if (argc < 2) {
-        std::cerr << kUsage;
-        return kExitUsage;
-    }
-    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
-        std::cout << kUsage;
+    CommandOptions options;
+    if (int exitCode = kExitUsage; !ReadCommandLine(kToolSpec, argc, argv, &options, &exitCode))
+        return exitCode;
+    if (options.Has("--version")) {
+        tvx::cli::PrintToolVersion(std::cout, "ppu-tool");
         return kExitSuccess;
     }
-    if (std::strcmp(argv[1], "--version") == 0) {
-        std::cout << "ppu-tool " TVX_VERSION "\n" << VerifyKeyDescription() << "\n";
+    if (options.positional.empty())
+        return UsageError(kToolSpec, "no command given");
+    const std::string &name = options.positional.front();
+    if (name == "help") {
+        std::cout << kToolSpec.usage;
         return kExitSuccess;
     }
     for (const Command &command : kCommands)
-        if (std::strcmp(argv[1], command.name) == 0)
-            return command.run(argc - 2, argv + 2);
-    std::cerr << "ppu-tool: unknown command " << argv[1] << "\n\n" << kUsage;
-    return kExitUsage;
+        if (name == command.name)
+            return command.run(argc - options.firstPositional, argv + options.firstPositional);
+    return UsageError(kToolSpec, "unknown command " + name);
 }

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <thread>
 
-#include "Json.h"
+#include "JsonOutput.h"
 #include "Resources.h"
 #include "SimulatorControl.h"
 #include "TVXDFUUpgrade.h"
@@ -34,7 +34,8 @@ bool ParseSeconds(const std::string &text, uint64_t *ms)
     return true;
 }
 
-const char *Bool(bool value) { return value ? "true" : "false"; }
+using tvx::cli::Json;
+using tvx::cli::WriteJsonLine;
 
 } // namespace
 
@@ -160,8 +161,10 @@ void Driver::Run(const Command &command)
             watcher_.Poll();
     }
     FlushBoxes();
-    if (!done)
-        out_ << "{\"refused\":" << JsonString(name + (argument.empty() ? "" : " " + argument)) << "}\n";
+    if (!done) {
+        ++refusals_;
+        WriteJsonLine(out_, {{"refused", name + (argument.empty() ? "" : " " + argument)}});
+    }
 }
 
 void Driver::Advance(uint64_t ms)
@@ -199,19 +202,19 @@ void Driver::FlushBoxes()
     const auto &boxes = window_.MessageBoxes();
     for (; boxesWritten_ < boxes.size(); ++boxesWritten_) {
         const auto &box = boxes[boxesWritten_];
-        out_ << "{\"box\":{\"caption\":" << JsonString(box.caption) << ",\"text\":" << JsonString(box.text)
-             << ",\"type\":" << box.type << ",\"answer\":" << box.answer << "}}\n";
+        WriteJsonLine(out_, {{"box",
+                              {{"caption", box.caption},
+                               {"text", box.text},
+                               {"type", box.type},
+                               {"answer", box.answer}}}});
     }
     const auto &children = window_.ChildDialogs();
     for (; aboutBoxesWritten_ < children.size(); ++aboutBoxesWritten_) {
         const auto &child = children[aboutBoxesWritten_];
-        out_ << "{\"about\":{\"caption\":" << JsonString(child.caption) << ",\"texts\":{";
-        const char *separator = "";
-        for (const auto &[id, text] : child.texts) {
-            out_ << separator << '"' << id << "\":" << JsonString(text);
-            separator = ",";
-        }
-        out_ << "}}}\n";
+        Json texts = Json::object();
+        for (const auto &[id, text] : child.texts)
+            texts[std::to_string(id)] = text;
+        WriteJsonLine(out_, {{"about", {{"caption", child.caption}, {"texts", texts}}}});
     }
     out_.flush();
 }
@@ -219,41 +222,40 @@ void Driver::FlushBoxes()
 void Driver::WriteState()
 {
     FlushBoxes();
-    out_ << "{\"state\":{\"step\":" << dialog_->currentStep << ",\"stage\":" << dialog_->upgradeStage
-         << ",\"controls\":{";
+    Json controls = Json::object();
     const DialogTemplate *dialogTemplate = FindDialogTemplate(kWizardTemplateId);
-    const char *separator = "";
     for (std::size_t i = 0; dialogTemplate && i < dialogTemplate->controlCount; ++i) {
         const int id = dialogTemplate->controls[i].id;
         if (id < 0)
             continue;
-        out_ << separator << '"' << id << "\":{\"visible\":" << Bool(window_.IsControlVisible(id))
-             << ",\"enabled\":" << Bool(window_.IsControlEnabled(id))
-             << ",\"text\":" << JsonString(window_.ControlText(id));
+        Json control = {{"visible", window_.IsControlVisible(id)},
+                        {"enabled", window_.IsControlEnabled(id)},
+                        {"text", window_.ControlText(id)}};
         if (id == CTVXUpgradeDlg::backupCheck)
-            out_ << ",\"checked\":" << window_.CheckState(id);
+            control["checked"] = window_.CheckState(id);
         if (id == CTVXUpgradeDlg::progressBar)
-            out_ << ",\"position\":" << window_.ProgressPosition(id);
-        out_ << '}';
-        separator = ",";
+            control["position"] = window_.ProgressPosition(id);
+        controls[std::to_string(id)] = control;
     }
-    out_ << "},\"deviceRows\":[";
+    Json deviceRows = Json::array();
     for (int row = 0; row < window_.ListRowCount(CTVXUpgradeDlg::deviceList); ++row) {
-        out_ << (row ? "," : "") << '[';
+        Json columns = Json::array();
         for (int column = 0; column < 3; ++column)
-            out_ << (column ? "," : "") << JsonString(window_.ListItemText(CTVXUpgradeDlg::deviceList, row, column));
-        out_ << ']';
+            columns.push_back(window_.ListItemText(CTVXUpgradeDlg::deviceList, row, column));
+        deviceRows.push_back(columns);
     }
-    out_ << "],\"packageEntries\":[";
+    Json packageEntries = Json::array();
     for (int i = 0; i < window_.ComboCount(CTVXUpgradeDlg::packageCombo); ++i)
-        out_ << (i ? "," : "") << JsonString(window_.ComboItemText(CTVXUpgradeDlg::packageCombo, i));
-    out_ << "],\"finished\":" << Bool(window_.IsEnded()) << ",\"result\":";
-    if (window_.IsEnded())
-        out_ << window_.EndCode();
-    else
-        out_ << "null";
-    out_ << "}}\n";
-    out_.flush();
+        packageEntries.push_back(window_.ComboItemText(CTVXUpgradeDlg::packageCombo, i));
+    const bool ended = window_.IsEnded();
+    WriteJsonLine(out_, {{"state",
+                          {{"step", static_cast<int>(dialog_->currentStep)},
+                           {"stage", dialog_->upgradeStage},
+                           {"controls", controls},
+                           {"deviceRows", deviceRows},
+                           {"packageEntries", packageEntries},
+                           {"finished", ended},
+                           {"result", ended ? Json(window_.EndCode()) : Json(nullptr)}}}});
 }
 
 void Driver::Finish()

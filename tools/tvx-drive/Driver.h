@@ -55,6 +55,9 @@ public:
     ScriptedWindow &Window() { return window_; }
     CTVXUpgradeDlg &Dialog() { return *dialog_; }
     bool Ended() const { return window_.IsEnded(); }
+    // Commands whose action the wizard did not take (a disabled button, a
+    // row that is not there), each reported as {"refused": ...}.
+    int Refusals() const { return refusals_; }
 
 private:
     void Open();
@@ -75,6 +78,7 @@ private:
     bool opened_ = false;
     std::size_t boxesWritten_ = 0;
     std::size_t aboutBoxesWritten_ = 0;
+    int refusals_ = 0;
 };
 
 } // namespace tvx::drive

@@ -3,8 +3,10 @@
 // --usb on the terminals attached by USB, in real time.
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -12,28 +14,98 @@
 #include <vector>
 
 #include "Driver.h"
+#include "OptionParser.h"
 #include "SimulatorControl.h"
+#include "ToolVersion.h"
 #include "UdevMonitor.h"
 
 namespace {
 
-constexpr int kUsageError = 2;
+constexpr int kExitRan = 0;
+constexpr int kExitRefused = 1;
+constexpr int kExitUsage = 2;
 
 const char kUsage[] =
-    "usage: tvx-drive [--scenario FILE|demo | --usb] [--lang en|de|fr] [--dir FOLDER] SCRIPT\n"
-    "  --usb drives the terminals attached by USB, in real time.\n"
-    "  SCRIPT '-' reads standard input. One command a line, '#' starts a comment:\n"
-    "    select ROW | next | package INDEX | package PATH | backup PATH | backup off\n"
-    "    about | cancel | finish | answer ok|cancel | wait SECONDS | wait-idle [SECONDS]\n"
-    "    plug ID | unplug ID | state\n"
-    "  Writes one JSON object a line: {\"box\":...} for every message box and\n"
-    "  {\"state\":...} on 'state' and at the end. Exit 0 when the script ran, 2 when\n"
-    "  it could not.\n";
+    "Usage: tvx-drive [OPTIONS] SCRIPT\n"
+    "\n"
+    "Runs the TVXUpgrade wizard headless on simulated terminals in virtual time\n"
+    "(or with --usb on the terminals attached by USB, in real time), one script\n"
+    "command after the other, and writes what the wizard shows as JSON lines on\n"
+    "standard output.\n"
+    "\n"
+    "Options:\n"
+    "  --scenario FILE|demo  the simulated terminals: a scenario file, or the\n"
+    "                        built-in demo (default: $TVX_SIMULATOR, else demo)\n"
+    "  --usb                 drive the terminals attached by USB instead, in real\n"
+    "                        time, following them through udev as the wizard does\n"
+    "  --lang en|de|fr       the wizard's language (default: from the locale)\n"
+    "  --dir FOLDER          the folder the wizard runs in, whose packages it lists\n"
+    "  --strict              exit 1 when the wizard refused a command's action\n"
+    "  -h, --help            show this help\n"
+    "  --version             show the program's version and the SHA-256 of the\n"
+    "                        key packages are verified with\n"
+    "\n"
+    "Options take their value as '--name VALUE' or '--name=VALUE'; '--' ends the\n"
+    "options. SCRIPT and the scenario FILE are found from the folder tvx-drive is\n"
+    "started in, before it enters FOLDER; paths inside the script are the\n"
+    "wizard's and are found from FOLDER.\n"
+    "\n"
+    "SCRIPT is a file, or '-' for standard input: one command a line, '#' starts\n"
+    "a comment. A bad line stops tvx-drive before anything runs.\n"
+    "\n"
+    "Script commands:\n"
+    "  select ROW            select a row of the device list (from 0)\n"
+    "  next, cancel, finish  click that button\n"
+    "  about                 open the About box\n"
+    "  package INDEX         choose an entry of the package list (from 0)\n"
+    "  package PATH          pick a package file through Search\n"
+    "  backup PATH           tick the backup box and name the backup file\n"
+    "  backup off            untick the backup box\n"
+    "  answer ok|cancel      queue the answer to a message box (see below)\n"
+    "  wait SECONDS          let virtual time pass\n"
+    "  wait-idle [SECONDS]   let time pass until the wizard waits for a person\n"
+    "                        (at most SECONDS, default 600)\n"
+    "  plug ID, unplug ID    attach or remove a simulated terminal\n"
+    "  state                 write the wizard's state\n"
+    "\n"
+    "Message boxes: a box shows while the command that causes it runs, so its\n"
+    "'answer' must be queued BEFORE that command; the two boxes the wizard opens\n"
+    "with are shown by the first command other than 'answer'. Each box takes the\n"
+    "next queued answer; a box with only OK takes one too and is answered OK. A\n"
+    "box with no answer queued is answered OK.\n"
+    "\n"
+    "Output: one JSON object a line, in UTF-8; bytes that are not UTF-8 (a file\n"
+    "name or a package text in Latin-1) are written as U+FFFD. Diagnostics go to\n"
+    "standard error.\n"
+    "\n"
+    "Output lines:\n"
+    "  {\"box\":{...}}      every message box: caption, text, type, answer\n"
+    "  {\"about\":{...}}    the About box: caption, texts\n"
+    "  {\"refused\":CMD}    the wizard did not take the command's action (a\n"
+    "                     disabled button, a missing row)\n"
+    "  {\"state\":{...}}    on 'state', and once at the end\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the script ran (also when commands were refused, unless --strict)\n"
+    "  1  with --strict: the script ran and at least one command was refused\n"
+    "  2  the script could not run: usage error, unreadable script, a line that\n"
+    "     is not a command, an unusable scenario or folder\n";
+
+int ExitCode(const tvx::drive::Driver &driver, bool strict)
+{
+    return strict && driver.Refusals() > 0 ? kExitRefused : kExitRan;
+}
 
 int UsageError(const std::string &message)
 {
-    std::cerr << "tvx-drive: " << message << "\n" << kUsage;
-    return kUsageError;
+    std::cerr << "tvx-drive: " << message << "\n\n" << kUsage;
+    return kExitUsage;
+}
+
+int Failure(const std::string &message)
+{
+    std::cerr << "tvx-drive: " << message << "\n";
+    return kExitUsage;
 }
 
 bool SetLanguage(const std::string &language)
@@ -66,7 +138,7 @@ void RunScript(tvx::drive::Driver &driver, const std::vector<tvx::drive::Command
 
 // The device library's USB backend, with the wizard's own udev monitor as
 // the source of device events, delivered through the toolkit's event loop.
-int RunOnUsb(int argc, char **argv, const std::vector<tvx::drive::Command> &commands)
+int RunOnUsb(int argc, char **argv, const std::vector<tvx::drive::Command> &commands, bool strict)
 {
     unsetenv("TVX_SIMULATOR");
     QCoreApplication application(argc, argv);
@@ -75,61 +147,75 @@ int RunOnUsb(int argc, char **argv, const std::vector<tvx::drive::Command> &comm
         std::cerr << "tvx-drive: udev cannot be reached; terminals that restart are found by the return timer only\n";
     tvx::drive::Driver driver(std::cout, [] { QCoreApplication::processEvents(); });
     RunScript(driver, commands);
-    return 0;
+    return ExitCode(driver, strict);
+}
+
+// A path named on the command line, made absolute against the folder the
+// program was started in.
+std::string FromStartFolder(const std::string &path)
+{
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+    return absolute.empty() ? path : absolute.string();
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    std::string scenario = std::getenv("TVX_SIMULATOR") ? std::getenv("TVX_SIMULATOR") : "demo";
-    std::string scriptPath;
-    bool usb = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (argument == "--help" || argument == "-h") {
-            std::cout << kUsage;
-            return 0;
-        } else if (argument == "--scenario" && hasValue) {
-            scenario = argv[++i];
-        } else if (argument == "--usb") {
-            usb = true;
-        } else if (argument == "--lang" && hasValue) {
-            if (!SetLanguage(argv[++i]))
-                return UsageError(std::string("unknown language '") + argv[i] + "'");
-        } else if (argument == "--dir" && hasValue) {
-            if (::chdir(argv[++i]) != 0)
-                return UsageError(std::string("cannot enter folder '") + argv[i] + "': " + std::strerror(errno));
-        } else if (scriptPath.empty() && (argument == "-" || argument.rfind("--", 0) != 0)) {
-            scriptPath = argument;
-        } else {
-            return UsageError("unexpected argument '" + argument + "'");
-        }
+    const tvx::cli::OptionSpec spec = {{"--scenario", "--lang", "--dir"}, {"--strict", "--version"}};
+    tvx::cli::CommandOptions options;
+    std::string error;
+    if (!tvx::cli::ParseCommandLine(spec, argc, argv, &options, &error))
+        return UsageError(error);
+    if (options.Has("--help")) {
+        std::cout << kUsage;
+        return kExitRan;
     }
-    if (scriptPath.empty())
+    if (options.Has("--version")) {
+        tvx::cli::PrintToolVersion(std::cout, "tvx-drive");
+        return kExitRan;
+    }
+    if (options.positional.empty())
         return UsageError("no script given");
+    if (options.positional.size() > 1)
+        return UsageError("unexpected argument '" + options.positional[1] + "'");
+    if (options.Has("--usb") && options.Has("--scenario"))
+        return UsageError("--usb and --scenario exclude each other");
+    if (options.Has("--lang") && !SetLanguage(options.Value("--lang")))
+        return UsageError("unknown language '" + options.Value("--lang") + "'");
 
+    const std::string scriptName = options.positional.front();
     std::vector<std::string> lines;
-    if (scriptPath == "-") {
+    if (scriptName == "-") {
         ReadLines(std::cin, &lines);
     } else {
-        std::ifstream file(scriptPath);
+        std::ifstream file(scriptName);
         if (!file || !ReadLines(file, &lines))
-            return UsageError("cannot read script '" + scriptPath + "'");
+            return Failure("cannot read script '" + scriptName + "'");
     }
     std::vector<tvx::drive::Command> commands(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string error;
         if (!tvx::drive::ParseCommand(lines[i], &commands[i], &error))
-            return UsageError(scriptPath + ":" + std::to_string(i + 1) + ": " + error);
+            return Failure(scriptName + ":" + std::to_string(i + 1) + ": " + error);
     }
-    if (usb)
-        return RunOnUsb(argc, argv, commands);
+
+    const char *fromEnvironment = std::getenv("TVX_SIMULATOR");
+    std::string scenario = options.Value("--scenario", fromEnvironment ? fromEnvironment : "demo");
+    if (scenario != "demo")
+        scenario = FromStartFolder(scenario);
+    if (options.Has("--dir")) {
+        const std::string folder = options.Value("--dir");
+        if (::chdir(folder.c_str()) != 0)
+            return Failure("cannot enter folder '" + folder + "': " + std::strerror(errno));
+    }
+    const bool strict = options.Has("--strict");
+    if (options.Has("--usb"))
+        return RunOnUsb(argc, argv, commands, strict);
     if (!tvxdfu::sim::UseScenario(scenario))
-        return UsageError("scenario '" + scenario + "' cannot be used");
+        return Failure("scenario '" + scenario + "' cannot be used");
 
     tvx::drive::Driver driver(std::cout);
     RunScript(driver, commands);
-    return 0;
+    return ExitCode(driver, strict);
 }

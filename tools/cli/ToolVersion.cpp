@@ -1,0 +1,12 @@
+#include "ToolVersion.h"
+
+#include "VerifyKeyFingerprint.h"
+
+namespace tvx::cli {
+
+void PrintToolVersion(std::ostream &out, const char *program)
+{
+    out << program << " " TVX_VERSION "\n" << VerifyKeyDescription() << "\n";
+}
+
+} // namespace tvx::cli
