@@ -216,7 +216,6 @@ void Driver::FlushBoxes()
             texts[std::to_string(id)] = text;
         WriteJsonLine(out_, {{"about", {{"caption", child.caption}, {"texts", texts}}}});
     }
-    out_.flush();
 }
 
 void Driver::WriteState()
