@@ -47,6 +47,7 @@ TEST(CommandLine, EveryProgramFollowsTheConventions)
         {drive + " --scenario=demo -- -state.txt", 0, "{\"state\":", ""},
         {drive + " state.txt --dir", 2, "", "tvx-drive: --dir needs a value"},
         {drive + " --strict=yes state.txt", 2, "", "--strict takes no value"},
+        {drive + " --usb --scenario=demo state.txt", 2, "", "--usb and --scenario exclude each other"},
         {wizard + " --version", 0, "TVXUpgrade " + version, ""},
         {wizard + " -h", 0, "Usage: TVXUpgrade ", ""},
     };

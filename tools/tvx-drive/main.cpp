@@ -163,7 +163,7 @@ std::string FromStartFolder(const std::string &path)
 
 int main(int argc, char **argv)
 {
-    const tvx::cli::OptionSpec spec = {{"--scenario", "--lang", "--dir"}, {"--strict", "--version"}};
+    const tvx::cli::OptionSpec spec = {{"--scenario", "--lang", "--dir"}, {"--strict", "--usb", "--version"}};
     tvx::cli::CommandOptions options;
     std::string error;
     if (!tvx::cli::ParseCommandLine(spec, argc, argv, &options, &error))
