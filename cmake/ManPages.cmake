@@ -25,5 +25,5 @@ endfunction()
 tvx_man_page(TVXUpgrade "firmware upgrade wizard for VORN 400 series USB card terminals")
 tvx_man_page(ppu-tool "make, inspect and verify TVXUpgrade firmware packages"
   SUBCOMMANDS make-image pack inspect verify)
-tvx_man_page(tvx-drive "run the TVXUpgrade wizard headless on simulated terminals from a script")
+tvx_man_page(tvx-drive "run the TVXUpgrade wizard headless from a script")
 add_custom_target(man-pages ALL DEPENDS ${TVX_MAN_PAGES})
