@@ -3,7 +3,6 @@
 
 #include <new>
 
-#include "PartImage.h"
 #include "ProcessBackend.h"
 
 namespace {
@@ -53,13 +52,10 @@ uint32_t GetDFUAttributes(const char *id, uint32_t idLength, uint32_t *attribute
 uint32_t TVXDeviceFirmwareUpgrade(const char *id, uint32_t idLength, const PackageEntry *part,
                                   const char *backupPath)
 {
-    return Guarded([&] {
-        // Every backend gets a part whose suffix has been checked.
-        tvxdfu::PartPayload payload;
-        if (const uint32_t result = tvxdfu::CheckPartImage(part, &payload))
-            return result;
-        return tvxdfu::ProcessBackend().StartUpgrade(id, idLength, part, backupPath);
-    });
+    // Each backend checks the part's suffix itself: a start while a part
+    // runs is refused before anything else is looked at.
+    return Guarded(
+        [&] { return tvxdfu::ProcessBackend().StartUpgrade(id, idLength, part, backupPath); });
 }
 
 uint32_t GetUpgradeStatus(uint32_t *bytes, uint32_t *percent, uint32_t *phase, int32_t *status)

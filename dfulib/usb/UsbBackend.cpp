@@ -6,7 +6,7 @@
 #include <new>
 
 #include "DeviceLists.h"
-#include "DfuSuffix.h"
+#include "PartImage.h"
 #include "TerminalIdentity.h"
 
 namespace tvxdfu::usb {
@@ -93,16 +93,13 @@ uint32_t UsbBackend::StartUpgrade(const char *id, uint32_t idLength, const Packa
                                   const char *backupPath)
 {
     std::lock_guard lock(runMutex_);
-    if (run_) {
-        if (!run_->state.Ended())
-            return UPG_HOST_ERROR;
-        run_->worker.join();
-        run_.reset();
-    }
-    // The caller has checked the suffix; what goes to the device is the
-    // image in front of it.
-    if (!part || !part->data || part->size < static_cast<int32_t>(tvx::kDfuSuffixLength))
+    // Nothing else is looked at while a part runs. A start that fails later
+    // leaves the last part's status as it was, for a caller still polling.
+    if (run_ && !run_->state.Ended())
         return UPG_HOST_ERROR;
+    PartPayload payload;
+    if (const uint32_t result = CheckPartImage(part, &payload))
+        return result;
     std::optional<UsbDeviceRecord> record = Find(id, idLength);
     if (!record)
         return UPG_NO_DEVICE;
@@ -114,10 +111,12 @@ uint32_t UsbBackend::StartUpgrade(const char *id, uint32_t idLength, const Packa
     auto run = std::make_unique<Run>();
     if (const uint32_t result = bus_->Open(record->serial, &run->transport))
         return result;
-    run->image.assign(part->data, part->data + part->size - tvx::kDfuSuffixLength);
+    run->image.assign(payload.data, payload.data + payload.size);
     if (backupPath)
         run->backupPath = backupPath;
     run->device = std::move(*record);
+    if (run_)
+        run_->worker.join();
     run_ = std::move(run);
     run_->worker = std::thread([this, &run = *run_] { Work(run); });
     return 0;

@@ -225,18 +225,31 @@ TEST_F(UsbBackendTest, WorkerRunsTheUpgradeWhileTheCallerPolls)
     const auto backup = folder / "backup.dfu";
     const std::vector<uint8_t> image = Pattern(50000, 5);
     Part part(image);
+    Part corrupt(image);
+    corrupt.CorruptCrc();
 
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         const std::vector<uint8_t> previous = device->Firmware();
+        device->HoldNextTransfer();
         ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, part.Entry(), backup.c_str()), 0u);
+        device->WaitUntilHeld();
+        // While the part runs a start is refused before even the part is
+        // looked at, and the running part's status stays as it is.
+        EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, corrupt.Entry(), nullptr),
+                  UPG_HOST_ERROR);
+        EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, part.Entry(), nullptr),
+                  UPG_HOST_ERROR);
+        uint32_t phase = 9;
+        int32_t status = 9;
+        EXPECT_EQ(GetUpgradeStatus(nullptr, nullptr, &phase, &status), 0u);
+        EXPECT_EQ(phase, TVXDFU_PHASE_INIT);
+        EXPECT_EQ(status, 0);
         // Events while the worker runs only make it look sooner.
         ConfigurationChange(0x8004, nullptr);
-        const uint32_t second = TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, part.Entry(), nullptr);
+        device->Release();
         ConfigurationChange(0x8000, nullptr);
         const Observed seen = PollToEnd();
-        // Refused while running; a start after the end would have begun anew.
-        EXPECT_TRUE(second == 0 || second == UPG_HOST_ERROR) << std::hex << second;
 
         EXPECT_EQ(seen.status, 0);
         EXPECT_EQ(seen.phase, TVXDFU_PHASE_FINISHED);
@@ -248,6 +261,16 @@ TEST_F(UsbBackendTest, WorkerRunsTheUpgradeWhileTheCallerPolls)
             };
             EXPECT_LT(rank(seen.phases[i - 1]), rank(seen.phases[i]));
         }
+        // The terminal is still away restarting: a start fails, and the
+        // ended part's status can still be read.
+        EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, part.Entry(), nullptr),
+                  UPG_NO_DEVICE);
+        uint32_t percent = 0;
+        EXPECT_NE(GetUpgradeStatus(nullptr, &percent, &phase, &status), 0u);
+        EXPECT_EQ(phase, TVXDFU_PHASE_FINISHED);
+        EXPECT_EQ(percent, 100u);
+        EXPECT_EQ(status, 0);
+
         pacer_->SleepFor(std::chrono::seconds(5));
         EXPECT_EQ(device->Firmware(), image);
         const std::vector<uint8_t> file = ReadFile(backup);

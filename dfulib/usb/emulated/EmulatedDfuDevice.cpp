@@ -123,9 +123,43 @@ int EmulatedDfuDevice::Refusal(const ControlSetup &setup, uint8_t requestType)
     return 0;
 }
 
+void EmulatedDfuDevice::HoldNextTransfer()
+{
+    std::lock_guard lock(gateMutex_);
+    holdNext_ = true;
+}
+
+void EmulatedDfuDevice::WaitUntilHeld()
+{
+    std::unique_lock lock(gateMutex_);
+    gateChanged_.wait(lock, [this] { return holding_; });
+}
+
+void EmulatedDfuDevice::Release()
+{
+    {
+        std::lock_guard lock(gateMutex_);
+        holdNext_ = false;
+        holding_ = false;
+    }
+    gateChanged_.notify_all();
+}
+
+void EmulatedDfuDevice::PassGate()
+{
+    std::unique_lock lock(gateMutex_);
+    if (!holdNext_)
+        return;
+    holdNext_ = false;
+    holding_ = true;
+    gateChanged_.notify_all();
+    gateChanged_.wait(lock, [this] { return !holding_; });
+}
+
 int EmulatedDfuDevice::ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length,
                                  unsigned)
 {
+    PassGate();
     std::lock_guard lock(mutex_);
     if (const int refused = Refusal(setup, kRequestTypeIn))
         return refused;
@@ -149,6 +183,7 @@ int EmulatedDfuDevice::ControlIn(const ControlSetup &setup, uint8_t *data, std::
 int EmulatedDfuDevice::ControlOut(const ControlSetup &setup, const uint8_t *data,
                                   std::size_t length, unsigned)
 {
+    PassGate();
     std::lock_guard lock(mutex_);
     if (const int refused = Refusal(setup, kRequestTypeOut))
         return refused;

@@ -4,6 +4,7 @@
 // came too early, transfers) and can be told to fail.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <limits>
 #include <mutex>
@@ -74,7 +75,14 @@ public:
     std::vector<uint8_t> Firmware() const;
     EmulatedDeviceLog Log() const;
 
+    // Holds the host's next transfer until Release(), so that a test can act
+    // while a part surely runs; WaitUntilHeld() returns once one waits.
+    void HoldNextTransfer();
+    void WaitUntilHeld();
+    void Release();
+
 private:
+    void PassGate();
     int Dnload(uint16_t block, const uint8_t *data, std::size_t length);
     int Upload(uint16_t block, uint8_t *data, std::size_t length);
     int GetStatus(uint8_t *data, std::size_t length);
@@ -99,6 +107,11 @@ private:
     Micros busyUntil_{0}; // end of the block write or manifestation under way
     std::size_t uploadOffset_ = 0;
     int pendingBlockFault_ = -1; // bStatus to report at the next GETSTATUS
+
+    std::mutex gateMutex_;
+    std::condition_variable gateChanged_;
+    bool holdNext_ = false;
+    bool holding_ = false;
 };
 
 inline constexpr Micros kNever = Micros(std::numeric_limits<Micros::rep>::max());
