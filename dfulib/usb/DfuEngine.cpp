@@ -22,6 +22,14 @@ constexpr int kMaxPollsPerStep = 100000;
 constexpr std::size_t kMaxReadBackBytes = 64u << 20;
 // The longest detach time-out asked for; the reset follows at once anyway.
 constexpr uint16_t kDetachTimeoutMs = 1000;
+// libusb refuses longer control transfers, on Linux and on Windows.
+constexpr uint16_t kMaxTransferSize = 4096;
+
+// A transfer that fails this way may mean the device has restarted.
+bool MayHaveRestarted(int result)
+{
+    return result == kTransferNoDevice || result == kTransferIoError;
+}
 
 int32_t TransferFailure(int result)
 {
@@ -61,9 +69,10 @@ int32_t DfuEngine::Run(const EngineJob &job)
         if (const int32_t status = ReadBack(job))
             return status;
     }
-    if (const int32_t status = Download(job.image, job.size))
+    uint16_t endBlock = 0;
+    if (const int32_t status = Download(job.image, job.size, &endBlock))
         return status;
-    if (const int32_t status = Manifest())
+    if (const int32_t status = Manifest(endBlock))
         return status;
     progress_.Report(TVXDFU_PHASE_FINISHED, static_cast<uint32_t>(job.size), 100);
     return 0;
@@ -77,34 +86,51 @@ int32_t DfuEngine::EnterDfuMode()
                                   std::min(info.functional.detachTimeoutMs, kDetachTimeoutMs),
                                   info.interfaceNumber};
         const int result = transport_.ControlOut(detach, nullptr, 0, kRequestTimeoutMs);
-        // A device that detaches by itself may be gone before it answers.
+        // Many devices stall DETACH, fail its status stage or restart before
+        // answering it. None of that is a failure: the reset and the wait for
+        // the device in DFU mode decide. A device that detaches by itself is
+        // reset only when it did not take the request.
         const bool willDetach = info.functional.attributes & kAttrWillDetach;
-        if (result < 0 && !(willDetach && result == kTransferNoDevice))
-            return TransferFailure(result);
-        if (!willDetach)
+        if (!willDetach || result < 0)
             transport_.ResetDevice();
         if (const int32_t status = AwaitDfuMode())
             return status;
     }
     const DfuInterfaceInfo info = transport_.Interface();
-    transferSize_ = info.functional.transferSize;
+    transferSize_ = std::min(info.functional.transferSize, kMaxTransferSize);
     interface_ = info.interfaceNumber;
     return transferSize_ == 0 ? kStatusUnexpectedState : 0;
 }
 
 int32_t DfuEngine::AwaitDfuMode()
 {
+    // Shortly after the reset the runtime device may still be listed.
+    return AwaitReturn([this] { return transport_.Interface().dfuMode; });
+}
+
+template <typename Accept>
+int32_t DfuEngine::AwaitReturn(Accept accept)
+{
     const Micros deadline = pacer_.Now() + kReturnTimeout;
     for (;;) {
         if (Stopped())
             return static_cast<int32_t>(UPG_HOST_ERROR);
-        // Shortly after the reset the runtime device may still be listed.
-        if (transport_.Reopen() && transport_.Interface().dfuMode)
+        if (transport_.Reopen() && accept())
             return 0;
         if (pacer_.Now() >= deadline)
             return kStatusTimeout;
         pacer_.WaitForDeviceEvent(kReopenInterval);
     }
+}
+
+// The device went away while it was told to install, or while asked how
+// that goes: some loaders install at once and restart. Whether it worked is
+// told by the versions it reports once back, not by this host, so the part
+// ends as written; a device that stays away is the caller's to look for.
+int32_t DfuEngine::FollowRestart()
+{
+    const int32_t back = AwaitReturn([] { return true; });
+    return back == kStatusTimeout ? 0 : back;
 }
 
 // A device left in the middle of an earlier transfer or in its error state
@@ -167,12 +193,13 @@ int32_t DfuEngine::ReadBack(const EngineJob &job)
     return 0;
 }
 
-int32_t DfuEngine::Download(const uint8_t *image, std::size_t size)
+int32_t DfuEngine::Download(const uint8_t *image, std::size_t size, uint16_t *nextBlock)
 {
     progress_.Report(TVXDFU_PHASE_DOWNLOAD, 0, 0);
     std::size_t sent = 0;
     // Block numbers start at 0 and wrap at 16 bits, as DFU 1.1 has them.
-    for (uint16_t block = 0; sent < size; ++block) {
+    uint16_t block = 0;
+    for (; sent < size; ++block) {
         if (Stopped())
             return static_cast<int32_t>(UPG_HOST_ERROR);
         const std::size_t length = std::min<std::size_t>(transferSize_, size - sent);
@@ -186,18 +213,22 @@ int32_t DfuEngine::Download(const uint8_t *image, std::size_t size)
         sent += length;
         progress_.Report(TVXDFU_PHASE_DOWNLOAD, static_cast<uint32_t>(sent), Percent(sent, size));
     }
+    *nextBlock = block;
     return 0;
 }
 
-// After the zero-length DNLOAD: a manifestation-tolerant device reports
-// dfuIDLE when done; any other device goes into dfuMANIFEST-WAIT-RESET and
-// may stop answering after dfuMANIFEST. Either way the reset afterwards
-// starts the new firmware.
-int32_t DfuEngine::Manifest()
+// After the zero-length DNLOAD, which carries the next block number as
+// strict devices expect: a manifestation-tolerant device reports dfuIDLE
+// when done; any other device goes into dfuMANIFEST-WAIT-RESET and may stop
+// answering after dfuMANIFEST. Either way the reset afterwards starts the
+// new firmware.
+int32_t DfuEngine::Manifest(uint16_t block)
 {
-    const ControlSetup end{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Dnload), 0,
+    const ControlSetup end{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Dnload), block,
                            interface_};
     const int result = transport_.ControlOut(end, nullptr, 0, kRequestTimeoutMs);
+    if (MayHaveRestarted(result))
+        return FollowRestart();
     if (result < 0)
         return FailedRequest(result);
     const bool tolerant = transport_.Interface().functional.attributes & kAttrManifestationTolerant;
@@ -208,8 +239,11 @@ int32_t DfuEngine::Manifest()
         if (polls == kMaxPollsPerStep)
             return kStatusTimeout;
         DfuStatus status;
-        if (const int32_t failure = GetStatus(&status))
-            return failure;
+        const int got = ReadStatus(&status);
+        if (MayHaveRestarted(got))
+            return FollowRestart();
+        if (got < 0)
+            return TransferFailure(got);
         if (status.status != kStatusOk)
             return DeviceError(status);
         if (const int32_t failure = HonourPollTimeout(status, &waited))
@@ -260,16 +294,24 @@ int32_t DfuEngine::HonourPollTimeout(const DfuStatus &status, Micros *waited)
     return 0;
 }
 
-int32_t DfuEngine::GetStatus(DfuStatus *status)
+int DfuEngine::ReadStatus(DfuStatus *status)
 {
     uint8_t answer[kStatusLength] = {};
     const ControlSetup request{kRequestTypeIn, static_cast<uint8_t>(DfuRequest::GetStatus), 0,
                                interface_};
     const int got = transport_.ControlIn(request, answer, sizeof answer, kRequestTimeoutMs);
+    if (got < 0)
+        return got;
     if (got != static_cast<int>(kStatusLength))
-        return TransferFailure(got < 0 ? got : kTransferIoError);
+        return kTransferIoError;
     *status = DecodeStatus(answer);
-    return 0;
+    return got;
+}
+
+int32_t DfuEngine::GetStatus(DfuStatus *status)
+{
+    const int got = ReadStatus(status);
+    return got < 0 ? TransferFailure(got) : 0;
 }
 
 int32_t DfuEngine::SendSimple(DfuRequest request)

@@ -51,10 +51,17 @@ private:
     int32_t AwaitDfuMode();
     int32_t ReachIdle();
     int32_t ReadBack(const EngineJob &job);
-    int32_t Download(const uint8_t *image, std::size_t size);
-    int32_t Manifest();
+    int32_t Download(const uint8_t *image, std::size_t size, uint16_t *nextBlock);
+    int32_t Manifest(uint16_t block);
+    int32_t FollowRestart();
+    // Looks for the device until `accept` takes it, a device event cutting
+    // each wait short.
+    template <typename Accept>
+    int32_t AwaitReturn(Accept accept);
     int32_t AwaitState(DfuState target);
 
+    // The transfer's result: kStatusLength, or a TransferError.
+    int ReadStatus(DfuStatus *status);
     int32_t GetStatus(DfuStatus *status);
     int32_t SendSimple(DfuRequest request);
     int32_t DeviceError(const DfuStatus &status);

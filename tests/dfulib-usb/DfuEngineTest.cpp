@@ -25,6 +25,9 @@ struct DownloadCase {
     bool startInDfuMode;
 };
 
+constexpr uint8_t kTolerant = kAttrCanDnload | kAttrCanUpload | kAttrManifestationTolerant;
+constexpr uint8_t kNotTolerant = kAttrCanDnload | kAttrCanUpload;
+
 class DownloadTest : public EngineTest, public ::testing::WithParamInterface<DownloadCase> {};
 
 TEST_P(DownloadTest, WritesTheImageByteExactAndRestartsTheDevice)
@@ -41,7 +44,9 @@ TEST_P(DownloadTest, WritesTheImageByteExactAndRestartsTheDevice)
 
     const EmulatedDeviceLog log = device.Log();
     EXPECT_EQ(log.received, image);
-    EXPECT_EQ(log.downloadBlocks, BlockRange((c.size + c.transferSize - 1) / c.transferSize));
+    const std::size_t blocks = (c.size + c.transferSize - 1) / c.transferSize;
+    EXPECT_EQ(log.downloadBlocks, BlockRange(blocks));
+    EXPECT_EQ(log.endBlock, static_cast<int>(blocks));
     EXPECT_TRUE(log.manifested);
     EXPECT_EQ(log.earlyRequests, 0);
     EXPECT_EQ(log.detaches, c.startInDfuMode ? 0 : 1);
@@ -68,8 +73,6 @@ TEST_P(DownloadTest, WritesTheImageByteExactAndRestartsTheDevice)
     EXPECT_EQ(lastPercent, 100u);
 }
 
-constexpr uint8_t kTolerant = kAttrCanDnload | kAttrCanUpload | kAttrManifestationTolerant;
-constexpr uint8_t kNotTolerant = kAttrCanDnload | kAttrCanUpload;
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, DownloadTest,
@@ -96,7 +99,80 @@ TEST_F(EngineTest, BlockNumbersWrapAfter65535)
     EXPECT_EQ(log.downloadBlocks[65535], 65535);
     EXPECT_EQ(log.downloadBlocks[65536], 0);
     EXPECT_EQ(log.downloadBlocks[65537], 1);
+    EXPECT_EQ(log.endBlock, 2);
     EXPECT_EQ(log.received, image);
+}
+
+// Above 4096 the host's USB stack would refuse the transfers; below it the
+// device's own size is used.
+TEST_F(EngineTest, TransferSizeIsTheDevicesUpTo4096)
+{
+    const struct {
+        uint16_t descriptor;
+        std::size_t used;
+    } cases[] = {{8192, 4096}, {65535, 4096}, {4096, 4096}, {1000, 1000}};
+    ScratchFolder folder;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.descriptor);
+        EmulatedDeviceConfig config;
+        config.transferSize = c.descriptor;
+        config.firmware = Pattern(3 * c.used + 5, 2);
+        EmulatedDfuDevice &device = Make(config);
+        const std::vector<uint8_t> image = Pattern(5 * c.used + 1, 3);
+        const auto backup = folder / "backup.dfu";
+
+        ASSERT_EQ(Run(image, backup.c_str()), 0);
+        const EmulatedDeviceLog log = device.Log();
+        EXPECT_EQ(log.downloadBlocks.size(), 6u);
+        EXPECT_EQ(log.uploadBlocks.size(), 4u);
+        EXPECT_EQ(log.received, image);
+        EXPECT_EQ(ReadFile(backup).size(), config.firmware.size() + tvx::kDfuSuffixLength);
+    }
+}
+
+// However DETACH is answered, the host resets the device and finds it in
+// DFU mode.
+TEST_F(EngineTest, ADetachThatFailsStillLeadsIntoDfuMode)
+{
+    for (const DetachAnswer answer :
+         {DetachAnswer::Stall, DetachAnswer::IoError, DetachAnswer::RestartFirst}) {
+        for (const uint8_t attributes : {kTolerant, uint8_t(kTolerant | kAttrWillDetach)}) {
+            SCOPED_TRACE(::testing::Message() << int(answer) << " attributes " << int(attributes));
+            EmulatedDeviceConfig config;
+            config.detachAnswer = answer;
+            config.attributes = attributes;
+            EmulatedDfuDevice &device = Make(config);
+            const std::vector<uint8_t> image = Pattern(3000, 4);
+
+            ASSERT_EQ(Run(image), 0);
+            EXPECT_EQ(device.Log().detaches, 1);
+            EXPECT_EQ(device.Firmware(), image);
+        }
+    }
+}
+
+// A loader that installs at once and restarts while the host ends the
+// download: the part ends as written, whether or not the device is seen
+// again; its versions tell the rest.
+TEST_F(EngineTest, ALoaderThatRestartsWhileInstallingEndsThePartAsWritten)
+{
+    for (const InstallRestart when : {InstallRestart::DuringEndDownload, InstallRestart::DuringStatus}) {
+        for (const bool returns : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << int(when) << " returns " << returns);
+            EmulatedDeviceConfig config;
+            config.startInDfuMode = true;
+            config.installRestart = when;
+            config.returnsAfterReset = returns;
+            EmulatedDfuDevice &device = Make(config);
+            const std::vector<uint8_t> image = Pattern(3000, 5);
+
+            ASSERT_EQ(Run(image), 0);
+            EXPECT_EQ(progress_.reports.back(), (ProgressReport{TVXDFU_PHASE_FINISHED, 3000, 100}));
+            EXPECT_EQ(device.Firmware(), image);
+            EXPECT_EQ(device.Present(), returns);
+            EXPECT_FALSE(device.InDfuMode());
+        }
+    }
 }
 
 TEST_F(EngineTest, WaitsEveryAnnouncedPollTimeoutInVirtualTime)

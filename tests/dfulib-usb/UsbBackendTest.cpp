@@ -71,6 +71,7 @@ protected:
     {
         auto device = std::make_shared<EmulatedDfuDevice>(*pacer_, std::move(config));
         terminals_.push_back({std::move(record), device, openResult});
+        devices_.push_back(device);
         return device;
     }
     void Install()
@@ -78,7 +79,14 @@ protected:
         ReplaceProcessBackend(std::make_unique<UsbBackend>(
             std::make_unique<EmulatedBus>(std::move(terminals_)), std::move(ownedPacer_)));
     }
-    void TearDown() override { ReplaceProcessBackend(nullptr); }
+    // A transfer still held after a failed check must not keep the worker,
+    // and with it the test, from ending.
+    void TearDown() override
+    {
+        for (const auto &device : devices_)
+            device->Release();
+        ReplaceProcessBackend(nullptr);
+    }
 
     // Polls as the progress monitor does until the part ends.
     struct Observed {
@@ -108,6 +116,7 @@ protected:
     std::unique_ptr<VirtualPacer> ownedPacer_ = std::make_unique<VirtualPacer>();
     VirtualPacer *pacer_ = ownedPacer_.get();
     std::vector<EmulatedTerminal> terminals_;
+    std::vector<std::shared_ptr<EmulatedDfuDevice>> devices_;
 };
 
 TEST_F(UsbBackendTest, ListsTerminalsAndReportsWhatTheirDescriptorsSay)

@@ -123,6 +123,42 @@ int EmulatedDfuDevice::Refusal(const ControlSetup &setup, uint8_t requestType)
     return 0;
 }
 
+namespace {
+
+// The host's stack refuses a longer data stage before it reaches the bus.
+int HostStackRefusal(std::size_t length)
+{
+    return length > kHostControlLimit ? kTransferIoError : 0;
+}
+
+} // namespace
+
+int EmulatedDfuDevice::Detach()
+{
+    if (state_ != DfuState::AppIdle)
+        return Stall(kStatusErrStalledPkt);
+    ++log_.detaches;
+    state_ = DfuState::AppDetach;
+    if (config_.detachAnswer == DetachAnswer::RestartFirst) {
+        LeaveBus(true);
+        return kTransferNoDevice;
+    }
+    if (config_.attributes & kAttrWillDetach)
+        LeaveBus(true);
+    switch (config_.detachAnswer) {
+    case DetachAnswer::Stall: return kTransferStall;
+    case DetachAnswer::IoError: return kTransferIoError;
+    default: return 0;
+    }
+}
+
+void EmulatedDfuDevice::InstallAndRestart()
+{
+    log_.manifested = true;
+    config_.firmware = log_.received;
+    LeaveBus(false);
+}
+
 void EmulatedDfuDevice::HoldNextTransfer()
 {
     std::lock_guard lock(gateMutex_);
@@ -161,6 +197,8 @@ int EmulatedDfuDevice::ControlIn(const ControlSetup &setup, uint8_t *data, std::
 {
     PassGate();
     std::lock_guard lock(mutex_);
+    if (const int refused = HostStackRefusal(length))
+        return refused;
     if (const int refused = Refusal(setup, kRequestTypeIn))
         return refused;
     switch (static_cast<DfuRequest>(setup.request)) {
@@ -185,18 +223,13 @@ int EmulatedDfuDevice::ControlOut(const ControlSetup &setup, const uint8_t *data
 {
     PassGate();
     std::lock_guard lock(mutex_);
+    if (const int refused = HostStackRefusal(length))
+        return refused;
     if (const int refused = Refusal(setup, kRequestTypeOut))
         return refused;
     const auto request = static_cast<DfuRequest>(setup.request);
-    if (!dfuMode_) {
-        if (request != DfuRequest::Detach || state_ != DfuState::AppIdle)
-            return Stall(kStatusErrStalledPkt);
-        ++log_.detaches;
-        state_ = DfuState::AppDetach;
-        if (config_.attributes & kAttrWillDetach)
-            LeaveBus(true);
-        return 0;
-    }
+    if (!dfuMode_)
+        return request == DfuRequest::Detach ? Detach() : Stall(kStatusErrStalledPkt);
     switch (request) {
     case DfuRequest::Dnload:
         return Dnload(setup.value, data, length);
@@ -224,9 +257,16 @@ int EmulatedDfuDevice::Dnload(uint16_t block, const uint8_t *data, std::size_t l
     if (state_ != DfuState::DfuIdle && state_ != DfuState::DnloadIdle)
         return Stall(kStatusErrStalledPkt);
     if (length == 0) {
-        // Ending a download that never began is refused.
-        if (state_ == DfuState::DfuIdle)
+        // Ending a download that never began is refused, and so is an end
+        // that does not carry the next block number.
+        log_.endBlock = block;
+        if (state_ == DfuState::DfuIdle || log_.downloadBlocks.empty() ||
+            block != static_cast<uint16_t>(log_.downloadBlocks.back() + 1))
             return Stall(kStatusErrNotDone);
+        if (config_.installRestart == InstallRestart::DuringEndDownload) {
+            InstallAndRestart();
+            return kTransferNoDevice;
+        }
         state_ = DfuState::ManifestSync;
         return 0;
     }
@@ -290,6 +330,10 @@ int EmulatedDfuDevice::GetStatus(uint8_t *data, std::size_t length)
         state_ = DfuState::DnloadIdle;
         break;
     case DfuState::ManifestSync:
+        if (config_.installRestart == InstallRestart::DuringStatus) {
+            InstallAndRestart();
+            return kTransferIoError;
+        }
         state_ = DfuState::Manifest;
         answer.pollTimeoutMs = config_.manifestPollTimeoutMs;
         break;

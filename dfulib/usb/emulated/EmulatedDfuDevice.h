@@ -21,6 +21,25 @@ struct EmulatedFault {
     uint8_t status = kStatusErrWrite; // reported once, then the fault is gone
 };
 
+// How a runtime device answers DFU_DETACH; each but the first is common.
+enum class DetachAnswer {
+    Accept,
+    Stall,       // takes it, but stalls the status stage
+    IoError,     // takes it; the status stage fails
+    RestartFirst // gone from the bus before it answers
+};
+
+// A loader that installs at once and restarts into the new firmware while
+// the host still talks to it.
+enum class InstallRestart {
+    None,
+    DuringEndDownload, // the zero-length DNLOAD finds the device gone
+    DuringStatus       // the GETSTATUS after it fails
+};
+
+// The longest data stage the host's USB stack takes in one control transfer.
+inline constexpr std::size_t kHostControlLimit = 4096;
+
 struct EmulatedDeviceConfig {
     uint8_t attributes = kAttrCanDnload | kAttrCanUpload | kAttrManifestationTolerant;
     uint16_t transferSize = 1024;
@@ -38,11 +57,14 @@ struct EmulatedDeviceConfig {
     std::size_t capacity = 16u << 20; // beyond it DNLOAD fails with errADDRESS
     std::vector<uint8_t> firmware;    // the image UPLOAD returns
     std::vector<EmulatedFault> faults;
+    DetachAnswer detachAnswer = DetachAnswer::Accept;
+    InstallRestart installRestart = InstallRestart::None;
 };
 
 struct EmulatedDeviceLog {
     std::vector<uint16_t> downloadBlocks;
     std::vector<uint16_t> uploadBlocks;
+    int endBlock = -1; // block number of the zero-length DNLOAD
     std::vector<uint8_t> received; // the image assembled from DNLOAD blocks
     int controlTransfers = 0;
     int earlyRequests = 0; // requests before the announced poll timeout ran out
@@ -87,6 +109,8 @@ private:
     int Upload(uint16_t block, uint8_t *data, std::size_t length);
     int GetStatus(uint8_t *data, std::size_t length);
     int Stall(uint8_t status);
+    int Detach();
+    void InstallAndRestart();
     int Refusal(const ControlSetup &setup, uint8_t requestType);
     bool TakeFault(DfuRequest request, uint16_t block, uint8_t *status);
     void ModelTransfer(std::size_t bytes);
