@@ -25,6 +25,14 @@ foreach(file
   endif()
 endforeach()
 
+# The rule opens the terminals to the user at the seat and to plugdev.
+file(READ ${PREFIX}/lib/udev/rules.d/70-tvxupgrade.rules rule)
+foreach(grant "TAG\\+=\"uaccess\"" "GROUP=\"plugdev\"" "MODE=\"0660\"")
+  if(NOT rule MATCHES "ATTR{idVendor}==\"0d7b\"[^\n]*${grant}")
+    message(FATAL_ERROR "the installed udev rule lacks ${grant}:\n${rule}")
+  endif()
+endforeach()
+
 # Run from elsewhere, so that nothing of the build tree is at hand.
 set(elsewhere ${PREFIX}/run)
 file(MAKE_DIRECTORY ${elsewhere})
