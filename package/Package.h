@@ -3,8 +3,8 @@
 // encrypted image per part) followed by a 512-byte RSA signature block.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 #include "PackageRecord.h"
 
@@ -33,30 +33,49 @@ int32_t DecryptContent(const uint8_t *cipherText, int32_t length, const uint8_t 
 
 // --- Signature ---------------------------------------------------------------
 
-// Reads the last 512 bytes of the file. `signedLength` becomes the length in
-// front of them, or stays 0 when the file is too short or too long for it.
-bool ReadSignatureBlock(FILE *file, int32_t *signedLength, uint8_t signature[kSignatureLength]);
+// RSASSA-PKCS1-v1_5 with SHA-512 against the built-in verify key, over the
+// signed bytes handed in piece by piece as they are read.
+class SignatureCheck {
+public:
+    SignatureCheck();
+    ~SignatureCheck();
+    SignatureCheck(const SignatureCheck &) = delete;
+    SignatureCheck &operator=(const SignatureCheck &) = delete;
 
-// RSASSA-PKCS1-v1_5 with SHA-512 over the first `signedLength` bytes of the
-// file, read in chunks, against the built-in verify key.
-bool VerifyPackageSignature(FILE *file, int32_t signedLength,
-                            const uint8_t signature[kSignatureLength]);
+    // False when the block does not open with the verify key into a SHA-512
+    // digest (zeros, junk): such a file is refused before it is read.
+    bool Start(const uint8_t signature[kSignatureLength]);
+    bool Add(const uint8_t *bytes, size_t length);
+    // True when the bytes added since Start are the signed ones.
+    bool Verified();
+
+private:
+    struct State;
+    State *state;
+};
 
 // --- Entries and catalog -----------------------------------------------------
 
-// Reads and decrypts the entry whose header starts at `*position`; on success
-// `*position` is the offset of the next header. 0, PKG_ERR_READ or
-// PKG_ERR_NO_MEMORY. Never touches entry->info.
-int32_t ReadPackageEntry(FILE *file, int32_t kind, PackageEntry *entry, int32_t *position);
+// The signed bytes of a package in memory: every byte before the signature
+// block, read once. Entries are decrypted where they lie.
+struct SignedBytes {
+    uint8_t *data;
+    int32_t length;
+};
 
-// Why the catalog reader stopped with result 0 before reaching the signature.
+// Decrypts the entry whose header starts at `*position`; on success
+// `entry->data` points at its plaintext inside `bytes` and `*position` is the
+// offset of the next header. 0, PKG_ERR_READ or PKG_ERR_NO_MEMORY. Never
+// touches entry->info.
+int32_t ReadPackageEntry(SignedBytes bytes, int32_t kind, PackageEntry *entry, int32_t *position);
+
+// Why the catalog reader stopped with result 0 before its end.
 enum class CatalogStop { None, Unparsable, UnlistedPart, NoFirmwarePart };
 
-// Reads the catalog, its parts in installation order and the signature block
-// into `record` (zeroed by the caller). `signedLength` is 0 unless the reader
-// got as far as the signature block. Rewinds the file before returning.
-int32_t ReadPackageCatalog(FILE *file, PackageRecord *record, int32_t *signedLength,
-                           CatalogStop *stop = nullptr);
+// Reads the catalog and its parts in installation order from the verified
+// bytes into `record` (zeroed by the caller but for the bytes and the
+// signature). The record is complete when the result is 0 and `stop` None.
+int32_t ReadPackageCatalog(SignedBytes bytes, PackageRecord *record, CatalogStop *stop = nullptr);
 
 // Puts a part into installation order by its info->type: 0 when inserted,
 // PKG_ERR_UNKNOWN_TYPE for another type, PKG_ERR_NO_MEMORY without a node.
@@ -81,13 +100,15 @@ enum class LoadFailure {
     UnlistedPart,
     NoFirmwarePart,
     ChangedWhileReading,
+    CannotRead,
 };
 
 // The reason in words, for tools that report it.
 const char *DescribeLoadFailure(LoadFailure failure);
 
-// Authenticates the file first, then reads it into `record` (zeroed by the
-// caller): LoadFailure::None when it may be used.
+// Reads the file once into one buffer while checking its signature, then
+// decrypts and parses that same buffer into `record` (zeroed by the caller):
+// LoadFailure::None when it may be used.
 LoadFailure LoadPackageChecked(const char *path, PackageRecord *record);
 
 // True when the package was read completely and its signature verified.
@@ -96,6 +117,7 @@ bool LoadPackage(const char *path, PackageRecord *record);
 // A zeroed record for LoadPackage, or null when out of memory.
 PackageRecord *NewPackageRecord();
 
-// Release a record (or null) with everything it owns, and one entry.
+// Release a record (or null) with everything it owns, and one entry with its
+// information (its data belongs to the record's bytes).
 void FreePackage(PackageRecord *record);
 void FreePackageEntry(PackageEntry *entry);

@@ -1,4 +1,4 @@
-// The catalog entry, the part entries it announces, and the signature block.
+// The catalog entry and the part entries it announces.
 #include "Package.h"
 
 #include <cstdlib>
@@ -78,16 +78,16 @@ const json_value *FindListedPart(const json_value &fileList, const char *name, c
 
 class CatalogReader {
 public:
-    CatalogReader(FILE *file, PackageRecord *record) : file(file), record(record) {}
+    CatalogReader(SignedBytes bytes, PackageRecord *record) : bytes(bytes), record(record) {}
 
-    // True to go on to the signature block; otherwise the reader stops with
+    // True when the whole catalog was read; otherwise the reader stops with
     // `result`, and `stop` says why when the result is 0.
     bool Read()
     {
         record->catalogEntry = static_cast<PackageEntry *>(std::calloc(1, sizeof(PackageEntry)));
         if (!record->catalogEntry)
             return Fail(PKG_ERR_NO_MEMORY);
-        const int32_t code = ReadPackageEntry(file, EntryKindCatalog, record->catalogEntry, &position);
+        const int32_t code = ReadPackageEntry(bytes, EntryKindCatalog, record->catalogEntry, &position);
         if (code != 0)
             return Fail(code);
 
@@ -181,7 +181,7 @@ private:
             auto *entry = static_cast<PackageEntry *>(std::calloc(1, sizeof(PackageEntry)));
             if (!entry)
                 return Fail(PKG_ERR_NO_MEMORY);
-            const int32_t code = ReadPackageEntry(file, EntryKindPart, entry, &position);
+            const int32_t code = ReadPackageEntry(bytes, EntryKindPart, entry, &position);
             if (code != 0) {
                 FreePackageEntry(entry);
                 return Fail(code);
@@ -221,7 +221,7 @@ private:
         return true;
     }
 
-    FILE *file;
+    SignedBytes bytes;
     PackageRecord *record;
     int32_t position = 0;
     bool hasFirmware = false;
@@ -230,14 +230,11 @@ private:
 
 } // namespace
 
-int32_t ReadPackageCatalog(FILE *file, PackageRecord *record, int32_t *signedLength, CatalogStop *stop)
+int32_t ReadPackageCatalog(SignedBytes bytes, PackageRecord *record, CatalogStop *stop)
 {
-    *signedLength = 0;
-    CatalogReader reader(file, record);
-    if (reader.Read())
-        ReadSignatureBlock(file, signedLength, record->signature);
+    CatalogReader reader(bytes, record);
+    reader.Read();
     if (stop)
         *stop = reader.stop;
-    std::rewind(file);
     return reader.result;
 }

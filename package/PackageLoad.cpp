@@ -1,49 +1,16 @@
 // Loading a package from its path, and releasing the records.
 #include "Package.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include <openssl/crypto.h>
 
+#include "PackageFile.h"
 #include "PathName.h"
 
 namespace {
-
-struct FileClose {
-    void operator()(FILE *file) const { std::fclose(file); }
-};
-
-// Opens a regular file for reading. Without waiting: a named pipe in the
-// package's place must not stall the wizard until someone writes to it.
-LoadFailure OpenPackageFile(const char *path, std::unique_ptr<FILE, FileClose> *file)
-{
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return LoadFailure::CannotOpen;
-    struct stat info {};
-    LoadFailure failure = LoadFailure::None;
-    if (::fstat(fd, &info) != 0)
-        failure = LoadFailure::CannotOpen;
-    else if (S_ISDIR(info.st_mode))
-        failure = LoadFailure::NoFileName;
-    else if (!S_ISREG(info.st_mode))
-        failure = LoadFailure::NotARegularFile;
-    if (failure == LoadFailure::None) {
-        file->reset(::fdopen(fd, "rb"));
-        if (*file)
-            return LoadFailure::None;
-        failure = LoadFailure::CannotOpen;
-    }
-    ::close(fd);
-    return failure;
-}
 
 LoadFailure FailureOfCatalog(int32_t code, CatalogStop stop)
 {
@@ -121,6 +88,8 @@ const char *DescribeLoadFailure(LoadFailure failure)
         return "the package has no firmware part";
     case LoadFailure::ChangedWhileReading:
         return "the file changed while it was read";
+    case LoadFailure::CannotRead:
+        return "the file cannot be read";
     }
     return "unknown failure";
 }
@@ -138,28 +107,21 @@ LoadFailure LoadPackageChecked(const char *path, PackageRecord *record)
     const std::string_view fileName = tvx::FileNameOfPath(path);
     if (fileName.empty() || !DeriveContentIv(fileName.data())) // a suffix of path: NUL-terminated
         return LoadFailure::NoFileName;
-    std::unique_ptr<FILE, FileClose> file;
-    if (const LoadFailure failure = OpenPackageFile(path, &file); failure != LoadFailure::None)
+    PackageFile file;
+    if (const LoadFailure failure = file.Open(path); failure != LoadFailure::None)
         return failure;
 
     // Authenticate first: an unsigned file never drives allocations or the
-    // JSON parser.
-    int32_t signedLength = 0;
-    uint8_t signature[kSignatureLength] = {};
-    if (!ReadSignatureBlock(file.get(), &signedLength, signature))
-        return LoadFailure::NoSignatureBlock;
-    if (!VerifyPackageSignature(file.get(), signedLength, signature))
-        return LoadFailure::SignatureMismatch;
-
-    int32_t catalogSignedLength = 0;
-    CatalogStop stop = CatalogStop::None;
-    const int32_t code = ReadPackageCatalog(file.get(), record, &catalogSignedLength, &stop);
-    const LoadFailure failure = FailureOfCatalog(code, stop);
-    if (failure != LoadFailure::None)
+    // JSON parser. What is parsed and handed on is exactly what was verified.
+    uint8_t signature[kSignatureLength];
+    SignedBytes bytes{};
+    if (const LoadFailure failure = file.ReadVerified(signature, &bytes); failure != LoadFailure::None)
         return failure;
-    if (catalogSignedLength != signedLength || std::memcmp(record->signature, signature, sizeof signature) != 0)
-        return LoadFailure::ChangedWhileReading;
-    return LoadFailure::None;
+    std::memcpy(record->signature, signature, sizeof signature);
+    record->signedBytes = bytes.data;
+    CatalogStop stop = CatalogStop::None;
+    const int32_t code = ReadPackageCatalog(bytes, record, &stop);
+    return FailureOfCatalog(code, stop);
 }
 
 bool LoadPackage(const char *path, PackageRecord *record)
@@ -182,7 +144,6 @@ void FreePackageEntry(PackageEntry *entry)
         std::free(entry->info->type);
         std::free(entry->info);
     }
-    std::free(entry->data);
     std::free(entry);
 }
 
@@ -198,5 +159,6 @@ void FreePackage(PackageRecord *record)
         node = next;
     }
     FreeCatalogInfo(record->catalog);
+    std::free(record->signedBytes);
     std::free(record);
 }

@@ -1,6 +1,7 @@
 // The in-memory form of a loaded firmware package. Plain records with
 // explicit allocation and release (FreePackage, FreePackageEntry): the part
-// entries are handed to the device library unchanged.
+// entries are handed to the device library unchanged. Their images are not
+// copied out of the file's bytes: the record holds those bytes once.
 #pragma once
 
 #include <cstddef>
@@ -41,6 +42,8 @@ struct PackageRecord {
     PartNode *cursor;           // not owned: the part being worked on
     CatalogInfo *catalog;       // owned
     uint8_t signature[512];     // last 512 bytes of the file
+    uint8_t *signedBytes;       // owned: the bytes before them as read once and verified;
+                                // every entry's data lies in them
 };
 
 // The device library receives these records from a 32-bit process too.

@@ -1,24 +1,19 @@
 // The signature block and its check against the built-in verify key.
 #include "Package.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include <openssl/bio.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
 
-#include "FileLength.h"
-
 namespace {
 
 #include "PackageVerifyKey.inc"
 static_assert(sizeof kPackageVerifyKeyPem == 801, "RSA-4096 public key PEM text");
-
-// The signed bytes pass through a buffer of this size, never the whole file.
-constexpr size_t kDigestChunk = 1 << 20;
 
 struct BioFree {
     void operator()(BIO *bio) const { BIO_free(bio); }
@@ -31,9 +26,6 @@ struct KeyContextFree {
 };
 struct DigestFree {
     void operator()(EVP_MD_CTX *context) const { EVP_MD_CTX_free(context); }
-};
-struct MemoryFree {
-    void operator()(uint8_t *buffer) const { std::free(buffer); }
 };
 
 std::unique_ptr<EVP_PKEY, KeyFree> ReadVerifyKey()
@@ -61,33 +53,34 @@ bool SignatureOpens(EVP_PKEY *key, const uint8_t signature[kSignatureLength])
 
 } // namespace
 
-bool ReadSignatureBlock(FILE *file, int32_t *signedLength, uint8_t signature[kSignatureLength])
+struct SignatureCheck::State {
+    std::unique_ptr<EVP_PKEY, KeyFree> key;
+    std::unique_ptr<EVP_MD_CTX, DigestFree> digest;
+    uint8_t signature[kSignatureLength];
+};
+
+SignatureCheck::SignatureCheck() : state(new (std::nothrow) State) {}
+
+SignatureCheck::~SignatureCheck() { delete state; }
+
+bool SignatureCheck::Start(const uint8_t signature[kSignatureLength])
 {
-    *signedLength = 0;
-    const int64_t length = FileLength(file);
-    if (length < kSignatureLength || length - kSignatureLength > INT32_MAX ||
-        fseeko(file, length - kSignatureLength, SEEK_SET) != 0)
+    if (!state)
         return false;
-    *signedLength = static_cast<int32_t>(length - kSignatureLength);
-    return std::fread(signature, 1, kSignatureLength, file) == kSignatureLength;
+    state->key = ReadVerifyKey();
+    state->digest.reset(EVP_MD_CTX_new());
+    std::memcpy(state->signature, signature, kSignatureLength);
+    return state->key && state->digest && SignatureOpens(state->key.get(), signature) &&
+           EVP_DigestVerifyInit(state->digest.get(), nullptr, EVP_sha512(), nullptr, state->key.get()) == 1;
 }
 
-bool VerifyPackageSignature(FILE *file, int32_t signedLength, const uint8_t signature[kSignatureLength])
+bool SignatureCheck::Add(const uint8_t *bytes, size_t length)
 {
-    if (signedLength <= 0 || fseeko(file, 0, SEEK_SET) != 0)
-        return false;
-    const auto key = ReadVerifyKey();
-    const std::unique_ptr<EVP_MD_CTX, DigestFree> digest(EVP_MD_CTX_new());
-    const std::unique_ptr<uint8_t, MemoryFree> chunk(static_cast<uint8_t *>(std::malloc(kDigestChunk)));
-    if (!key || !digest || !chunk || !SignatureOpens(key.get(), signature) ||
-        EVP_DigestVerifyInit(digest.get(), nullptr, EVP_sha512(), nullptr, key.get()) != 1)
-        return false;
-    for (size_t left = static_cast<size_t>(signedLength); left > 0;) {
-        const size_t wanted = left < kDigestChunk ? left : kDigestChunk;
-        if (std::fread(chunk.get(), 1, wanted, file) != wanted ||
-            EVP_DigestVerifyUpdate(digest.get(), chunk.get(), wanted) != 1)
-            return false;
-        left -= wanted;
-    }
-    return EVP_DigestVerifyFinal(digest.get(), signature, kSignatureLength) == 1;
+    return state && state->digest && EVP_DigestVerifyUpdate(state->digest.get(), bytes, length) == 1;
+}
+
+bool SignatureCheck::Verified()
+{
+    return state && state->digest &&
+           EVP_DigestVerifyFinal(state->digest.get(), state->signature, kSignatureLength) == 1;
 }

@@ -1,8 +1,7 @@
 // What the fuzz targets share: a failed expectation that stops the run like
-// a sanitizer finding, and files held in memory for readers that want a FILE.
+// a sanitizer finding, an input reader and a scratch folder.
 #pragma once
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -82,28 +80,6 @@ inline const std::filesystem::path &ScratchFolder()
     };
     static const Folder folder;
     return folder.path;
-}
-
-struct FileClose {
-    void operator()(FILE *file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<FILE, FileClose>;
-
-// The bytes as an anonymous regular file, positioned at its start.
-inline FileHandle MemoryFile(const std::vector<uint8_t> &bytes)
-{
-    const int fd = memfd_create("tvx-fuzz", MFD_CLOEXEC);
-    Expect(fd >= 0, "memfd_create");
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        Expect(n > 0, "write to memory file");
-        written += static_cast<std::size_t>(n);
-    }
-    FILE *file = ::fdopen(fd, "w+b");
-    Expect(file != nullptr, "fdopen");
-    std::rewind(file);
-    return FileHandle(file);
 }
 
 } // namespace tvx::fuzz

@@ -68,15 +68,25 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
+// The bytes a load parses once they verified: all but the last 512 bytes.
+inline SignedBytes SignedPart(std::vector<uint8_t> *file)
+{
+    const std::size_t length = file->size() > kSignatureLength ? file->size() - kSignatureLength : 0;
+    return {file->data(), static_cast<int32_t>(length)};
+}
+
 // What a record handed on by the reader must look like, whatever the file
-// was: NUL-terminated names and texts, readable images, parts in
-// installation order (pretreatment, then loaders, then firmware).
-inline void CheckRecord(const PackageRecord &record)
+// was: NUL-terminated names and texts, images inside the signed bytes, parts
+// in installation order (pretreatment, then loaders, then firmware).
+inline void CheckRecord(const PackageRecord &record, SignedBytes bytes)
 {
     volatile uint8_t sink = 0;
     auto touch = [&](const PackageEntry *entry) {
         Expect(entry->name[100] == '\0', "entry name terminated");
         Expect(entry->size >= 0 && (entry->size == 0 || entry->data), "entry data");
+        Expect(entry->size == 0 || (entry->data >= bytes.data && entry->size <= bytes.length &&
+                                    entry->data - bytes.data <= bytes.length - entry->size),
+               "entry data inside the signed bytes");
         for (int32_t n = 0; n < entry->size; ++n)
             sink = sink ^ entry->data[n];
     };

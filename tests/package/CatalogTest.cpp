@@ -194,16 +194,3 @@ TEST_F(CatalogTest, ValuesOfOtherTypesRejectTheCatalog)
     }
 }
 
-TEST_F(CatalogTest, ReaderReportsTheSignedLengthAndRewinds)
-{
-    const std::string path = PackSimple("rewind.ppu");
-    ASSERT_TRUE(DeriveContentIv("rewind.ppu"));
-    FILE *file = std::fopen(path.c_str(), "rb");
-    PackageRecord *record = NewPackageRecord();
-    int32_t signedLength = -1;
-    EXPECT_EQ(ReadPackageCatalog(file, record, &signedLength), 0);
-    EXPECT_EQ(signedLength, static_cast<int32_t>(ReadBytes(path).size()) - kSignatureLength);
-    EXPECT_EQ(std::ftell(file), 0);
-    std::fclose(file);
-    FreePackage(record);
-}

@@ -7,11 +7,6 @@
 
 namespace {
 
-struct FileClose {
-    void operator()(FILE *file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<FILE, FileClose>;
-
 // A header whose size field holds `sizeField` (up to 12 bytes, NUL-padded).
 std::vector<uint8_t> Header(const std::string &name, const std::string &sizeField)
 {
@@ -46,28 +41,17 @@ protected:
         ASSERT_TRUE(DeriveContentIv("entries.ppu"));
     }
 
-    // Reads the entry at `*position` of a file holding `bytes`.
+    // Reads the entry at `*position` of signed bytes that are `bytes`; the
+    // entry's data lies in `signedBytes`.
     int32_t ReadEntry(const std::vector<uint8_t> &bytes, int32_t *position)
     {
-        WriteBytes(PathOf("entries.ppu"), bytes);
-        const File file(std::fopen(PathOf("entries.ppu").c_str(), "rb"));
-        FreeData();
+        signedBytes = bytes;
         entry = {};
-        return ReadPackageEntry(file.get(), EntryKindPart, &entry, position);
+        return ReadPackageEntry({signedBytes.data(), static_cast<int32_t>(signedBytes.size())}, EntryKindPart,
+                                &entry, position);
     }
 
-    void FreeData()
-    {
-        std::free(entry.data);
-        entry.data = nullptr;
-    }
-
-    void TearDown() override
-    {
-        FreeData();
-        PackageTest::TearDown();
-    }
-
+    std::vector<uint8_t> signedBytes;
     PackageEntry entry{};
 };
 
@@ -95,6 +79,7 @@ TEST_F(EntryReaderTest, SizeFieldIsOctalAndSetsTheNextHeader)
         ASSERT_EQ(ReadEntry(bytes, &position), 0);
         EXPECT_EQ(position, c.nextPosition);
         EXPECT_EQ(entry.kind, EntryKindPart);
+        EXPECT_EQ(entry.data, signedBytes.data() + 512); // decrypted in place
         EXPECT_STREQ(entry.name, "part.bin.enc");
         ASSERT_EQ(entry.size, static_cast<int32_t>(c.plain->size()));
         EXPECT_EQ(std::memcmp(entry.data, c.plain->data(), c.plain->size()), 0);
