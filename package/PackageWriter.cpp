@@ -1,7 +1,6 @@
 #include "PackageWriter.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -9,6 +8,7 @@
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 
+#include "AtomicFile.h"
 #include "PathName.h"
 
 namespace {
@@ -25,9 +25,6 @@ struct DigestFree {
 struct CipherFree {
     void operator()(EVP_CIPHER_CTX *context) const { EVP_CIPHER_CTX_free(context); }
 };
-struct FileClose {
-    void operator()(FILE *file) const { std::fclose(file); }
-};
 
 // Zero-padded octal digits filling width - 1 bytes, then a NUL.
 void PutOctal(uint8_t *field, size_t width, uint64_t value)
@@ -41,12 +38,11 @@ void PutOctal(uint8_t *field, size_t width, uint64_t value)
 // the signature covers exactly those bytes.
 class SignedOutput {
 public:
-    SignedOutput(FILE *file, EVP_MD_CTX *digest) : file(file), digest(digest) {}
+    SignedOutput(tvx::AtomicFile &file, EVP_MD_CTX *digest) : file(file), digest(digest) {}
 
     bool Write(const uint8_t *data, size_t length)
     {
-        return length == 0 ||
-               (std::fwrite(data, 1, length, file) == length && EVP_DigestSignUpdate(digest, data, length) == 1);
+        return length == 0 || (file.Write(data, length) && EVP_DigestSignUpdate(digest, data, length) == 1);
     }
 
     bool WriteZeros(size_t length)
@@ -59,7 +55,7 @@ public:
     }
 
 private:
-    FILE *file;
+    tvx::AtomicFile &file;
     EVP_MD_CTX *digest;
 };
 
@@ -85,7 +81,7 @@ bool WriteEntry(SignedOutput &out, const std::string &name, const uint8_t *plain
     return true;
 }
 
-bool WriteAll(FILE *file, const PackageContents &contents, const PackageSigning &signing,
+bool WriteAll(tvx::AtomicFile &file, const PackageContents &contents, const PackageSigning &signing,
               const uint8_t *iv, std::string *error)
 {
     const std::unique_ptr<BIO, BioFree> source(
@@ -115,7 +111,7 @@ bool WriteAll(FILE *file, const PackageContents &contents, const PackageSigning 
         *error = "the signing key does not make 512-byte signatures (RSA-4096 needed)";
         return false;
     }
-    if (std::fwrite(signature.data(), 1, signatureLength, file) != signatureLength) {
+    if (!file.Write(signature.data(), signatureLength)) {
         *error = "cannot write the signature block";
         return false;
     }
@@ -209,20 +205,18 @@ bool WritePackage(const std::string &outputPath, const PackageContents &contents
         return false;
     }
     const std::array<uint8_t, 32> iv = ContentIvFor(outputPath);
-    bool written = false;
-    {
-        const std::unique_ptr<FILE, FileClose> file(std::fopen(outputPath.c_str(), "wb"));
-        if (!file) {
-            *error = outputPath + ": cannot be created";
-            return false;
-        }
-        written = WriteAll(file.get(), contents, signing, iv.data(), error) && std::fflush(file.get()) == 0;
+    // An existing package of that name stays as it was until the new one is
+    // complete.
+    tvx::AtomicFile file(outputPath);
+    if (!file.Open()) {
+        *error = outputPath + ": cannot be created";
+        return false;
     }
-    if (!written) {
+    if (!WriteAll(file, contents, signing, iv.data(), error) || !file.Commit()) {
         if (error->empty())
             *error = "cannot write the package";
         *error = outputPath + ": " + *error;
-        std::remove(outputPath.c_str());
+        return false;
     }
-    return written;
+    return true;
 }

@@ -8,7 +8,13 @@
 
 namespace tvxdfu {
 
-// 0 on success, else UPG_HOST_ERROR (nothing left behind).
+// The smallest image whose header carries versions: the BCD layout with the
+// firmware and loader versions at offsets 224 and 226. A read-back shorter
+// than that is no firmware, and must not replace an earlier backup.
+inline constexpr std::size_t kMinBackupImageSize = 228;
+
+// 0 on success, else UPG_HOST_ERROR (nothing left behind, an earlier file
+// untouched).
 uint32_t WriteBackupFile(const char *path, const uint8_t *image, std::size_t size,
                          uint16_t bcdDevice, uint16_t idProduct);
 

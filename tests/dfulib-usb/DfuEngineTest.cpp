@@ -1,6 +1,7 @@
 #include <chrono>
 #include <numeric>
 
+#include "BackupFile.h"
 #include "DfuSuffix.h"
 #include "EngineFixture.h"
 #include "TVXDFUUpgrade.h"
@@ -336,6 +337,30 @@ TEST_F(EngineTest, ReadsTheFirmwareBackIntoTheBackupFileFirst)
         EXPECT_NE(std::find(progress_.reports.begin(), progress_.reports.end(),
                             ProgressReport{TVXDFU_PHASE_UPLOAD, static_cast<uint32_t>(firmwareSize), 0}),
                   progress_.reports.end());
+    }
+}
+
+// A device that reads back less than an image header holds no firmware worth
+// keeping: the earlier backup stays, and nothing is written to the device.
+TEST_F(EngineTest, ReadBackShorterThanAnImageHeaderKeepsTheEarlierBackupAndWritesNothing)
+{
+    for (const std::size_t firmwareSize : {std::size_t{0}, tvxdfu::kMinBackupImageSize - 1}) {
+        SCOPED_TRACE(firmwareSize);
+        ScratchFolder folder;
+        const auto backup = folder / "backup.dfu";
+        std::ofstream(backup, std::ios::binary) << "earlier backup";
+        EmulatedDeviceConfig config;
+        config.transferSize = 128;
+        config.firmware = Pattern(firmwareSize, 5);
+        EmulatedDfuDevice &device = Make(config);
+
+        EXPECT_EQ(Run(Pattern(700, 6), backup.c_str()), static_cast<int32_t>(UPG_HOST_ERROR));
+        EXPECT_TRUE(device.Log().received.empty());
+        EXPECT_FALSE(device.Log().manifested);
+        EXPECT_EQ(device.Firmware(), config.firmware);
+        const std::vector<uint8_t> kept = ReadFile(backup);
+        EXPECT_EQ(std::string(kept.begin(), kept.end()), "earlier backup");
+        EXPECT_EQ(folder.Entries(), 1u);
     }
 }
 

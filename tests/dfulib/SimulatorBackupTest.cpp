@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "BackupFile.h"
 #include "SimTestFixture.h"
 #include "TestParts.h"
 
@@ -99,6 +100,38 @@ TEST_F(SimulatorBackupTest, FailedReadBackLeavesNoFileAndAnEarlierFileUntouched)
             }
             EXPECT_EQ(FilesInFolder(), earlierFile ? 1u : 0u);
         }
+    }
+}
+
+// A terminal holding less than an image header (here after a part that was
+// cut short) reads back nothing worth keeping: the earlier backup stays, and
+// the part ends as a failed backup does, before anything is written.
+TEST_F(SimulatorBackupTest, ReadBackShorterThanAnImageHeaderKeepsTheEarlierBackupAndWritesNothing)
+{
+    for (const std::size_t held : {std::size_t{200}, tvxdfu::kMinBackupImageSize - 1}) {
+        SCOPED_TRACE(held);
+        Load({ThreePartTerminal("T1")});
+        TestPart stub(WithSuffix(std::vector<uint8_t>(held, 0x5A)), "Firmware");
+        ASSERT_EQ(Start("T1", stub.Entry()), 0u);
+        ASSERT_EQ(PollToEnd().back().status, 0);
+        now += 1000;
+        const Versions before = Version("T1");
+        ASSERT_EQ(before.result, 0u);
+
+        std::ofstream(path_) << "earlier backup";
+        TestPart part(WithSuffix(ThreePartImage(0x040800, 0x010402, 1)), "Firmware");
+        ASSERT_EQ(Start("T1", part.Entry(), path_.c_str()), 0u);
+        const std::vector<StatusPoll> polls = PollToEnd();
+        EXPECT_EQ(polls.back().status, -72);
+        for (const StatusPoll &poll : polls)
+            EXPECT_TRUE(poll.phase != TVXDFU_PHASE_DOWNLOAD || poll.percent == 0) << "download went on";
+        const std::vector<uint8_t> kept = ReadFile(path_);
+        EXPECT_EQ(std::string(kept.begin(), kept.end()), "earlier backup");
+        EXPECT_EQ(FilesInFolder(), 1u);
+        now += 10000;
+        const Versions after = Version("T1");
+        EXPECT_EQ(after.firmware, before.firmware);
+        EXPECT_EQ(after.loader, before.loader);
     }
 }
 

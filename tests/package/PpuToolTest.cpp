@@ -29,9 +29,10 @@ struct ToolRun {
     std::string output; // stdout and stderr together
 };
 
-ToolRun RunTool(const std::string &arguments)
+// `shell` runs before the tool in the same shell, to set limits for it.
+ToolRun RunTool(const std::string &arguments, const std::string &shell = "")
 {
-    const std::string command = std::string(PPU_TOOL) + " " + arguments + " 2>&1";
+    const std::string command = shell + std::string(PPU_TOOL) + " " + arguments + " 2>&1";
     FILE *pipe = popen(command.c_str(), "r");
     std::string output;
     char buffer[4096];
@@ -296,4 +297,46 @@ TEST_F(PpuToolTest, BrokenInputsAreNamed)
     const ToolRun absent = RunTool("verify " + PathOf("absent.ppu"));
     EXPECT_EQ(absent.exitCode, 1);
     EXPECT_NE(absent.output.find(PathOf("absent.ppu") + ": rejected: the file cannot be opened"), std::string::npos);
+}
+
+// A pack or make-image that fails, whenever it fails, leaves a file the user
+// already had under the output name as it was, and no file of its own.
+TEST_F(PpuToolTest, FailedWritesKeepAnExistingOutput)
+{
+    WriteBytes(PathOf("fw.bin"), TestImage(256 * 1024, 3));
+    const std::string catalog = CatalogJson({{"fw.bin", "Firmware"}});
+    WriteBytes(PathOf("catalog.json"), std::vector<uint8_t>(catalog.begin(), catalog.end()));
+    const std::string pack = "pack --catalog " + PathOf("catalog.json") + " --output " + PathOf("out.ppu");
+    const std::string key = " --key " TVX_DEV_KEYS_DIR "/package-signing.pem " + PathOf("fw.bin");
+    // The file system takes no more than a few KiB: writes fail part-way.
+    const std::string fullDisk = "trap '' XFSZ; ulimit -f 16; exec ";
+    struct Case {
+        const char *what;
+        std::string arguments;
+        std::string shell;
+        std::string output;
+    } cases[] = {
+        {"pack with a key that cannot sign",
+         pack + " --key " TVX_DEV_KEYS_DIR "/package-verify.pem " + PathOf("fw.bin"), "", "out.ppu"},
+        {"pack on a full disk", pack + key, fullDisk, "out.ppu"},
+        {"make-image on a full disk", "make-image --size 1048576 --output " + PathOf("out.bin"), fullDisk,
+         "out.bin"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<uint8_t> earlier = {'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+        WriteBytes(PathOf(c.output), earlier);
+        std::filesystem::permissions(PathOf(c.output), std::filesystem::perms(0640));
+        const auto before = std::distance(std::filesystem::directory_iterator(folder), {});
+        const ToolRun run = RunTool(c.arguments, c.shell);
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        EXPECT_EQ(ReadBytes(PathOf(c.output)), earlier);
+        EXPECT_EQ(std::filesystem::status(PathOf(c.output)).permissions(), std::filesystem::perms(0640));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), before);
+    }
+
+    // Done, the new file takes the place and the mode of the earlier one.
+    ASSERT_EQ(RunTool(pack + key).exitCode, 0);
+    EXPECT_EQ(RunTool("verify " + PathOf("out.ppu")).exitCode, 0);
+    EXPECT_EQ(std::filesystem::status(PathOf("out.ppu")).permissions(), std::filesystem::perms(0640));
 }

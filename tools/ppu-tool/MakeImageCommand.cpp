@@ -1,8 +1,8 @@
 // ppu-tool make-image
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
+#include "AtomicFile.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "PartImage.h"
@@ -123,10 +123,8 @@ int RunMakeImage(int argc, char **argv)
 
     const std::string output = options.Value("--output");
     const std::vector<uint8_t> image = BuildPartImage(spec);
-    std::ofstream file(output, std::ios::binary);
-    file.write(reinterpret_cast<const char *>(image.data()), static_cast<std::streamsize>(image.size()));
-    file.close();
-    if (!file) {
+    tvx::AtomicFile file(output);
+    if (!file.Open() || !file.Write(image.data(), image.size()) || !file.Commit()) {
         std::cerr << "ppu-tool make-image: " << output << ": cannot be written\n";
         return kExitRejected;
     }
