@@ -8,7 +8,7 @@ bool CTVXUpgradeApp::InitInstance()
 {
     // A top-level window of its own, shown in the task bar.
     if (auto window = tvx::QtDialogWindow::FromTemplate(tvx::kWizardTemplateId)) {
-        CTVXUpgradeDlg dialog(*window, monitor);
+        CTVXUpgradeDlg dialog(*window, monitor, sleepLock);
         dialog.DoModal();
     }
     return false;

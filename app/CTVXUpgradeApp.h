@@ -2,14 +2,16 @@
 #pragma once
 
 #include "MonitorMemory.h"
+#include "SleepInhibitor.h"
 
 class CTVXUpgradeApp {
 public:
-    explicit CTVXUpgradeApp(MonitorMemory &monitor) : monitor(monitor) {}
+    CTVXUpgradeApp(MonitorMemory &monitor, tvx::SleepInhibitor &sleepLock) : monitor(monitor), sleepLock(sleepLock) {}
 
     // Runs the wizard dialog to its end; false, so the program then ends.
     bool InitInstance();
 
 private:
     MonitorMemory &monitor;
+    tvx::SleepInhibitor &sleepLock;
 };

@@ -9,6 +9,7 @@
 
 #include "CTVXUpgradeApp.h"
 #include "InformationOptions.h"
+#include "LogindSleepInhibitor.h"
 #include "MonitorMemory.h"
 #include "SimulatedBusWatcher.h"
 #include "TVXDFUUpgrade.h"
@@ -48,7 +49,8 @@ int main(int argc, char **argv)
         udevMonitor = std::make_unique<tvx::UdevMonitor>();
     }
 
-    CTVXUpgradeApp app(monitor);
+    tvx::LogindSleepInhibitor sleepLock;
+    CTVXUpgradeApp app(monitor, sleepLock);
     app.InitInstance();
     return EXIT_SUCCESS;
 }

@@ -121,6 +121,7 @@ void CTVXUpgradeDlg::ResetAfterError()
 {
     loaderStageNeeded = 0;
     startConfirmed = 0;
+    sleepLock.Release();
     window.SetControlText(stepGroup, kUpgradeStartedCaption);
     window.SetControlText(statusText, kFirmwareFailedText);
     window.SetControlText(hintText, localText(100));

@@ -118,10 +118,18 @@ UpgradeResult CTVXUpgradeDlg::ReReadDeviceVersion()
 
 UpgradeResult CTVXUpgradeDlg::ConfirmUpgradeStart()
 {
-    if (startConfirmed == 1)
-        return 0;
-    if (ShowReadyBox() != 1 || ShowStartBox() != 1)
-        return UPG_USER_CANCELLED;
-    startConfirmed = 1;
+    if (startConfirmed != 1) {
+        if (ShowReadyBox() != 1 || ShowStartBox() != 1)
+            return UPG_USER_CANCELLED;
+        startConfirmed = 1;
+    }
+    // Taken before every part, so that a run that goes on after the lock was
+    // given back holds it again; the end of the run gives it back.
+    sleepLock.Hold(ByLanguage("The firmware of a card terminal is being written. An interruption can leave the "
+                              "terminal unusable.",
+                              "Die Firmware eines Kartenterminals wird geschrieben. Eine Unterbrechung kann das "
+                              "Terminal unbrauchbar machen.",
+                              "Le firmware d'un lecteur de cartes est en cours d'écriture. Une interruption peut "
+                              "rendre le lecteur inutilisable."));
     return 0;
 }

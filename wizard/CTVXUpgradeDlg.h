@@ -9,6 +9,7 @@
 #include "DialogWindow.h"
 #include "MonitorMemory.h"
 #include "PackageRecord.h"
+#include "SleepInhibitor.h"
 #include "UpgradeResult.h"
 
 enum WizardStep : int32_t {
@@ -72,7 +73,9 @@ public:
         bannerPicture = 1036,
     };
 
-    CTVXUpgradeDlg(tvx::DialogWindow &window, MonitorMemory &monitor);
+    // sleepLock keeps the computer awake while a terminal is written.
+    CTVXUpgradeDlg(tvx::DialogWindow &window, MonitorMemory &monitor,
+                   tvx::SleepInhibitor &sleepLock = tvx::NoSleepInhibitor());
     ~CTVXUpgradeDlg() override; // releases loadedPackage
     CTVXUpgradeDlg(const CTVXUpgradeDlg &) = delete;
     CTVXUpgradeDlg &operator=(const CTVXUpgradeDlg &) = delete;
@@ -202,6 +205,7 @@ public:
     // ================= State =================
     tvx::DialogWindow &window;
     MonitorMemory &monitor;
+    tvx::SleepInhibitor &sleepLock;
 
     // Navigation and control state.
     WizardStep currentStep = StepSelectDevice;

@@ -26,6 +26,7 @@ void CTVXUpgradeDlg::OnOK()
 {
     StopTimers();
     UnregisterNotifications();
+    sleepLock.Release();
     window.EndDialog(tvx::IDOK);
 }
 
@@ -33,6 +34,7 @@ void CTVXUpgradeDlg::OnCancel()
 {
     StopTimers();
     UnregisterNotifications();
+    sleepLock.Release();
     window.ShowControl(hintText, false);
     window.EndDialog(tvx::IDCANCEL);
 }
@@ -41,6 +43,7 @@ void CTVXUpgradeDlg::CancelWithMessage(int kind)
 {
     StopTimers();
     UnregisterNotifications();
+    sleepLock.Release();
     window.ShowControl(hintText, false);
     ShowAbortBox(kind);
     window.EndDialog(tvx::IDCANCEL);

@@ -82,8 +82,8 @@ void SetUpDeviceList(CTVXUpgradeDlg &dlg)
 
 } // namespace
 
-CTVXUpgradeDlg::CTVXUpgradeDlg(tvx::DialogWindow &window, MonitorMemory &monitor)
-    : window(window), monitor(monitor), bannerBitmap(tvx::kBannerBitmapId), appIcon(tvx::kAppIconId)
+CTVXUpgradeDlg::CTVXUpgradeDlg(tvx::DialogWindow &window, MonitorMemory &monitor, tvx::SleepInhibitor &sleepLock)
+    : window(window), monitor(monitor), sleepLock(sleepLock), bannerBitmap(tvx::kBannerBitmapId), appIcon(tvx::kAppIconId)
 {
 }
 
@@ -92,6 +92,7 @@ CTVXUpgradeDlg::~CTVXUpgradeDlg()
     // A dialog destroyed while still open must not be left registered for
     // device events that would reach a dead object.
     UnregisterNotifications();
+    sleepLock.Release();
     FreePackage(loadedPackage);
 }
 

@@ -100,6 +100,7 @@ void CTVXUpgradeDlg::ShowClosingButtons(int failed)
 {
     std::string hint;
     if (failed != 0) { // callers may pass the run's status
+        sleepLock.Release(); // the run is over
         hint = localText(192);
         window.EnableControl(finishButton, false);
         window.ShowControl(finishButton, false);
@@ -113,6 +114,7 @@ void CTVXUpgradeDlg::ShowClosingButtons(int failed)
             OnNextClicked(); // the next part starts without a click
             return;
         }
+        sleepLock.Release(); // the run is over
         hint = localText(99);
         window.EnableControl(finishButton, true);
         window.ShowControl(finishButton, true);

@@ -87,7 +87,7 @@ void DriveTest::Start(const std::vector<std::string> &terminals)
     for (std::size_t i = 0; i < terminals.size(); ++i)
         json += (i ? ", {" : "{") + terminals[i] + "}";
     ASSERT_TRUE(tvxdfu::sim::UseScenarioJson(json + "]}"));
-    driver_ = std::make_unique<tvx::drive::Driver>(transcript);
+    driver_ = std::make_unique<tvx::drive::Driver>(transcript, *sleepLock);
     Drive("state"); // opens the wizard
     ASSERT_FALSE(driver_->Ended());
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Driver.h"
+#include "RecordingSleepInhibitor.h"
 #include "WizardFixture.h"
 
 using D = CTVXUpgradeDlg;
@@ -93,8 +94,15 @@ protected:
     // The terminal's versions as the device library reports them now.
     void ReadTerminal(const std::string &id, uint32_t *firmware, uint32_t *loader) const;
 
+    // Ends the run as a program that quits would: the dialog is destroyed.
+    void DestroyDialog() { driver_.reset(); }
+
     std::string folder;
     std::ostringstream transcript;
+    // The lock the wizard holds while it writes; a fixture may give it
+    // another one before Start.
+    tvx::RecordingSleepInhibitor recordedSleepLock;
+    tvx::SleepInhibitor *sleepLock = &recordedSleepLock;
 
 private:
     void Record();

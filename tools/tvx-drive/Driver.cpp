@@ -39,16 +39,16 @@ using tvx::cli::WriteJsonLine;
 
 } // namespace
 
-Driver::Driver(std::ostream &out)
-    : out_(out), window_(kWizardTemplateId), watcher_(ListVORNDevices)
+Driver::Driver(std::ostream &out, SleepInhibitor &sleepLock)
+    : out_(out), sleepLock_(sleepLock), window_(kWizardTemplateId), watcher_(ListVORNDevices)
 {
     tvxdfu::sim::SetClock([this] { return static_cast<int64_t>(window_.Now()); });
     window_.SetStepHook([this](uint64_t nowMs) { Step(nowMs); });
     watcher_.Poll(); // takes note of the terminals already attached
 }
 
-Driver::Driver(std::ostream &out, EventPump pump)
-    : out_(out), window_(kWizardTemplateId), watcher_(ListVORNDevices), pump_(std::move(pump)),
+Driver::Driver(std::ostream &out, EventPump pump, SleepInhibitor &sleepLock)
+    : out_(out), sleepLock_(sleepLock), window_(kWizardTemplateId), watcher_(ListVORNDevices), pump_(std::move(pump)),
       start_(std::chrono::steady_clock::now())
 {
     window_.SetStepHook([this](uint64_t nowMs) { Step(nowMs); });
@@ -76,7 +76,7 @@ void Driver::Open()
     if (opened_)
         return;
     opened_ = true;
-    dialog_ = std::make_unique<CTVXUpgradeDlg>(window_, monitor_);
+    dialog_ = std::make_unique<CTVXUpgradeDlg>(window_, monitor_, sleepLock_);
     dialog_->DoModal();
     FlushBoxes();
 }

@@ -16,6 +16,7 @@
 #include "MonitorMemory.h"
 #include "ScriptedWindow.h"
 #include "SimulatedBusWatcher.h"
+#include "SleepInhibitor.h"
 
 namespace tvx::drive {
 
@@ -37,10 +38,11 @@ using EventPump = std::function<void()>;
 class Driver {
 public:
     // The scenario must already be in use (see tvxdfu::sim::UseScenario).
-    explicit Driver(std::ostream &out);
+    // The wizard holds sleepLock while it writes a terminal.
+    explicit Driver(std::ostream &out, SleepInhibitor &sleepLock = NoSleepInhibitor());
     // For the device library's USB backend: each step of the window's clock
     // waits for the wall clock to catch up, then runs `pump`.
-    Driver(std::ostream &out, EventPump pump);
+    Driver(std::ostream &out, EventPump pump, SleepInhibitor &sleepLock = NoSleepInhibitor());
     ~Driver();
     Driver(const Driver &) = delete;
     Driver &operator=(const Driver &) = delete;
@@ -69,6 +71,7 @@ private:
     void WriteState();
 
     std::ostream &out_;
+    SleepInhibitor &sleepLock_;
     ScriptedWindow window_;
     MonitorMemory monitor_;
     std::unique_ptr<CTVXUpgradeDlg> dialog_;
