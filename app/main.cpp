@@ -9,9 +9,11 @@
 
 #include "CTVXUpgradeApp.h"
 #include "InformationOptions.h"
+#include "Language.h"
 #include "LogindSleepInhibitor.h"
 #include "MonitorMemory.h"
 #include "SimulatedBusWatcher.h"
+#include "StockTranslations.h"
 #include "TVXDFUUpgrade.h"
 #include "UdevMonitor.h"
 #include "VerifyKeyFingerprint.h"
@@ -32,6 +34,8 @@ int main(int argc, char **argv)
     // is seen for what it is wherever it runs.
     std::fprintf(stderr, "TVXUpgrade " TVX_VERSION ", %s\n", VerifyKeyDescription().c_str());
     QApplication application(argc, argv);
+    // Qt's own buttons and file dialogs speak the language of the string table.
+    const auto stockTranslations = tvx::InstallStockTranslations(tvx::GetSystemDefaultLangID());
 
     // What the progress monitor remembers lives for the whole run.
     MonitorMemory monitor;

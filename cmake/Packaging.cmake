@@ -106,7 +106,8 @@ the wizard loads them with.")
 
 set(CPACK_DEBIAN_LIBRARY_PACKAGE_CONTROL_EXTRA
   "${PROJECT_SOURCE_DIR}/packaging/debian/postinst;${PROJECT_SOURCE_DIR}/packaging/debian/postrm;${PROJECT_SOURCE_DIR}/packaging/debian/triggers")
-set(CPACK_DEBIAN_WIZARD_PACKAGE_RECOMMENDS "fonts-dejavu-core")
+# Qt's own translations give its stock buttons and file dialogs in German and French.
+set(CPACK_DEBIAN_WIZARD_PACKAGE_RECOMMENDS "fonts-dejavu-core, qt6-translations-l10n")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)

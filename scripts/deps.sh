@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core
   dpkg-dev file lintian desktop-file-utils appstream
-  dbus python3-dbusmock
+  dbus python3-dbusmock qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -24,6 +24,7 @@
 #include "DialogUnits.h"
 #include "FileDialogFilter.h"
 #include "GroupFrame.h"
+#include "WhenModal.h"
 #include "QtDialogWindow.h"
 #include "UdevMonitor.h"
 
@@ -117,20 +118,6 @@ template <> char *QTest::toString(const std::vector<std::string> &events)
 }
 
 namespace {
-
-// Calls act on the first modal widget of type W once it shows up.
-template <class W> void WhenModal(std::function<void(W *)> act)
-{
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        if (auto *widget = qobject_cast<W *>(QApplication::activeModalWidget()); widget && widget->isVisible()) {
-            poll->stop();
-            poll->deleteLater();
-            act(widget);
-        }
-    });
-    poll->start(5);
-}
 
 QLabel *LabelShowing(QWidget *parent, const QString &text)
 {
