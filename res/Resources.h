@@ -62,4 +62,16 @@ struct DialogTemplate {
 // nullptr for an unknown id.
 const DialogTemplate *FindDialogTemplate(int templateId);
 
+// The control whose text names a control without a caption of its own (a
+// list, a combo box, a progress bar, a value beside its label), as a screen
+// reader tells it. line: the line of a label of several lines, -1 for all.
+struct ControlLabel {
+    int control;
+    int label;
+    int line;
+};
+
+// nullptr when the control has no such label.
+const ControlLabel *FindControlLabel(int templateId, int controlId);
+
 } // namespace tvx

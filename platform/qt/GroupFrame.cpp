@@ -1,11 +1,26 @@
 #include "GroupFrame.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 
 namespace tvx {
+namespace {
+
+// Screen readers see a group frame as the grouping it is, not as a plain
+// client area. A frame has no meta-object of its own: it is asked for as a
+// QWidget.
+QAccessibleInterface *GroupFrameAccessible(const QString &className, QObject *object)
+{
+    auto *frame = dynamic_cast<GroupFrame *>(object);
+    return frame && className == QLatin1String("QWidget") ? new QAccessibleWidget(frame, QAccessible::Grouping)
+                                                          : nullptr;
+}
+
+} // namespace
 
 GroupFrame::GroupFrame(const QString &title, QWidget *parent) : QWidget(parent), title_(title)
 {
+    [[maybe_unused]] static const bool accessible = (QAccessible::installFactory(GroupFrameAccessible), true);
     // Mouse events go to the controls inside, as a group box takes none.
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }

@@ -124,6 +124,7 @@ QtDialogWindow::QtDialogWindow(const DialogTemplate &dialogTemplate, QWidget *pa
     for (std::size_t i = 0; i < dialogTemplate.controlCount; ++i)
         CreateControl(dialogTemplate.controls[i]);
     PaintSharedPlacesOpaque(dialogTemplate);
+    ConnectLabels();
 }
 
 // Statics that share one place (the upload and download texts) are opaque,
@@ -139,6 +140,55 @@ void QtDialogWindow::PaintSharedPlacesOpaque(const DialogTemplate &dialogTemplat
                 a->x == b->x && a->y == b->y && a->width == b->width && a->height == b->height)
                 if (QWidget *widget = ControlWidget(a->id))
                     widget->setAutoFillBackground(true);
+}
+
+// A label that names one control is its buddy, so that a screen reader
+// relates the two; every control gets its name.
+void QtDialogWindow::ConnectLabels()
+{
+    for (const auto &[id, control] : controls_) {
+        const ControlLabel *label = FindControlLabel(template_.id, id);
+        if (label && label->line == -1)
+            if (auto *labelWidget = As<QLabel>(label->label, ControlKind::Static))
+                labelWidget->setBuddy(control.widget);
+    }
+    UpdateAccessibleNames(kEveryControl);
+}
+
+QString QtDialogWindow::ShownText(const ControlEntry &control) const
+{
+    // Captions of buttons and group boxes lose their '&' prefixes as statics do.
+    return StaticDisplayText(control.text, control.kind == ControlKind::Static ? control.style : 0);
+}
+
+QString QtDialogWindow::AccessibleName(int id, const ControlEntry &control) const
+{
+    const QString own = ShownText(control).simplified();
+    const ControlLabel *label = FindControlLabel(template_.id, id);
+    const ControlEntry *labelControl = label ? Find(label->label) : nullptr;
+    if (!labelControl)
+        return control.kind == ControlKind::StaticPicture ? dialog_->windowTitle() : own;
+    QString name = ShownText(*labelControl);
+    if (label->line >= 0)
+        name = name.split(QLatin1Char('\n')).value(label->line);
+    name = name.simplified();
+    // A value beside its label is told with it: "Device ID number: K470A01".
+    if (control.kind == ControlKind::Static && !own.isEmpty())
+        name += QLatin1Char(' ') + own;
+    return name;
+}
+
+void QtDialogWindow::UpdateAccessibleNames(int changedId)
+{
+    for (const auto &[id, control] : controls_) {
+        const ControlLabel *label = FindControlLabel(template_.id, id);
+        if (changedId != kEveryControl && id != changedId && !(label && label->label == changedId))
+            continue;
+        // Unchanged names are not set again: each setting is an event for the screen reader.
+        const QString name = AccessibleName(id, control);
+        if (control.widget->accessibleName() != name)
+            control.widget->setAccessibleName(name);
+    }
 }
 
 QtDialogWindow::~QtDialogWindow() { delete dialog_; }
@@ -452,6 +502,7 @@ void QtDialogWindow::SetControlText(int id, const std::string &text)
         return; // pictures, lists, combo boxes and progress bars show no text of their own
     }
     control.text = text;
+    UpdateAccessibleNames(id);
 }
 
 std::string QtDialogWindow::ControlText(int id) const
@@ -706,7 +757,11 @@ int QtDialogWindow::ProgressPosition(int id) const
 
 // --- window -------------------------------------------------------------------
 
-void QtDialogWindow::SetCaption(const std::string &caption) { dialog_->setWindowTitle(Utf8(caption)); }
+void QtDialogWindow::SetCaption(const std::string &caption)
+{
+    dialog_->setWindowTitle(Utf8(caption));
+    UpdateAccessibleNames(kEveryControl); // pictures are named by the caption
+}
 
 void QtDialogWindow::SetIcon(int iconResourceId) { dialog_->setWindowIcon(QIcon(ArtPixmap(iconResourceId))); }
 

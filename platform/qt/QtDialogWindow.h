@@ -1,6 +1,7 @@
 // The window layer on real Qt widgets, built from a dialog template table.
 #pragma once
 
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -96,6 +97,14 @@ private:
 
     void CreateControl(const ControlTemplate &control);
     void PaintSharedPlacesOpaque(const DialogTemplate &dialogTemplate);
+
+    // Screen readers: each control named by its caption or by its label.
+    void ConnectLabels();
+    QString ShownText(const ControlEntry &control) const;
+    QString AccessibleName(int id, const ControlEntry &control) const;
+    // The names that depend on the control `changedId`.
+    void UpdateAccessibleNames(int changedId);
+    static constexpr int kEveryControl = std::numeric_limits<int>::min();
     const ControlEntry *Find(int id, ControlKind kind) const;
     const ControlEntry *Find(int id) const;
     template <class W> W *As(int id, ControlKind kind) const;
