@@ -7,6 +7,7 @@
 #include <set>
 #include <utility>
 
+#include "ProductText.h"
 #include "SteadyPacer.h"
 #include "SysfsIdentity.h"
 #include "TVXDFUUpgrade.h"
@@ -100,7 +101,7 @@ bool ReadInaccessibleTerminal(libusb_device *device, const libusb_device_descrip
     ReadSysfsAttribute(folder, "product", &product);
     if (!ReadSysfsAttribute(folder, "serial", &record->serial))
         return false;
-    record->product = NoAccessProductText(product);
+    record->product = NoAccessProductText(ListedProductText(product, descriptor.idProduct));
     record->idProduct = descriptor.idProduct;
     record->bcdDevice = descriptor.bcdDevice;
     return true;

@@ -20,8 +20,7 @@ bool ReadSysfsAttribute(const std::string &folder, const char *name, std::string
 
 std::string NoAccessProductText(const std::string &product)
 {
-    return (product.empty() ? std::string("VORN terminal") : product) +
-           " (no access: the udev rule " + kUdevRuleName + " is not installed)";
+    return product + " (no access: the udev rule " + kUdevRuleName + " is not installed)";
 }
 
 } // namespace tvxdfu::usb

@@ -7,6 +7,7 @@
 
 #include "DeviceLists.h"
 #include "PartImage.h"
+#include "ProductText.h"
 #include "TerminalIdentity.h"
 
 namespace tvxdfu::usb {
@@ -54,7 +55,7 @@ uint32_t UsbBackend::ListDevices(char *productTexts, uint32_t *productLength, ch
 {
     std::vector<ListedDevice> devices;
     for (const UsbDeviceRecord &record : bus_->Enumerate())
-        devices.push_back({record.product, record.serial});
+        devices.push_back({ListedProductText(record.product, record.idProduct), record.serial});
     return FillDeviceLists(devices, productTexts, productLength, idNumbers, idLength);
 }
 

@@ -75,6 +75,27 @@ TEST_F(TestbedTest, ListsTheTerminalsWithTheirProductTextsAndIdNumbers)
                         {"K460B0004711", ProductTextOf(loader, sim::TerminalMode::Loader)}}));
 }
 
+// An empty product string would end the wizard's list at that terminal.
+TEST_F(TestbedTest, ATerminalWithAnEmptyProductStringIsListedUnderItsModel)
+{
+    TerminalSetup unnamed = ThreePartTerminal("K470A0001234");
+    unnamed.spec.product = std::string();
+    const TerminalSetup named = BcdTerminal("K460B0004711");
+    testbed_->Add(unnamed);
+    testbed_->Add(named);
+    UseUsbBackend();
+
+    const Listing listing = List();
+    ASSERT_EQ(listing.result, 0u);
+    ASSERT_EQ(listing.ids.size(), listing.products.size());
+    std::set<std::pair<std::string, std::string>> rows;
+    for (std::size_t i = 0; i < listing.ids.size(); ++i)
+        rows.emplace(listing.ids[i], listing.products[i]);
+    EXPECT_EQ(rows, (std::set<std::pair<std::string, std::string>>{
+                        {"K470A0001234", "VORN 470"},
+                        {"K460B0004711", ProductTextOf(named, sim::TerminalMode::Runtime)}}));
+}
+
 TEST_F(TestbedTest, VersionQueryReportsWhatTheTerminalsDescriptorsSay)
 {
     testbed_->Add(ThreePartTerminal("K470A0001234"));

@@ -177,6 +177,42 @@ TEST_F(UsbBackendTest, ListsTerminalsAndReportsWhatTheirDescriptorsSay)
     EXPECT_EQ(GetDFUAttributes(Id("nobody").bytes, 16, &attributes), UPG_NO_DEVICE);
 }
 
+// An empty product text would end the wizard's list at that terminal.
+TEST_F(UsbBackendTest, ATerminalWithoutProductTextIsListedUnderItsModelOrItsUsbIds)
+{
+    struct Row {
+        const char *serial;
+        const char *product;
+        uint16_t idProduct;
+        const char *listed;
+    };
+    const Row rows[] = {
+        {"NAMED", "VORN 470 M online", 0x0470, "VORN 470 M online"},
+        {"MODEL", "", 0x0470, "VORN 470"},
+        {"SHORT", "", 0x0060, "VORN 60"},
+        {"HEXID", "", 0x1a2b, "USB terminal 0d7b:1a2b"},
+        {"ZERO", "", 0x0000, "USB terminal 0d7b:0000"},
+        {"LAST", "VORN 460 M", 0x0460, "VORN 460 M"},
+    };
+    for (const Row &row : rows) {
+        UsbDeviceRecord record = Record(row.serial, row.product);
+        record.idProduct = row.idProduct;
+        AddDevice({}, record);
+    }
+    Install();
+
+    uint32_t productLength = 0, idLength = 0;
+    ASSERT_EQ(ListVORNDevices(nullptr, &productLength, nullptr, &idLength), 0u);
+    std::vector<char> products(productLength), ids(idLength);
+    ASSERT_EQ(ListVORNDevices(products.data(), &productLength, ids.data(), &idLength), 0u);
+    const char *text = products.data();
+    for (const Row &row : rows) {
+        ASSERT_LT(text, products.data() + products.size()) << row.serial;
+        EXPECT_STREQ(text, row.listed) << row.serial;
+        text += std::strlen(text) + 1;
+    }
+}
+
 TEST_F(UsbBackendTest, RefusesToStartWhatCannotWork)
 {
     UsbDeviceRecord noUpload = Record("NOUP", "VORN 470");
