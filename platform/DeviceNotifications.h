@@ -1,6 +1,6 @@
 // Device-interface notifications: the wizard registers for interface classes
 // and receives arrival and removal events with a broadcast record laid out as
-// the original platform's. Event sources (udev, the simulated bus) post
+// Windows lays it out. Event sources (udev, the simulated bus) post
 // interface paths here; delivery is on the UI thread.
 #pragma once
 
@@ -46,7 +46,7 @@ void UnregisterDeviceNotification(NotificationHandle handle);
 // registered class, each with its own record.
 void PostDeviceInterfaceEvent(unsigned eventCode, const std::string &interfacePath);
 
-// The interface path of a USB terminal as the original platform forms it:
+// The interface path of a USB terminal as Windows forms it:
 // \\?\USB#VID_0D7B&PID_<pid>#<serial>#{A5DCBF10-6530-11D2-901F-00C04FB951ED}
 std::string UsbInterfacePath(uint16_t productId, const std::string &serial);
 

@@ -99,8 +99,8 @@ public:
     // Combo boxes.
     virtual void ComboReset(int id) = 0;
     virtual int ComboAddString(int id, const std::string &text) = 0;
-    // Adds the current folder's entries for the pattern as the original
-    // platform lists a folder ("[..]", files, "[sub]").
+    // Adds the current folder's entries for the pattern as Windows
+    // lists a folder ("[..]", files, "[sub]").
     virtual void ComboAddDirectory(int id, const std::string &pattern) = 0;
     virtual int ComboSelection(int id) const = 0; // -1 = none
     virtual void ComboSetSelection(int id, int index) = 0;

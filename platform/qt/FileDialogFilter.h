@@ -9,7 +9,7 @@
 namespace tvx {
 
 // Patterns are separated by ';' in the given form and by ' ' in Qt's; "*.*"
-// (every file on the original platform) becomes "*". A name that shows its
+// (every file on Windows) becomes "*". A name that shows its
 // patterns in parentheses has them replaced by the converted ones.
 QStringList ConvertFileDialogFilter(const std::string &filter);
 

@@ -128,7 +128,7 @@ QtDialogWindow::QtDialogWindow(const DialogTemplate &dialogTemplate, QWidget *pa
 }
 
 // Statics that share one place (the upload and download texts) are opaque,
-// as on the original platform, so the one shown last hides the other instead
+// as on Windows, so the one shown last hides the other instead
 // of both texts running over each other.
 void QtDialogWindow::PaintSharedPlacesOpaque(const DialogTemplate &dialogTemplate)
 {
@@ -812,7 +812,7 @@ std::string QtDialogWindow::FileDialog(const FileDialogSpec &spec)
     dialog.setFileMode(!spec.save && (spec.options & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile
                                                                         : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(spec.options & OFN_OVERWRITEPROMPT));
-    // Patterns match without regard to case, as file names do on the original platform.
+    // Patterns match without regard to case, as file names do on Windows.
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     dialog.setNameFilters(ConvertFileDialogFilter(spec.filter));
     dialog.setDefaultSuffix(Utf8(spec.defaultExtension));

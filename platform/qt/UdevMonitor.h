@@ -20,8 +20,8 @@ struct UsbDeviceEvent {
 // The event for a udev "usb_device" uevent, or nothing when it is neither an
 // arrival nor a removal of a device of vendor 0x0D7B. product is the uevent's
 // PRODUCT value ("vid/pid/bcd" in hex); a device without a serial number gets
-// a generated instance id with '&' from its sysfs name, as the original
-// platform generates one.
+// a generated instance id with '&' from its sysfs name, as Windows
+// generates one.
 std::optional<UsbDeviceEvent> UsbDeviceEventFrom(const char *action, const char *product, const char *serial,
                                                  const char *sysName);
 
