@@ -46,7 +46,8 @@ public:
             return (how & 0x80) ? static_cast<int>(reply.size() * (how & 7) / 8) : static_cast<int>(reply.size());
         }
         Expect(setup.request == static_cast<uint8_t>(DfuRequest::Upload), "only GETSTATUS and UPLOAD read");
-        Expect(length == info_.functional.transferSize, "UPLOAD asks for a whole transfer");
+        // The engine caps transfers at 4096 bytes, the most the host's USB stack takes.
+        Expect(length == std::min<uint16_t>(info_.functional.transferSize, 4096), "UPLOAD asks for a whole transfer");
         Expect(setup.value == static_cast<uint16_t>(uploadBlocks_++), "UPLOAD blocks in order");
         // Mostly full blocks; otherwise a block of any size. More than was
         // asked for is an overflow, which the USB stack reports as an error.

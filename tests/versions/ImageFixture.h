@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include "TVXPackageEntry.h"
@@ -49,17 +50,27 @@ constexpr uint32_t Gen1Header(uint32_t layout)
     return 1u << 16 | layout << 8;
 }
 
-// A part entry as the package reader makes one: malloc'd image and strings,
-// released with FreePartEntry (or by the package it is put into).
+// A part's bytes are owned by the loaded package as a whole, not by its
+// entry; the fixture keeps each image for the whole test program instead,
+// still a heap block of exactly its size.
+inline uint8_t *KeptImageBytes(const ImageBytes &image)
+{
+    static std::deque<std::vector<uint8_t>> kept;
+    kept.emplace_back(image.bytes());
+    if (kept.back().empty())
+        kept.back().push_back(0);
+    return kept.back().data();
+}
+
+// A part entry as the package reader makes one: malloc'd strings, released
+// with FreePackageEntry (or by the package it is put into).
 inline PackageEntry *NewPartEntry(const ImageBytes &image, const char *type = "Firmware")
 {
     auto *entry = static_cast<PackageEntry *>(std::calloc(1, sizeof(PackageEntry)));
     std::strcpy(entry->name, "part.dfu");
     entry->kind = EntryKindPart;
     entry->size = static_cast<int32_t>(image.bytes().size());
-    entry->data = static_cast<uint8_t *>(std::malloc(image.bytes().empty() ? 1 : image.bytes().size()));
-    if (!image.bytes().empty())
-        std::memcpy(entry->data, image.bytes().data(), image.bytes().size());
+    entry->data = KeptImageBytes(image);
     entry->info = static_cast<PartInfo *>(std::calloc(1, sizeof(PartInfo)));
     entry->info->fileName = strdup("part.dfu");
     entry->info->type = type ? strdup(type) : nullptr;
