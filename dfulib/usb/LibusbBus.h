@@ -4,6 +4,9 @@
 
 #include <libusb.h>
 
+#include <memory>
+
+#include "TerminalListing.h"
 #include "UsbBus.h"
 
 namespace tvxdfu::usb {
@@ -20,6 +23,7 @@ public:
 
 private:
     libusb_context *context_ = nullptr;
+    std::unique_ptr<TerminalListing> listing_;
 };
 
 } // namespace tvxdfu::usb
