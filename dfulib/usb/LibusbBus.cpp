@@ -1,25 +1,17 @@
 #include "LibusbBus.h"
 
-#include <algorithm>
-#include <cctype>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "LibusbTerminal.h"
+#include "ReturningTerminal.h"
 #include "SteadyPacer.h"
 #include "TVXDFUUpgrade.h"
 #include "UsbBackend.h"
 
 namespace tvxdfu::usb {
 namespace {
-
-bool SameSerial(const std::string &a, const std::string &b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 int TransferResult(int result)
 {
@@ -34,35 +26,66 @@ int TransferResult(int result)
     }
 }
 
+// Where a device sits on the bus.
+UsbPortPath PortPathOf(libusb_device *device)
+{
+    UsbPortPath path;
+    path.bus = libusb_get_bus_number(device);
+    uint8_t ports[8];
+    const int count = libusb_get_port_numbers(device, ports, sizeof ports);
+    if (count > 0)
+        path.ports.assign(ports, ports + count);
+    return path;
+}
+
 class LibusbTransport final : public ControlTransport {
 public:
-    LibusbTransport(libusb_context *context, std::string serial)
-        : context_(context), serial_(std::move(serial))
+    LibusbTransport(libusb_context *context, std::string serial) : context_(context)
     {
+        terminal_.serial = std::move(serial);
     }
     ~LibusbTransport() override { Close(); }
 
-    // 0, UPG_NO_DEVICE or UPG_CONNECT_FAILED.
+    // Opens the terminal: the device with its serial number, or, once it has
+    // been open, the one that stands for it on the port it left (see
+    // ChooseReturningTerminal). 0, UPG_NO_DEVICE or UPG_CONNECT_FAILED.
     uint32_t Open()
     {
-        uint32_t result = UPG_NO_DEVICE;
+        struct Opened {
+            libusb_device_handle *handle;
+            DfuInterfaceLocation location;
+        };
+        std::vector<Opened> opened;
+        std::vector<ReturnCandidate> candidates;
+        uint32_t failure = UPG_NO_DEVICE;
         ForEachDevice(context_, [&](libusb_device *device) {
             libusb_device_handle *handle = nullptr;
             UsbDeviceRecord record;
             DfuInterfaceLocation location;
             bool accessDenied = false;
-            const uint32_t opened = OpenTerminal(device, &handle, &record, &location, &accessDenied);
-            if (opened == UPG_CONNECT_FAILED)
-                result = UPG_CONNECT_FAILED;
-            if (opened != 0)
-                return false;
-            if (!SameSerial(record.serial, serial_)) {
-                libusb_close(handle);
-                return false;
+            const uint32_t result = OpenTerminal(device, &handle, &record, &location, &accessDenied);
+            if (result == UPG_CONNECT_FAILED)
+                failure = UPG_CONNECT_FAILED;
+            if (result == 0) {
+                opened.push_back({handle, location});
+                candidates.push_back({record.serial, PortPathOf(device), record.idProduct, record.dfuMode});
             }
-            result = Claim(handle, location);
-            return true;
+            return false;
         });
+        const std::optional<std::size_t> chosen = ChooseReturningTerminal(terminal_, candidates);
+        uint32_t result = failure;
+        for (std::size_t i = 0; i < opened.size(); ++i) {
+            if (i != chosen) {
+                libusb_close(opened[i].handle);
+                continue;
+            }
+            result = Claim(opened[i].handle, opened[i].location);
+            if (result == 0) {
+                // It may have moved to another port since it was last seen.
+                terminal_.port = candidates[i].port;
+                terminal_.idProduct = candidates[i].idProduct;
+            }
+        }
         return result;
     }
 
@@ -135,7 +158,7 @@ private:
     }
 
     libusb_context *context_;
-    std::string serial_;
+    LastSeenTerminal terminal_;
     libusb_device_handle *handle_ = nullptr;
     int claimed_ = 0;
     DfuInterfaceInfo info_;

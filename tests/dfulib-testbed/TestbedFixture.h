@@ -17,6 +17,7 @@
 #include "ImageHeader.h"
 #include "ProcessBackend.h"
 #include "TVXDFUUpgrade.h"
+#include "TestbedTerminals.h"
 #include "UsbTestbed.h"
 
 namespace tvxdfu::usb::testbed {
@@ -24,32 +25,13 @@ namespace tvxdfu::usb::testbed {
 // A three-part VORN 470 (firmware 4.6.0, loader 1.4.2) in normal operation.
 inline TerminalSetup ThreePartTerminal(const std::string &id)
 {
-    TerminalSetup setup;
-    setup.spec.id = id;
-    setup.spec.model = "VORN 470 M online";
-    setup.spec.vendorCode = "KOTRX";
-    setup.spec.format = sim::VersionFormat::ThreePart;
-    setup.spec.firmware = 0x01040600;
-    setup.spec.loader = 0x01010402;
-    setup.spec.deviceType = 470;
-    setup.spec.identNumber = 12345;
-    setup.spec.productId = 0x0470;
-    setup.spec.imageSize = 8192;
-    setup.dfu.reenumeration = std::chrono::milliseconds(150);
-    return setup;
+    return Vorn470Terminal(id, std::chrono::milliseconds(150));
 }
 
 // A BCD VORN 460 (firmware 3.02, loader 1.11) in normal operation.
 inline TerminalSetup BcdTerminal(const std::string &id)
 {
-    TerminalSetup setup = ThreePartTerminal(id);
-    setup.spec.model = "VORN 460 M";
-    setup.spec.format = sim::VersionFormat::Bcd;
-    setup.spec.firmware = 0x0302;
-    setup.spec.loader = 0x0111;
-    setup.spec.deviceType = 460;
-    setup.spec.productId = 0x0460;
-    return setup;
+    return Vorn460Terminal(id, 0x0111, std::chrono::milliseconds(150));
 }
 
 // A firmware image whose header states these versions.

@@ -6,34 +6,16 @@
 
 #include "Backend.h"
 #include "ProcessBackend.h"
+#include "TestbedTerminals.h"
 
 TerminalSetup UsbThreePartTerminal(const std::string &id)
 {
-    TerminalSetup setup;
-    setup.spec.id = id;
-    setup.spec.model = "VORN 470 M online";
-    setup.spec.vendorCode = "KOTRX";
-    setup.spec.format = tvxdfu::sim::VersionFormat::ThreePart;
-    setup.spec.firmware = 0x01040600;
-    setup.spec.loader = 0x01010402;
-    setup.spec.deviceType = 470;
-    setup.spec.identNumber = 12345;
-    setup.spec.productId = 0x0470;
-    setup.spec.imageSize = 8192;
-    setup.dfu.reenumeration = std::chrono::milliseconds(200);
-    return setup;
+    return tvxdfu::usb::testbed::Vorn470Terminal(id, std::chrono::milliseconds(200));
 }
 
 TerminalSetup UsbBcdTerminal(const std::string &id)
 {
-    TerminalSetup setup = UsbThreePartTerminal(id);
-    setup.spec.model = "VORN 460 M";
-    setup.spec.format = tvxdfu::sim::VersionFormat::Bcd;
-    setup.spec.firmware = 0x0302;
-    setup.spec.loader = 0x0110;
-    setup.spec.deviceType = 460;
-    setup.spec.productId = 0x0460;
-    return setup;
+    return tvxdfu::usb::testbed::Vorn460Terminal(id, 0x0110, std::chrono::milliseconds(200));
 }
 
 void UsbDriveTest::SetUp()

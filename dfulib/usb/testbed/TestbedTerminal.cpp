@@ -74,6 +74,12 @@ TestbedTerminal::TestbedTerminal(Pacer &pacer, TerminalSetup setup)
 
 std::string TestbedTerminal::Serial() const { return setup_.spec.id; }
 
+std::string TestbedTerminal::ReportedSerial()
+{
+    std::lock_guard lock(mutex_);
+    return setup_.loaderSerial && device_->InDfuMode() ? *setup_.loaderSerial : setup_.spec.id;
+}
+
 bool TestbedTerminal::OnBus()
 {
     std::lock_guard lock(mutex_);
@@ -124,8 +130,9 @@ std::string TestbedTerminal::ProductText()
 DescriptorSet TestbedTerminal::Descriptors()
 {
     const DfuInterfaceInfo dfu = device_->Interface();
-    std::lock_guard lock(mutex_);
     DescriptorSet set;
+    set.hasSerial = !ReportedSerial().empty();
+    std::lock_guard lock(mutex_);
     set.idVendor = kTerminalVendorId;
     set.idProduct = setup_.spec.productId;
     set.bcdDevice = personality_.BcdDevice();
@@ -145,11 +152,12 @@ std::string TestbedTerminal::InterfaceText() const
 
 std::string TestbedTerminal::StringText(uint8_t index)
 {
+    if (index == kStringSerial)
+        return ReportedSerial();
     std::lock_guard lock(mutex_);
     switch (index) {
     case kStringManufacturer: return setup_.spec.vendorCode;
     case kStringProduct: return personality_.ProductText();
-    case kStringSerial: return setup_.spec.id;
     case kStringConfiguration: {
         char ident[sim::kIdentTextSize] = {};
         personality_.WriteIdentText(ident);

@@ -24,6 +24,9 @@ struct TerminalSetup {
     sim::TerminalSpec spec;     // id (the serial number), model, versions, productId
     EmulatedDeviceConfig dfu;   // the DFU side; its firmware defaults to the spec's image
     bool answersStrings = true; // false: string requests are never answered
+    // In DFU mode its loader reports this serial number instead of the ID
+    // ("" for none), as many loaders do.
+    std::optional<std::string> loaderSerial;
     // Faults of the bus rather than of the DFU state machine.
     std::optional<uint16_t> unplugAtBlock; // power lost when this DNLOAD block arrives
     std::optional<uint16_t> stallAtBlock;  // this DNLOAD block is refused with a stall
@@ -60,7 +63,10 @@ public:
     // Pulled out (power lost, so whatever it was doing is over) or plugged in.
     void SetPluggedIn(bool pluggedIn);
 
+    // The ID it is known by in the testbed, and the serial number it reports
+    // on the bus now (another one, or none, from a loader).
     std::string Serial() const;
+    std::string ReportedSerial();
     DescriptorSet Descriptors();
     // Texts for sysfs and udev, as the kernel shows them.
     std::string ProductText();

@@ -1,5 +1,6 @@
 #include "UsbTestbed.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -78,10 +79,12 @@ void Complete(UMockdevIoctlClient *client, long result, int error)
 
 struct UsbTestbed::Slot {
     std::unique_ptr<TestbedTerminal> terminal;
-    unsigned port = 0;
+    unsigned port = 0;   // where it arrives next
+    unsigned onPort = 0; // where it is while on the bus
     bool onBus = false;
     int departures = 0;
     int arrivals = 0;
+    std::atomic<int> opens{0};
     uint8_t deviceNumber = 0;
     std::string node;
     std::string sysPath;
@@ -120,26 +123,33 @@ UsbTestbed::~UsbTestbed()
         g_object_unref(handler_);
 }
 
-TestbedTerminal &UsbTestbed::Add(TerminalSetup setup)
+TestbedTerminal &UsbTestbed::Add(TerminalSetup setup, unsigned port)
 {
     std::unique_lock lock(mutex_);
     auto slot = std::make_unique<Slot>();
     slot->terminal = std::make_unique<TestbedTerminal>(pacer_, std::move(setup));
-    slot->port = static_cast<unsigned>(slots_.size() + 1);
-    slot->sysPath = "/sys/devices/usb1/1-" + std::to_string(slot->port);
+    for (const auto &other : slots_)
+        slot->port = std::max(slot->port, other->port);
+    slot->port = port != 0 ? port : slot->port + 1;
     Slot &added = *slot;
     slots_.push_back(std::move(slot));
     Mirror(added);
     return *added.terminal;
 }
 
+UsbTestbed::Slot *UsbTestbed::SlotOf(const std::string &serial)
+{
+    for (const auto &slot : slots_)
+        if (slot->terminal->Serial() == serial)
+            return slot.get();
+    return nullptr;
+}
+
 TestbedTerminal *UsbTestbed::Find(const std::string &serial)
 {
     std::lock_guard lock(mutex_);
-    for (const auto &slot : slots_)
-        if (slot->terminal->Serial() == serial)
-            return slot->terminal.get();
-    return nullptr;
+    Slot *slot = SlotOf(serial);
+    return slot ? slot->terminal.get() : nullptr;
 }
 
 void UsbTestbed::Unplug(const std::string &serial)
@@ -158,6 +168,13 @@ void UsbTestbed::Plug(const std::string &serial)
     }
 }
 
+void UsbTestbed::Move(const std::string &serial, unsigned port)
+{
+    std::lock_guard lock(mutex_);
+    if (Slot *slot = SlotOf(serial))
+        slot->port = port;
+}
+
 bool UsbTestbed::WaitFor(const std::function<bool()> &condition, int limitMs)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
@@ -172,19 +189,22 @@ bool UsbTestbed::WaitFor(const std::function<bool()> &condition, int limitMs)
 int UsbTestbed::Arrivals(const std::string &serial)
 {
     std::lock_guard lock(mutex_);
-    for (const auto &slot : slots_)
-        if (slot->terminal->Serial() == serial)
-            return slot->arrivals;
-    return 0;
+    const Slot *slot = SlotOf(serial);
+    return slot ? slot->arrivals : 0;
+}
+
+int UsbTestbed::Opens(const std::string &serial)
+{
+    std::lock_guard lock(mutex_);
+    const Slot *slot = SlotOf(serial);
+    return slot ? slot->opens.load() : 0;
 }
 
 std::string UsbTestbed::DeviceNode(const std::string &serial)
 {
     std::lock_guard lock(mutex_);
-    for (const auto &slot : slots_)
-        if (slot->terminal->Serial() == serial && slot->onBus)
-            return slot->node;
-    return {};
+    const Slot *slot = SlotOf(serial);
+    return slot && slot->onBus ? slot->node : std::string();
 }
 
 // --- the bus as the kernel shows it -----------------------------------------------
@@ -207,8 +227,14 @@ void UsbTestbed::Mirror(Slot &slot)
     const bool present = slot.terminal->OnBus();
     if (slot.onBus && (!present || slot.terminal->Departures() != slot.departures))
         RemoveFromBus(slot);
-    if (!slot.onBus && present && ready_)
+    if (!slot.onBus && present && ready_ && !PortTaken(slot.port))
         AddToBus(slot);
+}
+
+bool UsbTestbed::PortTaken(unsigned port) const
+{
+    return std::any_of(slots_.begin(), slots_.end(),
+                       [&](const auto &slot) { return slot->onBus && slot->onPort == port; });
 }
 
 uint8_t UsbTestbed::NextDeviceNumber()
@@ -227,6 +253,8 @@ void UsbTestbed::AddToBus(Slot &slot)
 {
     TestbedTerminal &terminal = *slot.terminal;
     slot.departures = terminal.Departures();
+    slot.onPort = slot.port;
+    slot.sysPath = "/sys/devices/usb1/1-" + std::to_string(slot.onPort);
     terminal.Arrive();
     slot.deviceNumber = NextDeviceNumber();
     const std::string number = Format("%03u", slot.deviceNumber);
@@ -242,9 +270,9 @@ void UsbTestbed::AddToBus(Slot &slot)
     }
 
     const DescriptorSet descriptors = terminal.Descriptors();
-    const std::string serial = terminal.Serial();
+    const std::string serial = terminal.ReportedSerial();
     const std::string product = Format("%x", descriptors.idProduct);
-    std::string text = "P: /devices/usb1/1-" + std::to_string(slot.port) + "\n" +
+    std::string text = "P: /devices/usb1/1-" + std::to_string(slot.onPort) + "\n" +
                        "N: bus/usb/001/" + number + "\n"
                        "E: SUBSYSTEM=usb\n"
                        "E: DEVTYPE=usb_device\n"
@@ -310,10 +338,12 @@ bool UsbTestbed::Ioctl(UMockdevIoctlClient *client)
     Slot *slot = SlotOfNode(umockdev_ioctl_client_get_devnode(client));
     switch (request) {
     case USBDEVFS_GET_CAPABILITIES: {
+        // libusb asks this first whenever it opens a device.
         if (!slot) {
             Complete(client, -1, ENODEV);
             return true;
         }
+        ++slot->opens;
         UMockdevIoctlData *caps = umockdev_ioctl_data_resolve(arg, 0, sizeof(uint32_t), nullptr);
         const uint32_t value = USBDEVFS_CAP_ZERO_PACKET | USBDEVFS_CAP_BULK_CONTINUATION |
                                USBDEVFS_CAP_NO_PACKET_SIZE_LIM | USBDEVFS_CAP_REAP_AFTER_DISCONNECT;

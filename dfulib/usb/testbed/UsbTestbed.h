@@ -43,18 +43,24 @@ public:
     // the umockdev preload or the testbed could not be made.
     bool Ready() const { return ready_; }
 
-    // Plugs a terminal into the next free port; it is on the bus when this
-    // returns.
-    TestbedTerminal &Add(TerminalSetup setup);
+    // Plugs a terminal into the next unused port, or into `port`; it is on
+    // the bus when this returns, unless another device holds that port: then
+    // it arrives once the port is free.
+    TestbedTerminal &Add(TerminalSetup setup, unsigned port = 0);
     TestbedTerminal *Find(const std::string &serial);
     void Unplug(const std::string &serial);
     void Plug(const std::string &serial);
+    // The terminal comes back on `port` when it next arrives.
+    void Move(const std::string &serial, unsigned port);
 
     // Waits (real time) until `condition` holds or `limitMs` pass.
     bool WaitFor(const std::function<bool()> &condition, int limitMs);
     // How often the terminal has been added to the bus, its first arrival
     // included.
     int Arrivals(const std::string &serial);
+    // How often a host has opened the terminal's device file: each look at
+    // it on the bus.
+    int Opens(const std::string &serial);
     // The device node of the terminal while it is on the bus, else "".
     std::string DeviceNode(const std::string &serial);
 
@@ -67,6 +73,8 @@ private:
     bool Ioctl(UMockdevIoctlClient *client);
     bool SubmitUrb(UMockdevIoctlClient *client, Slot &slot);
     Slot *SlotOfNode(const std::string &node);
+    Slot *SlotOf(const std::string &serial);
+    bool PortTaken(unsigned port) const;
 
     void Keep();
     void Mirror(Slot &slot);
