@@ -5,12 +5,17 @@
 
 namespace tvxdfu::usb {
 
-bool SameSerial(const std::string &a, const std::string &b)
+bool SameSerial(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
+}
+
+bool IdAddresses(const std::string &serial, std::string_view id)
+{
+    return SameSerial(std::string_view(serial).substr(0, kIdCharacters), id.substr(0, kIdCharacters));
 }
 
 } // namespace tvxdfu::usb

@@ -1,26 +1,39 @@
 #include "UsbBackend.h"
 
-#include <algorithm>
-#include <cctype>
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <new>
+#include <set>
+#include <string_view>
 
 #include "DeviceLists.h"
 #include "PartImage.h"
 #include "ProductText.h"
+#include "TerminalId.h"
 #include "TerminalIdentity.h"
 
 namespace tvxdfu::usb {
 namespace {
 
-bool SameId(const std::string &serial, const char *id, uint32_t idLength)
+// Two terminals whose serial numbers begin alike cannot both be addressed
+// by the 16 characters the wizard keeps; the hint is printed once per ID so
+// that the cause is not lost behind UPG_CONNECT_FAILED.
+void ReportSharedId(std::string_view id, const std::vector<std::string> &serials)
 {
-    const std::size_t length = strnlen(id, idLength);
-    return serial.size() == length &&
-           std::equal(serial.begin(), serial.end(), id, [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
+    static std::mutex mutex;
+    static std::set<std::string, std::less<>> reported;
+    std::lock_guard lock(mutex);
+    if (!reported.emplace(id).second)
+        return;
+    std::string list;
+    for (const std::string &serial : serials)
+        list += (list.empty() ? "" : ", ") + serial;
+    std::fprintf(stderr,
+                 "TVXDFUUpgrade: the USB terminals %s share the ID %.*s (the first %zu characters of "
+                 "their serial numbers), by which they are addressed, so neither can be chosen; "
+                 "attach one of them at a time\n",
+                 list.c_str(), static_cast<int>(id.size()), id.data(), kIdCharacters);
 }
 
 } // namespace
@@ -39,15 +52,27 @@ UsbBackend::~UsbBackend()
         run_->worker.join();
 }
 
-std::optional<UsbDeviceRecord> UsbBackend::Find(const char *id, uint32_t idLength)
+uint32_t UsbBackend::Find(const char *id, uint32_t idLength, UsbDeviceRecord *record)
 {
     if (!id)
-        return std::nullopt;
-    for (UsbDeviceRecord &record : bus_->Enumerate()) {
-        if (SameId(record.serial, id, idLength))
-            return std::move(record);
+        return UPG_NO_DEVICE;
+    const std::string_view wanted(id, strnlen(id, idLength));
+    std::vector<UsbDeviceRecord> found;
+    for (UsbDeviceRecord &listed : bus_->Enumerate()) {
+        if (IdAddresses(listed.serial, wanted))
+            found.push_back(std::move(listed));
     }
-    return std::nullopt;
+    if (found.empty())
+        return UPG_NO_DEVICE;
+    if (found.size() > 1) {
+        std::vector<std::string> serials;
+        for (const UsbDeviceRecord &terminal : found)
+            serials.push_back(terminal.serial);
+        ReportSharedId(wanted.substr(0, kIdCharacters), serials);
+        return UPG_CONNECT_FAILED;
+    }
+    *record = std::move(found.front());
+    return 0;
 }
 
 uint32_t UsbBackend::ListDevices(char *productTexts, uint32_t *productLength, char *idNumbers,
@@ -63,10 +88,10 @@ uint32_t UsbBackend::GetVersion(const char *id, uint32_t idLength, uint32_t *fir
                                 uint32_t *loader, uint32_t *deviceType, uint16_t *extraValue,
                                 char *identText)
 {
-    const std::optional<UsbDeviceRecord> record = Find(id, idLength);
-    if (!record)
-        return UPG_NO_DEVICE;
-    const TerminalIdentity identity = IdentifyTerminal(*record);
+    UsbDeviceRecord record;
+    if (const uint32_t result = Find(id, idLength, &record))
+        return result;
+    const TerminalIdentity identity = IdentifyTerminal(record);
     if (firmware)
         *firmware = identity.firmware;
     if (loader)
@@ -82,12 +107,13 @@ uint32_t UsbBackend::GetVersion(const char *id, uint32_t idLength, uint32_t *fir
 
 uint32_t UsbBackend::GetAttributes(const char *id, uint32_t idLength, uint32_t *attributes)
 {
-    const std::optional<UsbDeviceRecord> record = Find(id, idLength);
+    UsbDeviceRecord record;
+    const uint32_t result = Find(id, idLength, &record);
     if (attributes)
-        *attributes = record && record->hasFunctional ? record->functional.attributes : 0;
-    if (!record)
-        return UPG_NO_DEVICE;
-    return record->hasFunctional ? 0 : UPG_NO_DESCRIPTOR;
+        *attributes = result == 0 && record.hasFunctional ? record.functional.attributes : 0;
+    if (result != 0)
+        return result;
+    return record.hasFunctional ? 0 : UPG_NO_DESCRIPTOR;
 }
 
 uint32_t UsbBackend::StartUpgrade(const char *id, uint32_t idLength, const PackageEntry *part,
@@ -101,21 +127,21 @@ uint32_t UsbBackend::StartUpgrade(const char *id, uint32_t idLength, const Packa
     PartPayload payload;
     if (const uint32_t result = CheckPartImage(part, &payload))
         return result;
-    std::optional<UsbDeviceRecord> record = Find(id, idLength);
-    if (!record)
-        return UPG_NO_DEVICE;
-    if (!record->hasFunctional)
+    UsbDeviceRecord record;
+    if (const uint32_t result = Find(id, idLength, &record))
+        return result;
+    if (!record.hasFunctional)
         return UPG_NO_DESCRIPTOR;
-    if (backupPath && !(record->functional.attributes & kAttrCanUpload))
+    if (backupPath && !(record.functional.attributes & kAttrCanUpload))
         return UPG_NO_UPLOAD;
 
     auto run = std::make_unique<Run>();
-    if (const uint32_t result = bus_->Open(record->serial, &run->transport))
+    if (const uint32_t result = bus_->Open(record.serial, &run->transport))
         return result;
     run->image.assign(payload.data, payload.data + payload.size);
     if (backupPath)
         run->backupPath = backupPath;
-    run->device = std::move(*record);
+    run->device = std::move(record);
     if (run_)
         run_->worker.join();
     run_ = std::move(run);

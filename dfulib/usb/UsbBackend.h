@@ -6,7 +6,6 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -44,8 +43,9 @@ private:
         std::thread worker;
     };
 
-    // The terminal whose serial number is `id`, letter case aside.
-    std::optional<UsbDeviceRecord> Find(const char *id, uint32_t idLength);
+    // The terminal the ID addresses (see TerminalId.h): 0, UPG_NO_DEVICE, or
+    // UPG_CONNECT_FAILED when several terminals share it.
+    uint32_t Find(const char *id, uint32_t idLength, UsbDeviceRecord *record);
     void Work(Run &run);
 
     std::unique_ptr<UsbBus> bus_;

@@ -27,6 +27,18 @@ struct Listing {
     std::vector<std::string> products, ids;
 };
 
+using Rows = std::set<std::pair<std::string, std::string>>;
+
+// The listing as (ID, product text) rows.
+Rows RowsOf(const Listing &listing)
+{
+    EXPECT_EQ(listing.ids.size(), listing.products.size());
+    Rows rows;
+    for (std::size_t i = 0; i < listing.ids.size() && i < listing.products.size(); ++i)
+        rows.emplace(listing.ids[i], listing.products[i]);
+    return rows;
+}
+
 Listing List()
 {
     Listing listing;
@@ -65,14 +77,9 @@ TEST_F(TestbedTest, ListsTheTerminalsWithTheirProductTextsAndIdNumbers)
 
     const Listing listing = List();
     ASSERT_EQ(listing.result, 0u);
-    ASSERT_EQ(listing.ids.size(), listing.products.size());
-    std::set<std::pair<std::string, std::string>> rows;
-    for (std::size_t i = 0; i < listing.ids.size(); ++i)
-        rows.emplace(listing.ids[i], listing.products[i]);
     // The root hub, of another vendor, is not listed.
-    EXPECT_EQ(rows, (std::set<std::pair<std::string, std::string>>{
-                        {"K470A0001234", ProductTextOf(runtime, sim::TerminalMode::Runtime)},
-                        {"K460B0004711", ProductTextOf(loader, sim::TerminalMode::Loader)}}));
+    EXPECT_EQ(RowsOf(listing), (Rows{{"K470A0001234", ProductTextOf(runtime, sim::TerminalMode::Runtime)},
+                                     {"K460B0004711", ProductTextOf(loader, sim::TerminalMode::Loader)}}));
 }
 
 // An empty product string would end the wizard's list at that terminal.
@@ -87,13 +94,37 @@ TEST_F(TestbedTest, ATerminalWithAnEmptyProductStringIsListedUnderItsModel)
 
     const Listing listing = List();
     ASSERT_EQ(listing.result, 0u);
-    ASSERT_EQ(listing.ids.size(), listing.products.size());
-    std::set<std::pair<std::string, std::string>> rows;
-    for (std::size_t i = 0; i < listing.ids.size(); ++i)
-        rows.emplace(listing.ids[i], listing.products[i]);
-    EXPECT_EQ(rows, (std::set<std::pair<std::string, std::string>>{
-                        {"K470A0001234", "VORN 470"},
-                        {"K460B0004711", ProductTextOf(named, sim::TerminalMode::Runtime)}}));
+    EXPECT_EQ(RowsOf(listing), (Rows{{"K470A0001234", "VORN 470"},
+                                     {"K460B0004711", ProductTextOf(named, sim::TerminalMode::Runtime)}}));
+}
+
+// Serial numbers of 18 characters are listed whole; the 16 the wizard keeps
+// address a terminal, unless another one shares them.
+TEST_F(TestbedTest, LongIdsAddressTheirTerminalUnlessShared)
+{
+    const TerminalSetup alone = ThreePartTerminal("K470A0001234567890");
+    TestbedTerminal &first = testbed_->Add(BcdTerminal("K460B0004711000001"));
+    TestbedTerminal &second = testbed_->Add(BcdTerminal("K460B0004711000002"));
+    testbed_->Add(alone);
+    UseUsbBackend();
+
+    const Listing listing = List();
+    ASSERT_EQ(listing.result, 0u);
+    EXPECT_EQ(std::set<std::string>(listing.ids.begin(), listing.ids.end()),
+              (std::set<std::string>{"K470A0001234567890", "K460B0004711000001", "K460B0004711000002"}));
+
+    uint32_t firmware = 0, loader = 0, type = 0;
+    uint16_t extra = 0;
+    char ident[130] = {};
+    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("K470A00012345678").bytes, 16, &firmware, &loader, &type, &extra, ident), 0u);
+    EXPECT_EQ(firmware, 0x01040600u);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("K460B00047110000").bytes, 16, &firmware, &loader, &type, &extra, ident),
+              UPG_CONNECT_FAILED);
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("K460B00047110000").bytes, 16, Part(Image(0x0303, 0x0111)).Entry(), nullptr),
+              UPG_CONNECT_FAILED);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("share the ID K460B00047110000"), std::string::npos);
+    EXPECT_EQ(first.Device().Log().controlTransfers + second.Device().Log().controlTransfers, 0);
 }
 
 TEST_F(TestbedTest, VersionQueryReportsWhatTheTerminalsDescriptorsSay)

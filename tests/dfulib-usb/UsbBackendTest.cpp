@@ -1,5 +1,6 @@
 // The library calls over a bus of emulated terminals, through the C API as
 // the wizard makes them; the upgrade runs on the backend's worker thread.
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -56,9 +57,12 @@ UsbDeviceRecord Record(const char *serial, const char *product)
     return record;
 }
 
-// A 16-byte ID field as the wizard passes it.
+// A 16-byte ID field as the wizard passes it: a longer ID is cut.
 struct Id {
-    explicit Id(const char *text) { std::strncpy(bytes, text, sizeof bytes - 1); }
+    explicit Id(const char *text)
+    {
+        std::memcpy(bytes, text, std::min(std::strlen(text), sizeof bytes - 1));
+    }
     char bytes[17] = {};
 };
 
@@ -255,6 +259,52 @@ TEST_F(UsbBackendTest, RefusesToStartWhatCannotWork)
     ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("good").bytes, 16, anyVendor.Entry(), nullptr), 0u);
     EXPECT_EQ(PollToEnd().status, 0);
     EXPECT_EQ(good->Firmware(), Pattern(1000, 1));
+}
+
+// The wizard lists a serial number whole but keeps 16 characters of it: those
+// address the terminal. Two terminals that share them are both listed, and
+// neither answers to them.
+TEST_F(UsbBackendTest, IdsLongerThanSixteenCharactersAddressByTheirFirstSixteen)
+{
+    auto alone = AddDevice({}, Record("K470A0001234567890AB", "VORN 470 M online"));
+    auto first = AddDevice({}, Record("K460B0004711000001", "VORN 460 M"));
+    auto second = AddDevice({}, Record("K460B0004711000002", "VORN 460 M"));
+    Install();
+
+    uint32_t productLength = 0, idLength = 0;
+    ASSERT_EQ(ListVORNDevices(nullptr, &productLength, nullptr, &idLength), 0u);
+    std::vector<char> products(productLength), ids(idLength);
+    ASSERT_EQ(ListVORNDevices(products.data(), &productLength, ids.data(), &idLength), 0u);
+    const char expectedIds[] = "K470A0001234567890AB\0K460B0004711000001\0K460B0004711000002\0";
+    EXPECT_EQ(std::vector<char>(ids.begin(), ids.end()),
+              std::vector<char>(expectedIds, expectedIds + sizeof expectedIds));
+
+    uint32_t firmware = 0, loader = 0, type = 0, attributes = 0;
+    uint16_t extra = 0;
+    char ident[130];
+    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("k470a00012345678").bytes, 16, &firmware, &loader, &type,
+                                     &extra, ident),
+              0u);
+    EXPECT_EQ(GetDFUAttributes(Id("K470A00012345678").bytes, 16, &attributes), 0u);
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("K460B00047110000").bytes, 16, &firmware, &loader, &type,
+                                     &extra, ident),
+              UPG_CONNECT_FAILED);
+    EXPECT_EQ(GetDFUAttributes(Id("K460B00047110000").bytes, 16, &attributes), UPG_CONNECT_FAILED);
+    EXPECT_EQ(attributes, 0u);
+    Part part(Pattern(1000, 1));
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("k460b00047110000").bytes, 16, part.Entry(), nullptr),
+              UPG_CONNECT_FAILED);
+    const std::string hint = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(hint.find("K460B0004711000001, K460B0004711000002 share the ID K460B00047110000"),
+              std::string::npos)
+        << hint;
+    EXPECT_EQ(first->Log().controlTransfers + second->Log().controlTransfers, 0);
+
+    ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("K470A00012345678").bytes, 16, part.Entry(), nullptr), 0u);
+    EXPECT_EQ(PollToEnd().status, 0);
+    EXPECT_EQ(alone->Firmware(), Pattern(1000, 1));
 }
 
 // Run under ThreadSanitizer too: the caller polls while the worker writes.
