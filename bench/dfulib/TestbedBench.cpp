@@ -5,7 +5,9 @@
 //   listings;
 // - the host overhead of a 4 MiB download through libusb, next to the same
 //   download straight into the emulated device (UsbEngineBench), the
-//   device's own delays taken out of both.
+//   device's own delays taken out of both;
+// - how long unloading the library takes, from the stop to the worker's end
+//   (ABORT to the terminal included), during a download: median and worst.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -15,6 +17,7 @@
 
 #include "Backend.h"
 #include "DfuEngine.h"
+#include "DfuSuffix.h"
 #include "LibusbBus.h"
 #include "ProcessBackend.h"
 #include "SteadyPacer.h"
@@ -40,6 +43,16 @@ TerminalSetup Terminal(const std::string &id)
     setup.spec.deviceType = 470;
     setup.spec.productId = 0x0470;
     setup.spec.imageSize = 8192;
+    return setup;
+}
+
+// The terminal in its loader, ready to take a 4 MiB image.
+TerminalSetup LoaderTerminal(uint16_t transferSize)
+{
+    TerminalSetup setup = Terminal("K470A0000001");
+    setup.spec.mode = tvxdfu::sim::TerminalMode::Loader;
+    setup.dfu.transferSize = transferSize;
+    setup.dfu.capacity = kImageSize;
     return setup;
 }
 
@@ -98,13 +111,10 @@ void BM_Download4MiBThroughLibusb(benchmark::State &state)
             state.SkipWithError("not running under umockdev-wrapper");
             return;
         }
-        TerminalSetup setup = Terminal("K470A0000001");
-        setup.spec.mode = tvxdfu::sim::TerminalMode::Loader;
-        setup.dfu.transferSize = static_cast<uint16_t>(state.range(0));
+        TerminalSetup setup = LoaderTerminal(static_cast<uint16_t>(state.range(0)));
         setup.dfu.blockPollTimeoutMs = static_cast<uint32_t>(state.range(1));
         setup.dfu.manifestPollTimeoutMs = static_cast<uint32_t>(state.range(1));
         setup.dfu.bytesPerSecond = static_cast<uint64_t>(state.range(2));
-        setup.dfu.capacity = kImageSize;
         TestbedTerminal &terminal = testbed.Add(setup);
 
         LibusbBus bus;
@@ -139,6 +149,80 @@ void BM_Download4MiBThroughLibusb(benchmark::State &state)
 BENCHMARK(BM_Download4MiBThroughLibusb)
     ->Args({4096, 10, 1000000})
     ->Args({4096, 0, 0})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Where the part is when the library unloads.
+enum StopPoint { kDuringDownload, kDuringLongPoll, kDuringHeldTransfer };
+
+// Argument: the StopPoint. Each round starts a part on the same terminal
+// (in its loader) and unloads the library's backend once the part is there.
+void BM_StopToWorkerEnd(benchmark::State &state)
+{
+    constexpr int kRounds = 20;
+    const auto point = static_cast<StopPoint>(state.range(0));
+    const std::vector<uint8_t> image(kImageSize, 0x5A);
+    uint8_t suffix[tvx::kDfuSuffixLength];
+    std::vector<uint8_t> part = image;
+    tvx::WriteDfuSuffix(part.data(), part.size(), 0xFFFF, 0x0470, tvx::kVornVendorId, suffix);
+    part.insert(part.end(), suffix, suffix + sizeof suffix);
+    PackageEntry entry{};
+    entry.kind = EntryKindPart;
+    entry.data = part.data();
+    entry.size = static_cast<int32_t>(part.size());
+    for (auto _ : state) {
+        UsbTestbed testbed;
+        if (!testbed.Ready()) {
+            state.SkipWithError("not running under umockdev-wrapper");
+            return;
+        }
+        TerminalSetup setup = LoaderTerminal(4096);
+        setup.dfu.blockPollTimeoutMs = point == kDuringLongPoll ? 100000 : 5;
+        if (point == kDuringHeldTransfer)
+            setup.silentAtBlock = 2;
+        TestbedTerminal &terminal = testbed.Add(setup);
+        std::vector<double> times;
+        for (int round = 0; round < kRounds; ++round) {
+            tvxdfu::ReplaceProcessBackend(tvxdfu::MakeUsbBackend());
+            if (TVXDeviceFirmwareUpgrade("K470A0000001", 16, &entry, nullptr) != 0) {
+                state.SkipWithError("the part did not start");
+                return;
+            }
+            const int blocks = static_cast<int>(terminal.Device().Log().downloadBlocks.size());
+            const auto imposed = terminal.Device().Log().imposed;
+            const bool there = testbed.WaitFor([&] {
+                switch (point) {
+                case kDuringLongPoll:
+                    return terminal.Device().Log().imposed - imposed >= std::chrono::seconds(100);
+                case kDuringHeldTransfer: return testbed.HeldTransfers() == 1;
+                default:
+                    return static_cast<int>(terminal.Device().Log().downloadBlocks.size()) >=
+                           blocks + 20;
+                }
+            }, 10000);
+            if (!there) {
+                state.SkipWithError("the part did not get there");
+                return;
+            }
+            const auto start = std::chrono::steady_clock::now();
+            tvxdfu::ReplaceProcessBackend(nullptr);
+            times.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
+            if (terminal.Device().State() != DfuState::DfuIdle) {
+                state.SkipWithError("the terminal was not left in dfuIDLE");
+                return;
+            }
+        }
+        std::sort(times.begin(), times.end());
+        state.counters["median_ms"] = times[times.size() / 2];
+        state.counters["worst_ms"] = times.back();
+        state.SetIterationTime(times[times.size() / 2] / 1000.0);
+    }
+}
+BENCHMARK(BM_StopToWorkerEnd)
+    ->Arg(kDuringDownload)
+    ->Arg(kDuringLongPoll)
+    ->Arg(kDuringHeldTransfer)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

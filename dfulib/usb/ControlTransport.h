@@ -4,6 +4,7 @@
 // device.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -17,6 +18,7 @@ enum TransferError : int {
     kTransferNoDevice = -2, // the device has left the bus
     kTransferTimeout = -3,
     kTransferIoError = -4,
+    kTransferCancelled = -5, // the host stopped it: the library unloads
 };
 
 struct ControlSetup {
@@ -47,6 +49,10 @@ public:
     // false while it is not (yet) back on the bus.
     virtual bool Reopen() = 0;
     virtual DfuInterfaceInfo Interface() const = 0;
+    // While *stop is set, a transfer under way ends soon (the device may
+    // still get the request) and a new one does not start; both return
+    // kTransferCancelled. nullptr: transfers run to their time-out.
+    virtual void WatchStop(const std::atomic<bool> *stop) = 0;
 };
 
 } // namespace tvxdfu::usb

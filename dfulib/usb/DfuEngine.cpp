@@ -24,6 +24,9 @@ constexpr std::size_t kMaxReadBackBytes = 64u << 20;
 constexpr uint16_t kDetachTimeoutMs = 1000;
 // libusb refuses longer control transfers, on Linux and on Windows.
 constexpr uint16_t kMaxTransferSize = 4096;
+// The requests that leave a stopped device idle must not hold up the
+// library's unloading; a device that answers at all answers in this time.
+constexpr unsigned kStopRequestTimeoutMs = 250;
 
 // A transfer that fails this way may mean the device has restarted.
 bool MayHaveRestarted(int result)
@@ -51,6 +54,14 @@ DfuEngine::DfuEngine(ControlTransport &transport, Pacer &pacer, ProgressSink &pr
                      const std::atomic<bool> *stop)
     : transport_(transport), pacer_(pacer), progress_(progress), stop_(stop)
 {
+    if (stop_)
+        transport_.WatchStop(stop_);
+}
+
+DfuEngine::~DfuEngine()
+{
+    if (stop_)
+        transport_.WatchStop(nullptr);
 }
 
 bool DfuEngine::Stopped() const
@@ -60,9 +71,37 @@ bool DfuEngine::Stopped() const
 
 int32_t DfuEngine::Run(const EngineJob &job)
 {
+    const int32_t status = RunSteps(job);
+    if (status == 0 || !Stopped())
+        return status;
+    if (abortOnStop_)
+        AbortAfterStop();
+    return static_cast<int32_t>(UPG_HOST_ERROR);
+}
+
+// The library unloads in the middle of a read-back or a download: the
+// device is told to drop the transfer, so that it is left in dfuIDLE and not
+// halfway through. A device still busy with the last block refuses ABORT
+// and goes into dfuERROR, which CLRSTATUS leaves for dfuIDLE. The stop no
+// longer cuts these two short, their own time-out does.
+void DfuEngine::AbortAfterStop()
+{
+    transport_.WatchStop(nullptr);
+    const ControlSetup abort{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Abort), 0,
+                             interface_};
+    if (transport_.ControlOut(abort, nullptr, 0, kStopRequestTimeoutMs) != kTransferStall)
+        return;
+    const ControlSetup clear{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::ClrStatus), 0,
+                             interface_};
+    transport_.ControlOut(clear, nullptr, 0, kStopRequestTimeoutMs);
+}
+
+int32_t DfuEngine::RunSteps(const EngineJob &job)
+{
     progress_.Report(TVXDFU_PHASE_INIT, 0, 0);
     if (const int32_t status = EnterDfuMode())
         return status;
+    abortOnStop_ = true;
     if (const int32_t status = ReachIdle())
         return status;
     if (job.backupPath) {
@@ -86,6 +125,9 @@ int32_t DfuEngine::EnterDfuMode()
                                   std::min(info.functional.detachTimeoutMs, kDetachTimeoutMs),
                                   info.interfaceNumber};
         const int result = transport_.ControlOut(detach, nullptr, 0, kRequestTimeoutMs);
+        // A stop leaves a device in run-time mode as it is: no reset.
+        if (Stopped())
+            return static_cast<int32_t>(UPG_HOST_ERROR);
         // Many devices stall DETACH, fail its status stage or restart before
         // answering it. None of that is a failure: the reset and the wait for
         // the device in DFU mode decide. A device that detaches by itself is
@@ -224,6 +266,10 @@ int32_t DfuEngine::Download(const uint8_t *image, std::size_t size, uint16_t *ne
 // new firmware.
 int32_t DfuEngine::Manifest(uint16_t block)
 {
+    if (Stopped())
+        return static_cast<int32_t>(UPG_HOST_ERROR);
+    // From here on the device installs: a stop leaves it to that.
+    abortOnStop_ = false;
     const ControlSetup end{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Dnload), block,
                            interface_};
     const int result = transport_.ControlOut(end, nullptr, 0, kRequestTimeoutMs);
@@ -291,7 +337,10 @@ int32_t DfuEngine::HonourPollTimeout(const DfuStatus &status, Micros *waited)
     *waited += poll;
     if (poll.count() > 0)
         pacer_.SleepFor(poll);
-    return 0;
+    // A stop cuts the sleep short: the device is still busy, and nothing
+    // that follows a finished wait (the reset after manifestation above all)
+    // may come now.
+    return Stopped() ? static_cast<int32_t>(UPG_HOST_ERROR) : 0;
 }
 
 int DfuEngine::ReadStatus(DfuStatus *status)

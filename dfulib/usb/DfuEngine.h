@@ -36,9 +36,13 @@ struct EngineJob {
 
 class DfuEngine {
 public:
-    // `stop`, when set, ends waits and transfers early (the library unloads).
+    // `stop`, when set, ends waits and transfers early (the library unloads);
+    // the transport watches it while the engine lives.
     DfuEngine(ControlTransport &transport, Pacer &pacer, ProgressSink &progress,
               const std::atomic<bool> *stop = nullptr);
+    ~DfuEngine();
+    DfuEngine(const DfuEngine &) = delete;
+    DfuEngine &operator=(const DfuEngine &) = delete;
 
     // 0 when the image was written and manifested, otherwise the status to
     // report: a DFU error as bStatus - 90, a host condition (-73..-71), or
@@ -47,6 +51,8 @@ public:
     int32_t Run(const EngineJob &job);
 
 private:
+    int32_t RunSteps(const EngineJob &job);
+    void AbortAfterStop();
     int32_t EnterDfuMode();
     int32_t AwaitDfuMode();
     int32_t ReachIdle();
@@ -75,6 +81,8 @@ private:
     const std::atomic<bool> *stop_;
     uint16_t transferSize_ = 0;
     uint16_t interface_ = 0;
+    // In DFU mode and not yet told to install: a stop aborts the transfer.
+    bool abortOnStop_ = false;
 };
 
 } // namespace tvxdfu::usb

@@ -7,24 +7,12 @@
 #include "LibusbTerminal.h"
 #include "ReturningTerminal.h"
 #include "SteadyPacer.h"
+#include "StoppableControl.h"
 #include "TVXDFUUpgrade.h"
 #include "UsbBackend.h"
 
 namespace tvxdfu::usb {
 namespace {
-
-int TransferResult(int result)
-{
-    if (result >= 0)
-        return result;
-    switch (result) {
-    case LIBUSB_ERROR_PIPE: return kTransferStall;
-    case LIBUSB_ERROR_NO_DEVICE:
-    case LIBUSB_ERROR_NOT_FOUND: return kTransferNoDevice;
-    case LIBUSB_ERROR_TIMEOUT: return kTransferTimeout;
-    default: return kTransferIoError;
-    }
-}
 
 // Where a device sits on the bus.
 UsbPortPath PortPathOf(libusb_device *device)
@@ -94,9 +82,8 @@ public:
     {
         if (!handle_)
             return kTransferNoDevice;
-        return TransferResult(libusb_control_transfer(handle_, setup.requestType, setup.request,
-                                                      setup.value, setup.index, data,
-                                                      static_cast<uint16_t>(length), timeoutMs));
+        return StoppableControlTransfer(context_, handle_, setup, data, nullptr, length, timeoutMs,
+                                        stop_);
     }
 
     int ControlOut(const ControlSetup &setup, const uint8_t *data, std::size_t length,
@@ -104,9 +91,8 @@ public:
     {
         if (!handle_)
             return kTransferNoDevice;
-        return TransferResult(libusb_control_transfer(
-            handle_, setup.requestType, setup.request, setup.value, setup.index,
-            const_cast<uint8_t *>(data), static_cast<uint16_t>(length), timeoutMs));
+        return StoppableControlTransfer(context_, handle_, setup, nullptr, data, length, timeoutMs,
+                                        stop_);
     }
 
     void ResetDevice() override
@@ -124,6 +110,7 @@ public:
     }
 
     DfuInterfaceInfo Interface() const override { return info_; }
+    void WatchStop(const std::atomic<bool> *stop) override { stop_ = stop; }
 
 private:
     uint32_t Claim(libusb_device_handle *handle, const DfuInterfaceLocation &location)
@@ -162,6 +149,7 @@ private:
     libusb_device_handle *handle_ = nullptr;
     int claimed_ = 0;
     DfuInterfaceInfo info_;
+    const std::atomic<bool> *stop_ = nullptr;
 };
 
 } // namespace

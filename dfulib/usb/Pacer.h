@@ -19,6 +19,9 @@ public:
     virtual void WaitForDeviceEvent(Micros limit) = 0;
     // Callable from any thread.
     virtual void Wake() = 0;
+    // Ends the sleep or wait under way and every later one at once, for
+    // good: the library is unloading. Callable from any thread.
+    virtual void Stop() = 0;
 };
 
 } // namespace tvxdfu::usb

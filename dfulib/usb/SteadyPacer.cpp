@@ -17,20 +17,24 @@ void SteadyPacer::SleepFor(Micros duration)
     // wake-up adds to the upgrade's time. The thread's timer slack is cut to
     // 1 us, it sleeps to shortly before the deadline and yields the last
     // stretch away, which costs a few percent of one core while it waits.
+    // The sleep is a wait on the stop, so that unloading the library does
+    // not wait out a poll timeout of up to two minutes.
     constexpr Micros kYieldStretch{300};
     thread_local const bool tightened = ::prctl(PR_SET_TIMERSLACK, 1000UL) == 0;
     (void)tightened;
     const auto deadline = std::chrono::steady_clock::now() + duration;
-    if (duration > kYieldStretch)
-        std::this_thread::sleep_until(deadline - kYieldStretch);
-    while (std::chrono::steady_clock::now() < deadline)
+    if (duration > kYieldStretch) {
+        std::unique_lock lock(mutex_);
+        woken_.wait_until(lock, deadline - kYieldStretch, [this] { return stopped_.load(); });
+    }
+    while (!stopped_ && std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
 }
 
 void SteadyPacer::WaitForDeviceEvent(Micros limit)
 {
     std::unique_lock lock(mutex_);
-    woken_.wait_for(lock, limit, [this] { return wakePending_; });
+    woken_.wait_for(lock, limit, [this] { return wakePending_ || stopped_; });
     wakePending_ = false;
 }
 
@@ -39,6 +43,17 @@ void SteadyPacer::Wake()
     {
         std::lock_guard lock(mutex_);
         wakePending_ = true;
+    }
+    woken_.notify_all();
+}
+
+void SteadyPacer::Stop()
+{
+    {
+        // Set under the mutex, so that a sleeper between its check and its
+        // wait cannot miss the notification.
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
     }
     woken_.notify_all();
 }

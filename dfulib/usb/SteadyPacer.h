@@ -1,7 +1,8 @@
 // The real clock: steady time, real sleeps, and a wait that a device event
-// (ConfigurationChange on the caller's thread) cuts short.
+// (ConfigurationChange on the caller's thread) cuts short. Stop ends both.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -15,11 +16,13 @@ public:
     void SleepFor(Micros duration) override;
     void WaitForDeviceEvent(Micros limit) override;
     void Wake() override;
+    void Stop() override;
 
 private:
     std::mutex mutex_;
     std::condition_variable woken_;
     bool wakePending_ = false;
+    std::atomic<bool> stopped_{false};
 };
 
 } // namespace tvxdfu::usb

@@ -45,8 +45,9 @@ UsbBackend::UsbBackend(std::unique_ptr<UsbBus> bus, std::unique_ptr<Pacer> pacer
 
 UsbBackend::~UsbBackend()
 {
+    // The library unloads: the worker's sleeps and transfers end at once.
     stop_ = true;
-    pacer_->Wake();
+    pacer_->Stop();
     std::lock_guard lock(runMutex_);
     if (run_ && run_->worker.joinable())
         run_->worker.join();

@@ -89,6 +89,7 @@ public:
     }
 
     DfuInterfaceInfo Interface() const override { return info_; }
+    void WatchStop(const std::atomic<bool> *) override {}
 
     std::vector<uint8_t> uploaded;
     std::vector<uint8_t> downloaded;

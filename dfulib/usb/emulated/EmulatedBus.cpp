@@ -22,6 +22,7 @@ public:
     void ResetDevice() override { device_->ResetDevice(); }
     bool Reopen() override { return device_->Reopen(); }
     DfuInterfaceInfo Interface() const override { return device_->Interface(); }
+    void WatchStop(const std::atomic<bool> *stop) override { device_->WatchStop(stop); }
 
 private:
     std::shared_ptr<EmulatedDfuDevice> device_;

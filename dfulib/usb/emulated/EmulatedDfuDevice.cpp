@@ -29,6 +29,12 @@ bool EmulatedDfuDevice::InDfuMode() const
     return dfuMode_;
 }
 
+DfuState EmulatedDfuDevice::State() const
+{
+    std::lock_guard lock(mutex_);
+    return state_;
+}
+
 int EmulatedDfuDevice::Departures() const
 {
     std::lock_guard lock(mutex_);
@@ -181,21 +187,40 @@ void EmulatedDfuDevice::Release()
     gateChanged_.notify_all();
 }
 
-void EmulatedDfuDevice::PassGate()
+bool EmulatedDfuDevice::Holding()
 {
+    std::lock_guard lock(gateMutex_);
+    return holding_;
+}
+
+void EmulatedDfuDevice::WatchStop(const std::atomic<bool> *stop) { stop_ = stop; }
+
+bool EmulatedDfuDevice::HostStopped() const { return stop_ && stop_->load(); }
+
+bool EmulatedDfuDevice::PassGate()
+{
+    if (HostStopped())
+        return false;
     std::unique_lock lock(gateMutex_);
     if (!holdNext_)
-        return;
+        return true;
     holdNext_ = false;
     holding_ = true;
     gateChanged_.notify_all();
-    gateChanged_.wait(lock, [this] { return !holding_; });
+    // Nothing tells the device of the host's stop, so the hold looks at it
+    // every millisecond, as the host's event loop does in slices.
+    while (!gateChanged_.wait_for(lock, std::chrono::milliseconds(1), [this] { return !holding_; })) {
+        if (HostStopped())
+            return false;
+    }
+    return true;
 }
 
 int EmulatedDfuDevice::ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length,
                                  unsigned)
 {
-    PassGate();
+    if (!PassGate())
+        return kTransferCancelled;
     std::lock_guard lock(mutex_);
     if (const int refused = HostStackRefusal(length))
         return refused;
@@ -221,7 +246,8 @@ int EmulatedDfuDevice::ControlIn(const ControlSetup &setup, uint8_t *data, std::
 int EmulatedDfuDevice::ControlOut(const ControlSetup &setup, const uint8_t *data,
                                   std::size_t length, unsigned)
 {
-    PassGate();
+    if (!PassGate())
+        return kTransferCancelled;
     std::lock_guard lock(mutex_);
     if (const int refused = HostStackRefusal(length))
         return refused;

@@ -4,6 +4,7 @@
 // came too early, transfers) and can be told to fail.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <limits>
@@ -87,10 +88,13 @@ public:
     void ResetDevice() override;
     bool Reopen() override;
     DfuInterfaceInfo Interface() const override;
+    // A stop ends a held transfer, which the device goes on holding.
+    void WatchStop(const std::atomic<bool> *stop) override;
 
     // For the emulated bus and the tests.
     bool Present();
     bool InDfuMode() const;
+    DfuState State() const;
     // How often it has left the bus (detached or reset); a bus that mirrors
     // the device sees each departure, however quickly it returns.
     int Departures() const;
@@ -102,9 +106,12 @@ public:
     void HoldNextTransfer();
     void WaitUntilHeld();
     void Release();
+    bool Holding();
 
 private:
-    void PassGate();
+    // False when the host stopped before or while the device held it.
+    bool PassGate();
+    bool HostStopped() const;
     int Dnload(uint16_t block, const uint8_t *data, std::size_t length);
     int Upload(uint16_t block, uint8_t *data, std::size_t length);
     int GetStatus(uint8_t *data, std::size_t length);
@@ -136,6 +143,7 @@ private:
     std::condition_variable gateChanged_;
     bool holdNext_ = false;
     bool holding_ = false;
+    const std::atomic<bool> *stop_ = nullptr; // set and read on the host's thread
 };
 
 inline constexpr Micros kNever = Micros(std::numeric_limits<Micros::rep>::max());

@@ -21,6 +21,8 @@ public:
             now_ += limit.count();
     }
     void Wake() override { wakePending_ = true; }
+    // Virtual sleeps take no wall time: there is nothing to cut short.
+    void Stop() override {}
     int Waits() const { return waits_.load(); }
 
 private:

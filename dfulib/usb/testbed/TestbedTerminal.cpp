@@ -213,6 +213,8 @@ ControlAnswer TestbedTerminal::Class(const uint8_t setup[8], uint8_t *data, std:
         SetPluggedIn(false);
         return {Outcome::Gone, 0};
     }
+    if (download && setup_.silentAtBlock == request.value)
+        return {Outcome::Silent, 0};
     if (download && setup_.stallAtBlock == request.value) {
         // Addressed past the DFU interface, the device refuses it as a real
         // one refuses a block it cannot take: a stall, and dfuERROR.

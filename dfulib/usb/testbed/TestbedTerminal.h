@@ -30,6 +30,7 @@ struct TerminalSetup {
     // Faults of the bus rather than of the DFU state machine.
     std::optional<uint16_t> unplugAtBlock; // power lost when this DNLOAD block arrives
     std::optional<uint16_t> stallAtBlock;  // this DNLOAD block is refused with a stall
+    std::optional<uint16_t> silentAtBlock; // this DNLOAD block is never answered
 };
 
 // How a control request ends on the bus.

@@ -42,7 +42,23 @@ bool UrbQueue::Discard(UMockdevIoctlClient *client, unsigned long clientAddress)
     reinterpret_cast<usbdevfs_urb *>((*found)->data)->status = -ENOENT;
     clients_[client].answered.push_back(*found);
     unanswered.erase(found);
+    ++discarded_;
     return true;
+}
+
+int UrbQueue::Held()
+{
+    std::lock_guard lock(mutex_);
+    std::size_t held = 0;
+    for (const auto &[client, urbs] : clients_)
+        held += urbs.unanswered.size();
+    return static_cast<int>(held);
+}
+
+int UrbQueue::Discarded()
+{
+    std::lock_guard lock(mutex_);
+    return discarded_;
 }
 
 UMockdevIoctlData *UrbQueue::Reap(UMockdevIoctlClient *client)

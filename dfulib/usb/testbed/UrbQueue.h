@@ -28,6 +28,9 @@ public:
     // The next URB to reap, whose reference passes to the caller; nullptr
     // when there is none.
     UMockdevIoctlData *Reap(UMockdevIoctlClient *client);
+    // Unanswered URBs now, and URBs the host has given up on so far.
+    int Held();
+    int Discarded();
 
 private:
     struct PerClient {
@@ -36,6 +39,7 @@ private:
     };
     std::mutex mutex_;
     std::map<UMockdevIoctlClient *, PerClient> clients_;
+    int discarded_ = 0;
 };
 
 } // namespace tvxdfu::usb::testbed

@@ -186,6 +186,10 @@ bool UsbTestbed::WaitFor(const std::function<bool()> &condition, int limitMs)
     return true;
 }
 
+int UsbTestbed::HeldTransfers() { return urbs_->Held(); }
+
+int UsbTestbed::DiscardedTransfers() { return urbs_->Discarded(); }
+
 int UsbTestbed::Arrivals(const std::string &serial)
 {
     std::lock_guard lock(mutex_);

@@ -63,6 +63,10 @@ public:
     int Opens(const std::string &serial);
     // The device node of the terminal while it is on the bus, else "".
     std::string DeviceNode(const std::string &serial);
+    // Control transfers the terminals hold unanswered now, and those the
+    // host has given up on (cancelled or timed out) so far.
+    int HeldTransfers();
+    int DiscardedTransfers();
 
     Pacer &Clock() { return pacer_; }
 
