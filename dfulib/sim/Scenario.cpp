@@ -39,6 +39,8 @@ bool ReadScenarioFile(const std::string &path, std::string *text, std::string *r
 
 bool SameIdNumber(std::string_view a, std::string_view b)
 {
+    a = a.substr(0, kIdNumberCharacters);
+    b = b.substr(0, kIdNumberCharacters);
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {

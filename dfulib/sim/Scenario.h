@@ -2,6 +2,7 @@
 // of simulated time, counted from the moment the scenario was loaded.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -91,7 +92,10 @@ const char *DemoScenarioJson();
 // empty.
 bool LoadScenario(const std::string &source, Scenario *scenario);
 
-// ID numbers are compared without regard to letter case.
+// ID numbers are compared without regard to letter case, and by their first
+// 16 characters: the wizard keeps no more of an ID it lists, so a longer ID
+// is addressed by those, and two terminals may not share them.
+inline constexpr std::size_t kIdNumberCharacters = 16;
 bool SameIdNumber(std::string_view a, std::string_view b);
 
 } // namespace tvxdfu::sim

@@ -359,7 +359,10 @@ bool ParseScenario(const std::string &text, Scenario *scenario, std::string *err
             TerminalSpec spec = ReadTerminal(*list.u.array.values[i], where);
             for (const TerminalSpec &earlier : result.terminals)
                 if (SameIdNumber(earlier.id, spec.id))
-                    Fail(where + ".id", "\"" + spec.id + "\" is used twice");
+                    Fail(where + ".id", "\"" + spec.id + "\" is used twice" +
+                         (spec.id.size() > kIdNumberCharacters
+                              ? " (IDs are told apart by their first 16 characters)"
+                              : ""));
             result.terminals.push_back(std::move(spec));
         }
         *scenario = std::move(result);

@@ -63,6 +63,16 @@ TEST_F(ScenarioTest, UnusableScenarioIsReportedAndGivesAnEmptyBus)
     EXPECT_FALSE(tvxdfu::sim::UseScenario(path));
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("used twice"), std::string::npos);
 
+    // The wizard could not tell these apart: it keeps 16 characters of an ID.
+    std::string sharing = twice;
+    sharing.replace(sharing.find("T1"), 2, "ABCDEFGHIJKLMNOP-1");
+    sharing.replace(sharing.find("T1"), 2, "abcdefghijklmnop-2");
+    std::ofstream(path) << sharing;
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(tvxdfu::sim::UseScenario(path));
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("first 16 characters"),
+              std::string::npos);
+
     std::remove(path.c_str());
 }
 

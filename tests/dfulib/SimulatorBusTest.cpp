@@ -226,6 +226,18 @@ TEST_F(SimulatorBusTest, AttributesTellWhetherTheTerminalCanReadBack)
     EXPECT_FALSE(noUp & TVXDFU_ATTR_CAN_UPLOAD);
 }
 
+// The wizard keeps 16 characters of a listed ID and passes no more.
+TEST_F(SimulatorBusTest, LongIdIsAddressedByTheSixteenCharactersTheWizardKeeps)
+{
+    Load({ThreePartTerminal("ABCDEFGHIJKLMNOPQRST")});
+    ASSERT_EQ(List().size(), 1u);
+    EXPECT_EQ(List()[0].id, "ABCDEFGHIJKLMNOPQRST");
+    uint32_t attributes = 0;
+    EXPECT_EQ(GetDFUAttributes("ABCDEFGHIJKLMNOP", 16, &attributes), 0u);
+    EXPECT_EQ(GetDFUAttributes("abcdefghijklmnopqrst", 20, &attributes), 0u);
+    EXPECT_EQ(GetDFUAttributes("ABCDEFGHIJKLMNO", 16, &attributes), UPG_NO_DEVICE);
+}
+
 TEST_F(SimulatorBusTest, ForwardedEventsAreCounted)
 {
     Load({ThreePartTerminal("T1")});
