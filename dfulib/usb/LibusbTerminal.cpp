@@ -1,27 +1,27 @@
 #include "LibusbTerminal.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 
+#include "AccessCause.h"
 #include "ProductText.h"
+#include "StringDescriptor.h"
 #include "SysfsIdentity.h"
 #include "TVXDFUUpgrade.h"
 
 namespace tvxdfu::usb {
 namespace {
 
-DfuInterfaceLocation LocateDfuInterface(libusb_device *device)
+DfuInterfaceLocation LocateDfuInterface(const libusb_config_descriptor &config)
 {
     DfuInterfaceLocation location;
-    libusb_config_descriptor *config = nullptr;
-    if (libusb_get_active_config_descriptor(device, &config) != 0 &&
-        libusb_get_config_descriptor(device, 0, &config) != 0)
-        return location;
-    for (int i = 0; i < config->bNumInterfaces && location.interfaceNumber < 0; ++i) {
-        const libusb_interface &interface = config->interface[i];
+    for (int i = 0; i < config.bNumInterfaces && location.interfaceNumber < 0; ++i) {
+        const libusb_interface &interface = config.interface[i];
         for (int a = 0; a < interface.num_altsetting; ++a) {
             const libusb_interface_descriptor &alt = interface.altsetting[a];
             if (alt.bInterfaceClass != kDfuInterfaceClass ||
@@ -36,96 +36,145 @@ DfuInterfaceLocation LocateDfuInterface(libusb_device *device)
             location.hasFunctional =
                 FindFunctionalDescriptor(alt.extra, static_cast<std::size_t>(alt.extra_length),
                                          &location.functional) ||
-                FindFunctionalDescriptor(config->extra,
-                                         static_cast<std::size_t>(config->extra_length),
+                FindFunctionalDescriptor(config.extra,
+                                         static_cast<std::size_t>(config.extra_length),
                                          &location.functional);
             break;
         }
     }
-    libusb_free_config_descriptor(config);
     return location;
 }
 
-std::string ReadString(libusb_device_handle *handle, uint8_t index)
-{
-    if (index == 0)
-        return {};
-    unsigned char text[256];
-    const int length = libusb_get_string_descriptor_ascii(handle, index, text, sizeof text);
-    return length > 0 ? std::string(reinterpret_cast<char *>(text), static_cast<std::size_t>(length))
-                      : std::string();
-}
-
-// Without a udev rule a terminal cannot be opened by an ordinary user; the
-// hint is printed once per device so that the cause is not lost behind
-// UPG_CONNECT_FAILED.
-void ReportAccessDenied(libusb_device *device, uint16_t idProduct)
-{
-    static std::mutex mutex;
-    static std::set<std::pair<int, int>> reported;
-    std::lock_guard lock(mutex);
-    if (!reported.emplace(libusb_get_bus_number(device), libusb_get_device_address(device)).second)
-        return;
-    std::fprintf(stderr,
-                 "TVXDFUUpgrade: permission denied opening USB terminal 0d7b:%04x "
-                 "(bus %03u device %03u); the udev rule %s granting access to vendor 0d7b "
-                 "is not installed\n",
-                 idProduct, libusb_get_bus_number(device), libusb_get_device_address(device),
-                 kUdevRuleName);
-}
-
-// The record of a terminal this user may not open, from sysfs; false when
-// even that cannot be read.
-bool ReadInaccessibleTerminal(libusb_device *device, const libusb_device_descriptor &descriptor,
-                              UsbDeviceRecord *record)
+// The device's sysfs folder, "" for a root hub (no ports).
+std::string SysfsFolderOf(libusb_device *device)
 {
     uint8_t ports[8];
-    const int portCount = libusb_get_port_numbers(device, ports, sizeof ports);
-    if (portCount <= 0)
-        return false;
-    const std::string folder = SysfsDeviceFolder(libusb_get_bus_number(device), ports, portCount);
-    std::string product;
-    ReadSysfsAttribute(folder, "product", &product);
-    if (!ReadSysfsAttribute(folder, "serial", &record->serial))
-        return false;
-    record->product = NoAccessProductText(ListedProductText(product, descriptor.idProduct));
-    record->idProduct = descriptor.idProduct;
-    record->bcdDevice = descriptor.bcdDevice;
-    return true;
+    const int count = libusb_get_port_numbers(device, ports, sizeof ports);
+    return count > 0 ? SysfsDeviceFolder(libusb_get_bus_number(device), ports, count) : std::string();
+}
+
+// Takes a string from sysfs, or notes it as missing when the device has it.
+void TakeString(const std::string &folder, const char *attribute, uint8_t index,
+                std::string UsbDeviceRecord::*field, TerminalRead *read)
+{
+    if (index == 0)
+        return;
+    std::string text;
+    if (!folder.empty() && ReadSysfsAttribute(folder, attribute, &text))
+        read->record.*field = AsciiFromUtf8(text);
+    else
+        read->missing.push_back({index, field});
+}
+
+std::string DeviceNode(libusb_device *device)
+{
+    char node[32];
+    std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", libusb_get_bus_number(device),
+                  libusb_get_device_address(device));
+    return node;
 }
 
 } // namespace
 
-uint32_t OpenTerminal(libusb_device *device, libusb_device_handle **handle,
-                      UsbDeviceRecord *record, DfuInterfaceLocation *location, bool *accessDenied)
+DeviceKey KeyOf(libusb_device *device)
+{
+    DeviceKey key;
+    key.bus = libusb_get_bus_number(device);
+    key.address = libusb_get_device_address(device);
+    uint8_t ports[8];
+    const int count = libusb_get_port_numbers(device, ports, sizeof ports);
+    key.ports.assign(ports, ports + std::max(count, 0));
+    return key;
+}
+
+bool ReadTerminal(libusb_device *device, TerminalRead *read)
 {
     libusb_device_descriptor descriptor;
     if (libusb_get_device_descriptor(device, &descriptor) != 0 ||
         descriptor.idVendor != kTerminalVendorId)
+        return false;
+    UsbDeviceRecord &record = read->record;
+    record.idProduct = descriptor.idProduct;
+    record.bcdDevice = descriptor.bcdDevice;
+    const std::string folder = SysfsFolderOf(device);
+    TakeString(folder, "product", descriptor.iProduct, &UsbDeviceRecord::product, read);
+    TakeString(folder, "serial", descriptor.iSerialNumber, &UsbDeviceRecord::serial, read);
+    libusb_config_descriptor *config = nullptr;
+    if (libusb_get_active_config_descriptor(device, &config) != 0 &&
+        libusb_get_config_descriptor(device, 0, &config) != 0)
+        return true;
+    read->location = LocateDfuInterface(*config);
+    const DfuInterfaceLocation &location = read->location;
+    TakeString(folder, "configuration", config->iConfiguration,
+               &UsbDeviceRecord::configurationText, read);
+    if (location.interfaceNumber >= 0)
+        TakeString(folder.empty() || location.alternateSetting != 0
+                       ? std::string() // sysfs shows the string of the alternate setting in use
+                       : SysfsInterfaceFolder(folder, config->bConfigurationValue,
+                                              static_cast<uint8_t>(location.interfaceNumber)),
+                   "interface", location.stringIndex, &UsbDeviceRecord::interfaceText, read);
+    libusb_free_config_descriptor(config);
+    record.dfuMode = location.protocol == kDfuProtocolDfuMode;
+    record.hasFunctional = location.hasFunctional;
+    record.functional = location.functional;
+    return true;
+}
+
+bool ReadMissingStrings(libusb_device_handle *handle, TerminalRead *read)
+{
+    if (read->missing.empty())
+        return true;
+    uint16_t language = 0;
+    if (ReadLanguage(handle, &language, kStringTimeoutMs) != StringRead::Read)
+        return false;
+    while (!read->missing.empty()) {
+        const MissingString string = read->missing.front();
+        std::string text;
+        const StringRead result = ReadStringDescriptor(handle, string.index, language, &text, kStringTimeoutMs);
+        // One that does not answer is not asked again in this pass: its
+        // next string would cost another time-out.
+        if (result == StringRead::NoAnswer)
+            return false;
+        read->record.*string.field = text;
+        read->missing.erase(read->missing.begin());
+    }
+    return true;
+}
+
+void DenyAccess(libusb_device *device, UsbDeviceRecord *record)
+{
+    static std::mutex mutex;
+    static std::set<std::tuple<int, int, AccessCause>> reported;
+    const std::string node = DeviceNode(device);
+    const AccessFinding finding = FindAccessCause(AccessSystem::Installed(), node);
+    const std::string cause = AccessCauseText(finding);
+    record->accessDenied = true;
+    record->product = NoAccessProductText(ListedProductText(record->product, record->idProduct), cause);
+    // The hint goes out once per device and cause, so that the cause is not
+    // lost behind UPG_CONNECT_FAILED nor repeated at every listing.
+    std::lock_guard lock(mutex);
+    if (!reported.emplace(libusb_get_bus_number(device), libusb_get_device_address(device), finding.cause).second)
+        return;
+    std::fprintf(stderr, "TVXDFUUpgrade: permission denied opening USB terminal 0d7b:%04x (%s): %s\n",
+                 record->idProduct, node.c_str(), cause.c_str());
+}
+
+uint32_t OpenTerminal(libusb_device *device, libusb_device_handle **handle,
+                      UsbDeviceRecord *record, DfuInterfaceLocation *location, bool *accessDenied)
+{
+    TerminalRead read;
+    *accessDenied = false;
+    if (!ReadTerminal(device, &read))
         return UPG_NO_DEVICE;
     const int opened = libusb_open(device, handle);
     *accessDenied = opened == LIBUSB_ERROR_ACCESS;
-    if (*accessDenied) {
-        ReportAccessDenied(device, descriptor.idProduct);
-        ReadInaccessibleTerminal(device, descriptor, record);
-    }
-    if (opened != 0)
-        return UPG_CONNECT_FAILED;
-    *location = LocateDfuInterface(device);
-    record->product = ReadString(*handle, descriptor.iProduct);
-    record->serial = ReadString(*handle, descriptor.iSerialNumber);
-    libusb_config_descriptor *config = nullptr;
-    if (libusb_get_active_config_descriptor(device, &config) == 0) {
-        record->configurationText = ReadString(*handle, config->iConfiguration);
-        libusb_free_config_descriptor(config);
-    }
-    record->interfaceText = ReadString(*handle, location->stringIndex);
-    record->idProduct = descriptor.idProduct;
-    record->bcdDevice = descriptor.bcdDevice;
-    record->dfuMode = location->protocol == kDfuProtocolDfuMode;
-    record->hasFunctional = location->hasFunctional;
-    record->functional = location->functional;
-    return 0;
+    if (*accessDenied)
+        DenyAccess(device, &read.record);
+    else if (opened == 0)
+        ReadMissingStrings(*handle, &read);
+    *record = std::move(read.record);
+    *location = read.location;
+    return opened == 0 ? 0 : UPG_CONNECT_FAILED;
 }
 
 } // namespace tvxdfu::usb

@@ -1,10 +1,14 @@
-// A terminal on the libusb bus: where its DFU interface sits, and opening it
-// to read its record (descriptors and strings).
+// A terminal on the libusb bus: where its DFU interface sits, its record
+// (descriptors from libusb, strings from sysfs and, where sysfs lacks one,
+// from the device itself with a short time-out), and opening it.
 #pragma once
 
 #include <libusb.h>
 
+#include <compare>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "UsbBus.h"
 
@@ -19,6 +23,41 @@ struct DfuInterfaceLocation {
     bool hasFunctional = false;
     DfuFunctional functional;
 };
+
+// What identifies a device while it stays on the bus; a device that
+// re-enumerates comes back under another address.
+struct DeviceKey {
+    uint8_t bus = 0;
+    uint8_t address = 0;
+    std::vector<uint8_t> ports;
+    auto operator<=>(const DeviceKey &) const = default;
+};
+
+DeviceKey KeyOf(libusb_device *device);
+
+// A string the device has (non-zero index) that is not known yet.
+struct MissingString {
+    uint8_t index = 0;
+    std::string UsbDeviceRecord::*field = nullptr;
+};
+
+struct TerminalRead {
+    UsbDeviceRecord record;
+    DfuInterfaceLocation location;
+    std::vector<MissingString> missing;
+};
+
+// The record of a terminal without opening it; false when the device is
+// not a terminal (another vendor, or its descriptors cannot be read).
+bool ReadTerminal(libusb_device *device, TerminalRead *read);
+
+// Reads the missing strings from the open device; false when it did not
+// answer (what was read is kept, the rest stays missing).
+bool ReadMissingStrings(libusb_device_handle *handle, TerminalRead *read);
+
+// Marks the record as one this user may not open: the product text gets the
+// cause, which also goes to standard error once per device and cause.
+void DenyAccess(libusb_device *device, UsbDeviceRecord *record);
 
 // Opens a terminal and reads its record; 0, UPG_CONNECT_FAILED, or
 // UPG_NO_DEVICE when it is not a terminal. *accessDenied tells a missing

@@ -6,18 +6,26 @@
 
 namespace tvxdfu::usb {
 
+uint32_t ModelOfProductId(uint16_t idProduct)
+{
+    uint32_t model = 0;
+    for (int shift = 12; shift >= 0; shift -= 4) {
+        const unsigned digit = idProduct >> shift & 0xF;
+        if (digit > 9)
+            return 0;
+        model = model * 10 + digit;
+    }
+    return model;
+}
+
 std::string ListedProductText(const std::string &product, uint16_t idProduct)
 {
     if (!product.empty())
         return product;
-    char hex[5];
-    std::snprintf(hex, sizeof hex, "%04x", idProduct);
-    const std::string id(hex);
-    const std::size_t first = id.find_first_not_of('0');
-    if (first != std::string::npos && id.find_first_not_of("0123456789") == std::string::npos)
-        return "VORN " + id.substr(first);
+    if (const uint32_t model = ModelOfProductId(idProduct))
+        return "VORN " + std::to_string(model);
     char ids[24];
-    std::snprintf(ids, sizeof ids, "USB terminal %04x:%s", kTerminalVendorId, hex);
+    std::snprintf(ids, sizeof ids, "USB terminal %04x:%04x", kTerminalVendorId, idProduct);
     return ids;
 }
 

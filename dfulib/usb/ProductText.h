@@ -8,6 +8,10 @@
 
 namespace tvxdfu::usb {
 
+// The model number a product id spells in hex digits (0x0470 gives 470);
+// 0 when its digits are not all decimal.
+uint32_t ModelOfProductId(uint16_t idProduct);
+
 // `product` when it is not empty; otherwise "VORN <model>" when the product
 // id's hex digits spell the model number (0x0470 gives "VORN 470");
 // otherwise the USB ids, "USB terminal 0d7b:<idProduct>".

@@ -12,15 +12,23 @@ std::string SysfsDeviceFolder(uint8_t bus, const uint8_t *ports, int portCount)
     return folder;
 }
 
+std::string SysfsInterfaceFolder(const std::string &deviceFolder, uint8_t configuration,
+                                 uint8_t interfaceNumber)
+{
+    const std::string name = deviceFolder.substr(deviceFolder.rfind('/') + 1);
+    return deviceFolder + "/" + name + ":" + std::to_string(configuration) + "." +
+           std::to_string(interfaceNumber);
+}
+
 bool ReadSysfsAttribute(const std::string &folder, const char *name, std::string *value)
 {
     std::ifstream file(folder + "/" + name);
-    return static_cast<bool>(std::getline(file, *value));
+    return std::getline(file, *value) && !value->empty();
 }
 
-std::string NoAccessProductText(const std::string &product)
+std::string NoAccessProductText(const std::string &product, const std::string &cause)
 {
-    return product + " (no access: the udev rule " + kUdevRuleName + " is not installed)";
+    return product + " (no access: " + cause + ")";
 }
 
 } // namespace tvxdfu::usb

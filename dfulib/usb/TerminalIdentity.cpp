@@ -6,6 +6,8 @@
 #include <sstream>
 #include <string_view>
 
+#include "ProductText.h"
+
 namespace tvxdfu::usb {
 namespace {
 
@@ -78,6 +80,8 @@ TerminalIdentity IdentifyTerminal(const UsbDeviceRecord &record)
     const auto type = Token(record.interfaceText, "TYPE");
     identity.deviceType = (type ? Number(*type, 10, UINT32_MAX) : std::nullopt)
                               .value_or(ModelNumber(record.product));
+    if (identity.deviceType == 0)
+        identity.deviceType = ModelOfProductId(record.idProduct);
     identity.extraValue = record.idProduct;
     const std::size_t length = std::min(record.configurationText.size(), kIdentTextSize - 1);
     std::copy_n(record.configurationText.begin(), length, identity.identText);

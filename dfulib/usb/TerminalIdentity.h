@@ -12,7 +12,8 @@
 //   deviceType  TYPE=<decimal> in the DFU interface string when present
 //               (bit 0 marks the second vendor's three-part terminal);
 //               otherwise the model number after "VORN " in the product
-//               string; otherwise 0.
+//               string; otherwise the one the product id spells (0x0470:
+//               470); otherwise 0.
 //   extraValue  idProduct.
 //   identText   the configuration string (iConfiguration), at most 129
 //               bytes, NUL-filled to 130.

@@ -72,6 +72,10 @@ uint32_t UsbBackend::Find(const char *id, uint32_t idLength, UsbDeviceRecord *re
         ReportSharedId(wanted.substr(0, kIdCharacters), serials);
         return UPG_CONNECT_FAILED;
     }
+    // Its sysfs strings would give versions, but none the terminal
+    // confirmed, and nothing could be done with it anyway.
+    if (found.front().accessDenied)
+        return UPG_CONNECT_FAILED;
     *record = std::move(found.front());
     return 0;
 }

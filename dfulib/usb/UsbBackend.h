@@ -44,7 +44,8 @@ private:
     };
 
     // The terminal the ID addresses (see TerminalId.h): 0, UPG_NO_DEVICE, or
-    // UPG_CONNECT_FAILED when several terminals share it.
+    // UPG_CONNECT_FAILED when several terminals share it or this user may
+    // not open it.
     uint32_t Find(const char *id, uint32_t idLength, UsbDeviceRecord *record);
     void Work(Run &run);
 

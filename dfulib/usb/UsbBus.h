@@ -21,6 +21,9 @@ struct UsbDeviceRecord {
     uint16_t idProduct = 0;
     uint16_t bcdDevice = 0;
     bool dfuMode = false;
+    // This user may not open it: calls that need the device fail with
+    // UPG_CONNECT_FAILED, and the product text names the cause.
+    bool accessDenied = false;
     bool hasFunctional = false;
     DfuFunctional functional;
 };
@@ -28,7 +31,8 @@ struct UsbDeviceRecord {
 class UsbBus {
 public:
     virtual ~UsbBus() = default;
-    // The terminals (vendor id 0x0D7B) with a serial number.
+    // The terminals (vendor id 0x0D7B) with a serial number. Called from
+    // the window's thread and from the caller of a start at the same time.
     virtual std::vector<UsbDeviceRecord> Enumerate() = 0;
     // 0 with an open transport on the device's DFU interface, UPG_NO_DEVICE
     // when no device has that serial number, UPG_CONNECT_FAILED when it

@@ -14,19 +14,6 @@
 namespace tvxdfu::usb::testbed {
 namespace {
 
-std::vector<std::string> Texts(const std::vector<char> &buffer)
-{
-    std::vector<std::string> texts;
-    for (const char *at = buffer.data(); *at; at += std::strlen(at) + 1)
-        texts.emplace_back(at);
-    return texts;
-}
-
-struct Listing {
-    uint32_t result = 0;
-    std::vector<std::string> products, ids;
-};
-
 using Rows = std::set<std::pair<std::string, std::string>>;
 
 // The listing as (ID, product text) rows.
@@ -37,20 +24,6 @@ Rows RowsOf(const Listing &listing)
     for (std::size_t i = 0; i < listing.ids.size() && i < listing.products.size(); ++i)
         rows.emplace(listing.ids[i], listing.products[i]);
     return rows;
-}
-
-Listing List()
-{
-    Listing listing;
-    uint32_t productLength = 0, idLength = 0;
-    ListVORNDevices(nullptr, &productLength, nullptr, &idLength);
-    std::vector<char> products(productLength + 1), ids(idLength + 1);
-    listing.result = ListVORNDevices(products.data(), &productLength, ids.data(), &idLength);
-    if (listing.result == 0) {
-        listing.products = Texts(products);
-        listing.ids = Texts(ids);
-    }
-    return listing;
 }
 
 std::vector<uint8_t> ReadFile(const std::filesystem::path &path)

@@ -102,6 +102,34 @@ protected:
     std::unique_ptr<UsbTestbed> testbed_;
 };
 
+inline std::vector<std::string> Texts(const std::vector<char> &buffer)
+{
+    std::vector<std::string> texts;
+    for (const char *at = buffer.data(); *at; at += std::strlen(at) + 1)
+        texts.emplace_back(at);
+    return texts;
+}
+
+struct Listing {
+    uint32_t result = 0;
+    std::vector<std::string> products, ids;
+};
+
+// The list as the wizard reads it: sizes first, then the texts.
+inline Listing List()
+{
+    Listing listing;
+    uint32_t productLength = 0, idLength = 0;
+    ListVORNDevices(nullptr, &productLength, nullptr, &idLength);
+    std::vector<char> products(productLength + 1), ids(idLength + 1);
+    listing.result = ListVORNDevices(products.data(), &productLength, ids.data(), &idLength);
+    if (listing.result == 0) {
+        listing.products = Texts(products);
+        listing.ids = Texts(ids);
+    }
+    return listing;
+}
+
 // A 16-byte ID field as the wizard passes it.
 struct Id {
     explicit Id(const std::string &text) { std::strncpy(bytes, text.c_str(), sizeof bytes - 1); }

@@ -151,7 +151,8 @@ TEST_F(UsbBackendTest, ListsTerminalsAndReportsWhatTheirDescriptorsSay)
     EXPECT_EQ(GetDFUAttributes(Id("nobody").bytes, 16, &attributes), UPG_NO_DEVICE);
 }
 
-// An empty product text would end the wizard's list at that terminal.
+// An empty product text would end the wizard's list at that terminal; the
+// version query names the same model as the list (no TYPE= here).
 TEST_F(UsbBackendTest, ATerminalWithoutProductTextIsListedUnderItsModelOrItsUsbIds)
 {
     struct Row {
@@ -159,14 +160,15 @@ TEST_F(UsbBackendTest, ATerminalWithoutProductTextIsListedUnderItsModelOrItsUsbI
         const char *product;
         uint16_t idProduct;
         const char *listed;
+        uint32_t deviceType;
     };
     const Row rows[] = {
-        {"NAMED", "VORN 470 M online", 0x0470, "VORN 470 M online"},
-        {"MODEL", "", 0x0470, "VORN 470"},
-        {"SHORT", "", 0x0060, "VORN 60"},
-        {"HEXID", "", 0x1a2b, "USB terminal 0d7b:1a2b"},
-        {"ZERO", "", 0x0000, "USB terminal 0d7b:0000"},
-        {"LAST", "VORN 460 M", 0x0460, "VORN 460 M"},
+        {"NAMED", "VORN 470 M online", 0x0470, "VORN 470 M online", 470},
+        {"MODEL", "", 0x0470, "VORN 470", 470},
+        {"SHORT", "", 0x0060, "VORN 60", 60},
+        {"HEXID", "", 0x1a2b, "USB terminal 0d7b:1a2b", 0},
+        {"ZERO", "", 0x0000, "USB terminal 0d7b:0000", 0},
+        {"LAST", "VORN 460 M", 0x0460, "VORN 460 M", 460},
     };
     for (const Row &row : rows) {
         UsbDeviceRecord record = Record(row.serial, row.product);
@@ -184,6 +186,11 @@ TEST_F(UsbBackendTest, ATerminalWithoutProductTextIsListedUnderItsModelOrItsUsbI
         ASSERT_LT(text, products.data() + products.size()) << row.serial;
         EXPECT_STREQ(text, row.listed) << row.serial;
         text += std::strlen(text) + 1;
+        uint32_t firmware = 0, loader = 0, type = 1;
+        uint16_t extra = 0;
+        char ident[130];
+        ASSERT_EQ(GetwBCDDeviceFWVersion(Id(row.serial).bytes, 16, &firmware, &loader, &type, &extra, ident), 0u);
+        EXPECT_EQ(type, row.deviceType) << row.serial;
     }
 }
 

@@ -64,7 +64,7 @@ EmulatedDeviceConfig WithFirmware(EmulatedDeviceConfig config, const std::vector
 } // namespace
 
 TestbedTerminal::TestbedTerminal(Pacer &pacer, TerminalSetup setup)
-    : setup_(std::move(setup)), personality_(setup_.spec)
+    : setup_(std::move(setup)), personality_(setup_.spec), answersStrings_(setup_.answersStrings)
 {
     setup_.dfu.startInDfuMode = setup_.spec.mode == sim::TerminalMode::Loader;
     setup_.dfu = WithFirmware(std::move(setup_.dfu), personality_.Image());
@@ -195,7 +195,8 @@ ControlAnswer TestbedTerminal::Standard(const uint8_t setup[8], uint8_t *data, s
         return Copy(bytes, data, length);
     }
     case kStringDescriptor:
-        if (!setup_.answersStrings)
+        ++stringRequests_;
+        if (!answersStrings_)
             return {Outcome::Silent, 0};
         if (index > kStringDfuInterface)
             return {Outcome::Stall, 0};

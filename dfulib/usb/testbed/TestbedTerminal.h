@@ -6,6 +6,7 @@
 // versions as the image's header says.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -27,6 +28,9 @@ struct TerminalSetup {
     // In DFU mode its loader reports this serial number instead of the ID
     // ("" for none), as many loaders do.
     std::optional<std::string> loaderSerial;
+    // false: the kernel could not read its strings when it arrived (sysfs
+    // shows none), though it answers them now.
+    bool stringsInSysfs = true;
     // Faults of the bus rather than of the DFU state machine.
     std::optional<uint16_t> unplugAtBlock; // power lost when this DNLOAD block arrives
     std::optional<uint16_t> stallAtBlock;  // this DNLOAD block is refused with a stall
@@ -72,13 +76,21 @@ public:
     // Texts for sysfs and udev, as the kernel shows them.
     std::string ProductText();
     std::string ManufacturerText() const { return setup_.spec.vendorCode; }
+    // The text of string descriptor `index`, as the kernel reads it at
+    // arrival for sysfs (when the terminal answers strings at all).
+    std::string StringText(uint8_t index);
+    bool AnswersStrings() const { return answersStrings_; }
+    bool StringsInSysfs() const { return answersStrings_ && setup_.stringsInSysfs; }
+    // A silent terminal that starts to answer (or the other way round).
+    void SetAnswersStrings(bool answers) { answersStrings_ = answers; }
+    // How many string descriptor requests reached it, LANGID ones included.
+    int StringRequests() const { return stringRequests_; }
 
     EmulatedDfuDevice &Device() { return *device_; }
     uint32_t Firmware();
     uint32_t Loader();
 
 private:
-    std::string StringText(uint8_t index);
     std::string InterfaceText() const;
     ControlAnswer Standard(const uint8_t setup[8], uint8_t *data, std::size_t length);
     ControlAnswer Class(const uint8_t setup[8], uint8_t *data, std::size_t length);
@@ -89,6 +101,8 @@ private:
     sim::SimulatedTerminal personality_;
     std::vector<uint8_t> installed_; // the image its versions come from
     bool pluggedIn_ = true;
+    std::atomic<bool> answersStrings_;
+    std::atomic<int> stringRequests_{0};
 };
 
 } // namespace tvxdfu::usb::testbed

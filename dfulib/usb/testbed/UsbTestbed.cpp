@@ -7,6 +7,8 @@
 #include <cstring>
 #include <linux/ioctl.h>
 #include <linux/usbdevice_fs.h>
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <umockdev.h>
 
@@ -68,6 +70,26 @@ std::string Format(const char *format, unsigned value)
     char text[32];
     std::snprintf(text, sizeof text, format, value);
     return text;
+}
+
+// The strings the kernel read from the terminal when it arrived: none from
+// one that does not answer string requests, and none that are empty (the
+// kernel keeps no string it read as empty). The configuration's and the DFU
+// interface's are written by ConfigurationStrings.
+std::string StringAttributes(TestbedTerminal &terminal)
+{
+    if (!terminal.StringsInSysfs())
+        return {};
+    std::string lines;
+    const auto add = [&](const std::string &name, uint8_t index) {
+        const std::string text = terminal.StringText(index);
+        if (!text.empty())
+            lines += Attribute(name.c_str(), text);
+    };
+    add("manufacturer", kStringManufacturer);
+    add("product", kStringProduct);
+    add("serial", kStringSerial);
+    return lines;
 }
 
 void Complete(UMockdevIoctlClient *client, long result, int error)
@@ -290,22 +312,44 @@ void UsbTestbed::AddToBus(Slot &slot)
                        "E: MINOR=" + std::to_string(slot.deviceNumber - 1u) + "\n" +
                        "E: ID_VENDOR_ID=0d7b\n"
                        "E: ID_MODEL_ID=" + Format("%04x", descriptors.idProduct) + "\n" +
-                       (serial.empty() ? "" : "E: ID_SERIAL_SHORT=" + serial + "\n") +
+                       (serial.empty() || !terminal.StringsInSysfs() ? "" : "E: ID_SERIAL_SHORT=" + serial + "\n") +
                        Attribute("busnum", "1") + Attribute("devnum", std::to_string(slot.deviceNumber)) +
                        Attribute("speed", "12") + Attribute("bConfigurationValue", "1") +
                        Attribute("idVendor", "0d7b") + Attribute("idProduct", Format("%04x", descriptors.idProduct)) +
                        Attribute("bcdDevice", Format("%04x", descriptors.bcdDevice)) +
-                       Attribute("manufacturer", terminal.ManufacturerText()) +
-                       Attribute("product", terminal.ProductText()) +
-                       (serial.empty() ? "" : Attribute("serial", serial)) +
+                       StringAttributes(terminal) +
                        "H: descriptors=" + Hex(DeviceAndConfiguration(descriptors)) + "\n";
     if (!umockdev_testbed_add_from_string(testbed_, text.c_str(), &error)) {
         std::fprintf(stderr, "UsbTestbed: cannot add %s: %s\n", serial.c_str(), error ? error->message : "");
         g_clear_error(&error);
         return;
     }
+    ConfigurationStrings(slot, descriptors.dfuInterface);
     slot.onBus = true;
     ++slot.arrivals;
+}
+
+// The configuration's string, and the DFU interface's folder
+// (1-<port>:1.<interface>) with its string, as the kernel makes them when
+// it sets the configuration; no uevent, as no listener here looks at
+// interfaces. (The configuration text's runs of blanks do not pass through
+// umockdev's device description.)
+void UsbTestbed::ConfigurationStrings(Slot &slot, uint8_t dfuInterface)
+{
+    if (!slot.terminal->StringsInSysfs())
+        return;
+    const std::string configuration = slot.terminal->StringText(kStringConfiguration);
+    if (!configuration.empty())
+        umockdev_testbed_set_attribute(testbed_, slot.sysPath.c_str(), "configuration", (configuration + "\n").c_str());
+    const std::string text = slot.terminal->StringText(kStringDfuInterface);
+    if (text.empty())
+        return;
+    const std::string name = "1-" + std::to_string(slot.port);
+    gchar *root = umockdev_testbed_get_root_dir(testbed_);
+    const std::string folder = root + slot.sysPath + "/" + name + ":1." + std::to_string(dfuInterface);
+    g_free(root);
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/interface") << text << "\n";
 }
 
 void UsbTestbed::RemoveFromBus(Slot &slot)
