@@ -1,6 +1,7 @@
 #include "AtomicFile.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,12 +15,14 @@ namespace tvx {
 namespace {
 
 constexpr int kNameAttempts = 16;
+constexpr std::size_t kSuffixLength = 6;
+constexpr char kTemporaryEnding[] = ".tmp";
 
 // Six letters or digits that make the temporary name unlikely to be taken.
 std::string RandomSuffix()
 {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    uint8_t random[6] = {};
+    uint8_t random[kSuffixLength] = {};
     ssize_t got;
     do
         got = ::getrandom(random, sizeof random, 0);
@@ -36,6 +39,22 @@ std::string FolderOf(const std::string &path)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The target's path with a random ending, shortening the target's file name
+// so that the temporary one fits the file name limit. The cut falls between
+// UTF-8 characters: file systems that check names refuse a broken one.
+std::string TemporaryName(const std::string &target)
+{
+    const std::size_t nameStart = target.rfind('/') + 1; // 0 without a slash
+    const std::size_t room = NAME_MAX - 1 - kSuffixLength - (sizeof kTemporaryEnding - 1);
+    std::size_t end = target.size();
+    if (end - nameStart > room) {
+        end = nameStart + room;
+        while (end > nameStart && (static_cast<uint8_t>(target[end]) & 0xC0) == 0x80)
+            --end;
+    }
+    return target.substr(0, end) + "." + RandomSuffix() + kTemporaryEnding;
 }
 
 bool SyncRetried(int fd)
@@ -88,7 +107,7 @@ bool AtomicFile::Open()
     struct stat existing {};
     const bool replaces = ::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
-        const std::string name = target_ + "." + RandomSuffix() + ".tmp";
+        const std::string name = TemporaryName(target_);
         do
             fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         while (fd_ < 0 && errno == EINTR);
