@@ -70,13 +70,19 @@ TEST_F(TestbedTest, ASilentTerminalIsNotAskedAtEveryListingButAgainOnceItMayHave
     TestbedTerminal &silent = testbed_->Add(setup);
     UseUsbBackend();
 
+    const auto started = std::chrono::steady_clock::now();
     for (int i = 0; i < 10; ++i) {
         const Listing listing = List();
         ASSERT_EQ(listing.result, 0u);
         EXPECT_EQ(listing.ids, std::vector<std::string>{"K470A0001234"});
     }
-    // Its language request went unanswered; nothing more was asked.
-    EXPECT_EQ(silent.StringRequests(), 1);
+    // Its language request went unanswered; nothing more was asked before
+    // the first pause (a second) was over, which ten listings take far less
+    // than, unless the machine stalls them.
+    if (std::chrono::steady_clock::now() - started < std::chrono::seconds(1)) {
+        EXPECT_EQ(silent.StringRequests(), 1);
+    }
+    EXPECT_LT(silent.StringRequests(), 10);
 
     silent.SetAnswersStrings(true);
     EXPECT_TRUE(testbed_->WaitFor([] { return Listed(List(), "K460B0004711"); }, 5000));
