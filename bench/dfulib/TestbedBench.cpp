@@ -2,7 +2,8 @@
 // testbed (run under umockdev-wrapper):
 // - the listing's cost on the calling (window) thread with four terminals,
 //   one of which never answers its string requests: median and worst of 100
-//   listings, the first and the worst after it;
+//   listings, the first and the worst after it; and the first listing of
+//   four terminals, strings from sysfs against strings asked of them;
 // - the host overhead of a 4 MiB download through libusb, next to the same
 //   download straight into the emulated device (UsbEngineBench), the
 //   device's own delays taken out of both;
@@ -66,6 +67,17 @@ double Milliseconds(std::chrono::steady_clock::duration d)
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
+// One listing as the window makes it (sizes, then texts), in milliseconds.
+double ListingMs()
+{
+    const auto start = std::chrono::steady_clock::now();
+    uint32_t productLength = 0, idLength = 0;
+    ListVORNDevices(nullptr, &productLength, nullptr, &idLength);
+    std::vector<char> products(productLength + 1), ids(idLength + 1);
+    ListVORNDevices(products.data(), &productLength, ids.data(), &idLength);
+    return Milliseconds(std::chrono::steady_clock::now() - start);
+}
+
 void BM_ListingWithASilentTerminal(benchmark::State &state)
 {
     for (auto _ : state) {
@@ -82,14 +94,8 @@ void BM_ListingWithASilentTerminal(benchmark::State &state)
         tvxdfu::ReplaceProcessBackend(tvxdfu::MakeUsbBackend());
 
         std::vector<double> times;
-        for (int i = 0; i < state.range(0); ++i) {
-            const auto start = std::chrono::steady_clock::now();
-            uint32_t productLength = 0, idLength = 0;
-            ListVORNDevices(nullptr, &productLength, nullptr, &idLength);
-            std::vector<char> products(productLength + 1), ids(idLength + 1);
-            ListVORNDevices(products.data(), &productLength, ids.data(), &idLength);
-            times.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
-        }
+        for (int i = 0; i < state.range(0); ++i)
+            times.push_back(ListingMs());
         tvxdfu::ReplaceProcessBackend(nullptr);
         // The first listing meets every terminal for the first time; the
         // others show what the window pays while nothing changes.
@@ -102,6 +108,33 @@ void BM_ListingWithASilentTerminal(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ListingWithASilentTerminal)->Arg(kListings)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The first listing of four answering terminals, which meets them all:
+// their strings taken from sysfs (argument 1) or, where the kernel could not
+// read them, asked of the terminals (0).
+void BM_FirstListingOfFourTerminals(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        UsbTestbed testbed;
+        if (!testbed.Ready()) {
+            state.SkipWithError("not running under umockdev-wrapper");
+            return;
+        }
+        for (const char *id : {"K470A0000001", "K470A0000002", "K470A0000003", "K470A0000004"}) {
+            TerminalSetup setup = Terminal(id);
+            setup.stringsInSysfs = state.range(0) != 0;
+            testbed.Add(setup);
+        }
+        tvxdfu::ReplaceProcessBackend(tvxdfu::MakeUsbBackend());
+        state.ResumeTiming();
+        state.SetIterationTime(ListingMs() / 1000.0);
+        state.PauseTiming();
+        tvxdfu::ReplaceProcessBackend(nullptr);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FirstListingOfFourTerminals)->Arg(1)->Arg(0)->Iterations(20)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // Arguments: wTransferSize, bwPollTimeout in ms, bus rate in bytes per
 // second (0: no modelled data stage), as UsbEngineBench has them.
