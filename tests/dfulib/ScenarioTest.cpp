@@ -45,7 +45,7 @@ TEST_F(ScenarioTest, UnusableScenarioIsReportedAndGivesAnEmptyBus)
              "loader": "0x0110"}]})",
          "needs a \"status\""},
     };
-    const std::string path = ::testing::TempDir() + "bad_scenario.json";
+    const std::string path = ScratchPath("bad_scenario.json");
     for (const BadScenario &c : kCases) {
         SCOPED_TRACE(c.json);
         std::ofstream(path) << c.json;
@@ -118,7 +118,7 @@ TEST_F(ScenarioTest, DemoHasOneTerminalOfEachKindAndAPartTakesAboutTwentySeconds
     EXPECT_EQ(Version(listed[1].id.c_str()).firmware, 0x0302u);
 
     TestPart part(WithSuffix(ThreePartImage(0x040700, 0x010402, 1, 128 * 1024)), "Firmware");
-    const std::string backup = ::testing::TempDir() + "demo_backup.dfu";
+    const std::string backup = ScratchPath("demo_backup.dfu");
     const int64_t start = now;
     ASSERT_EQ(Start(listed[0].id.c_str(), part.Entry(), backup.c_str()), 0u);
     PollToEnd(100);

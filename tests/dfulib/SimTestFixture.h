@@ -2,6 +2,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <utility>
@@ -11,6 +12,13 @@
 #include "TVXDFUUpgrade.h"
 
 namespace tvxtest {
+
+// A file in the test folder that no other test process writes: suites of
+// several builds may run at once.
+inline std::string ScratchPath(const std::string &name)
+{
+    return ::testing::TempDir() + "tvx-" + std::to_string(getpid()) + "-" + name;
+}
 
 struct Listed {
     std::string product;

@@ -19,7 +19,7 @@ class SimulatorRunTest : public SimTest {};
 TEST_F(SimulatorRunTest, PartRunsThroughInitPinUploadDownloadAndFinish)
 {
     Load({ThreePartTerminal("T1", R"(, "pin": ["adjust-display", "wrong"])")});
-    const std::string backup = ::testing::TempDir() + "run_backup.dfu";
+    const std::string backup = ScratchPath("run_backup.dfu");
     TestPart part = FirmwarePart();
     ASSERT_EQ(Start("T1", part.Entry(), backup.c_str()), 0u);
 
@@ -170,7 +170,7 @@ TEST_F(SimulatorRunTest, StartIsRefusedWithTheLibraryCodes)
     Load({ThreePartTerminal("Ab12Cd"),
           ThreePartTerminal("NOUP", R"(, "canUpload": false)"),
           ThreePartTerminal("REFUSE", R"(, "fault": {"startResult": "0xDF550006"})")});
-    const std::string backup = ::testing::TempDir() + "refused_backup.dfu";
+    const std::string backup = ScratchPath("refused_backup.dfu");
 
     TestPart foreignVendor(WithSuffix(ThreePartImage(0x040700, 0, 1), 0x1234), "Firmware");
     TestPart anyVendor(WithSuffix(ThreePartImage(0x040700, 0, 1), 0xFFFF), "Firmware");
