@@ -7,11 +7,11 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
+
+#include "ProgramRun.h"
 
 namespace {
 
@@ -22,18 +22,6 @@ struct BadFile {
     std::string path;
     LoadFailure failure;
 };
-
-// Exit code and everything the tool wrote.
-std::pair<int, std::string> RunTool(const std::string &arguments)
-{
-    FILE *pipe = popen((std::string(PPU_TOOL) + " " + arguments + " 2>&1").c_str(), "r");
-    std::string output;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        output.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
 
 long PeakResidentKb()
 {
@@ -131,11 +119,17 @@ TEST_F(BadPackage, RefusedWithItsReasonThroughEveryDoor)
         EXPECT_EQ(Dialog().currentStep, StepSelectPackage);
         EXPECT_TRUE(Usable(D::nextButton));
 
+        // verify says it on standard error, inspect in its report.
         const std::string rejected = file.path + ": rejected: " + DescribeLoadFailure(file.failure);
-        for (const char *command : {"verify ", "inspect "}) {
-            const auto [exitCode, output] = RunTool(command + file.path);
-            EXPECT_EQ(exitCode, 1) << command;
-            EXPECT_NE(output.find(rejected), std::string::npos) << command << "\n" << output;
+        const struct {
+            const char *command;
+            std::string ProgramRun::*stream;
+        } tools[] = {{"verify ", &ProgramRun::err}, {"inspect ", &ProgramRun::out}};
+        for (const auto &tool : tools) {
+            const ProgramRun run = RunInFolder(folder, std::string(PPU_TOOL) + " " + tool.command + file.path);
+            EXPECT_EQ(run.exitCode, 1) << tool.command;
+            EXPECT_NE((run.*tool.stream).find(rejected), std::string::npos)
+                << tool.command << "\n" << run.out << run.err;
         }
     }
     // Nothing of the large files was held in memory.

@@ -1,8 +1,6 @@
 // ppu-tool: part images, and the command line from pack to inspect.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -13,6 +11,7 @@
 #include "DfuSuffix.h"
 #include "PackageFixture.h"
 #include "PartImage.h"
+#include "ProgramRun.h"
 
 namespace {
 
@@ -22,24 +21,6 @@ uint32_t WordAt(const std::vector<uint8_t> &image, size_t offset, size_t width)
     for (size_t i = 0; i < width; ++i)
         value |= static_cast<uint32_t>(image[offset + i]) << (8 * i);
     return value;
-}
-
-struct ToolRun {
-    int exitCode;
-    std::string output; // stdout and stderr together
-};
-
-// `shell` runs before the tool in the same shell, to set limits for it.
-ToolRun RunTool(const std::string &arguments, const std::string &shell = "")
-{
-    const std::string command = shell + std::string(PPU_TOOL) + " " + arguments + " 2>&1";
-    FILE *pipe = popen(command.c_str(), "r");
-    std::string output;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        output.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
 struct JsonFree {
@@ -108,14 +89,26 @@ TEST(PartImage, VersionTextsParseIntoTheirNumericForms)
         EXPECT_FALSE(ParseThreePartVersion(bad, &version)) << bad;
 }
 
-using PpuToolTest = PackageTest;
+class PpuToolTest : public PackageTest {
+protected:
+    // Standard output and error together. `shell` runs before the tool in
+    // the same shell, to set limits for it.
+    ProgramRun RunTool(const std::string &arguments, const std::string &shell = "") const
+    {
+        return runs_.Run(shell + PPU_TOOL + " " + arguments + " 2>&1");
+    }
+
+private:
+    // Out of the test's folder, whose files the tests count.
+    ScratchFolder runs_;
+};
 
 TEST_F(PpuToolTest, UsageErrorsAndHelp)
 {
     for (const char *command : {"make-image", "pack", "inspect", "verify"}) {
-        const ToolRun help = RunTool(std::string(command) + " --help");
+        const ProgramRun help = RunTool(std::string(command) + " --help");
         EXPECT_EQ(help.exitCode, 0) << command;
-        EXPECT_NE(help.output.find(std::string("Usage: ppu-tool ") + command), std::string::npos);
+        EXPECT_NE(help.out.find(std::string("Usage: ppu-tool ") + command), std::string::npos);
     }
     // Every wrong argument is a usage error: the message, then the usage of
     // the command (or of the tool when no command was recognised).
@@ -171,10 +164,10 @@ TEST_F(PpuToolTest, UsageErrorsAndHelp)
         {"inspect a.ppu b.ppu", "exactly one FILE.ppu is required"},
     };
     for (const auto &[arguments, message] : cases) {
-        const ToolRun run = RunTool(arguments);
-        EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.output;
-        EXPECT_NE(run.output.find(message), std::string::npos) << arguments << "\n" << run.output;
-        EXPECT_NE(run.output.find("Usage: ppu-tool"), std::string::npos) << arguments << "\n" << run.output;
+        const ProgramRun run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.out;
+        EXPECT_NE(run.out.find(message), std::string::npos) << arguments << "\n" << run.out;
+        EXPECT_NE(run.out.find("Usage: ppu-tool"), std::string::npos) << arguments << "\n" << run.out;
     }
 }
 
@@ -202,15 +195,15 @@ TEST_F(PpuToolTest, PackedImagesVerifyAndInspectInInstallationOrder)
     const std::string pack = "pack --catalog " + PathOf("catalog.json") + " --key " TVX_DEV_KEYS_DIR
                              "/package-signing.pem --output " + PathOf("Update.ppu") + " " + PathOf("fw.bin") +
                              " " + PathOf("boot.img") + ":loader.bin.enc";
-    const ToolRun packed = RunTool(pack);
-    ASSERT_EQ(packed.exitCode, 0) << packed.output;
-    EXPECT_EQ(packed.output, "");
+    const ProgramRun packed = RunTool(pack);
+    ASSERT_EQ(packed.exitCode, 0) << packed.out;
+    EXPECT_EQ(packed.out, "");
     EXPECT_EQ(RunTool("verify " + PathOf("Update.ppu")).exitCode, 0);
 
-    const ToolRun inspected = RunTool("inspect --json " + PathOf("Update.ppu"));
+    const ProgramRun inspected = RunTool("inspect --json " + PathOf("Update.ppu"));
     ASSERT_EQ(inspected.exitCode, 0);
-    const std::unique_ptr<json_value, JsonFree> json(json_parse(inspected.output.data(), inspected.output.size()));
-    ASSERT_TRUE(json) << inspected.output;
+    const std::unique_ptr<json_value, JsonFree> json(json_parse(inspected.out.data(), inspected.out.size()));
+    ASSERT_TRUE(json) << inspected.out;
     const json_value &root = *json;
     EXPECT_EQ(root["verified"].type, json_boolean);
     EXPECT_TRUE(root["verified"].u.boolean);
@@ -232,10 +225,10 @@ TEST_F(PpuToolTest, PackedImagesVerifyAndInspectInInstallationOrder)
     EXPECT_EQ(Text(parts[1]["installs"]["firmware"]), "4.7.0");
     EXPECT_EQ(Text(parts[1]["installs"]["loader"]), "2.1.0");
     EXPECT_EQ(parts[1]["installs"]["ident"].u.integer, 40711);
-    const ToolRun text = RunTool("inspect " + PathOf("Update.ppu"));
-    EXPECT_NE(text.output.find("  installs:  firmware 2.06, loader 2.06\n"), std::string::npos) << text.output;
-    EXPECT_NE(text.output.find("  installs:  firmware 4.7.0, loader 2.1.0, ident 40711\n"), std::string::npos)
-        << text.output;
+    const ProgramRun text = RunTool("inspect " + PathOf("Update.ppu"));
+    EXPECT_NE(text.out.find("  installs:  firmware 2.06, loader 2.06\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("  installs:  firmware 4.7.0, loader 2.1.0, ident 40711\n"), std::string::npos)
+        << text.out;
     EXPECT_EQ(Text(parts[1]["fileName"]), "fw.bin");
     EXPECT_EQ(Text(parts[1]["subject"]), "Firmware 4.7.0");
     EXPECT_EQ(parts[1]["size"].u.integer, 4096);
@@ -243,16 +236,16 @@ TEST_F(PpuToolTest, PackedImagesVerifyAndInspectInInstallationOrder)
 
     // Renamed: refused with the file and the reason named.
     std::filesystem::copy_file(PathOf("Update.ppu"), PathOf("Renamed.ppu"));
-    const ToolRun verify = RunTool("verify " + PathOf("Renamed.ppu"));
+    const ProgramRun verify = RunTool("verify " + PathOf("Renamed.ppu"));
     EXPECT_EQ(verify.exitCode, 1);
-    EXPECT_NE(verify.output.find(PathOf("Renamed.ppu") + ": rejected: the catalog does not parse"),
+    EXPECT_NE(verify.out.find(PathOf("Renamed.ppu") + ": rejected: the catalog does not parse"),
               std::string::npos)
-        << verify.output;
-    const ToolRun rejected = RunTool("inspect --json " + PathOf("Renamed.ppu"));
+        << verify.out;
+    const ProgramRun rejected = RunTool("inspect --json " + PathOf("Renamed.ppu"));
     EXPECT_EQ(rejected.exitCode, 1);
     const std::unique_ptr<json_value, JsonFree> rejectedJson(
-        json_parse(rejected.output.data(), rejected.output.size()));
-    ASSERT_TRUE(rejectedJson) << rejected.output;
+        json_parse(rejected.out.data(), rejected.out.size()));
+    ASSERT_TRUE(rejectedJson) << rejected.out;
     EXPECT_FALSE((*rejectedJson)["verified"].u.boolean);
     EXPECT_EQ(Text((*rejectedJson)["reason"]), "the catalog does not parse (was the file renamed?)");
 }
@@ -263,20 +256,20 @@ TEST_F(PpuToolTest, BrokenInputsAreNamed)
     WriteBytes(PathOf("broken.json"), {'{', '"'});
     const std::string common = " --key " TVX_DEV_KEYS_DIR "/package-signing.pem --output " + PathOf("b.ppu") + " " +
                                PathOf("fw.bin");
-    const ToolRun broken = RunTool("pack --catalog " + PathOf("broken.json") + common);
+    const ProgramRun broken = RunTool("pack --catalog " + PathOf("broken.json") + common);
     EXPECT_EQ(broken.exitCode, 0);
-    EXPECT_NE(broken.output.find("warning: " + PathOf("broken.json")), std::string::npos) << broken.output;
+    EXPECT_NE(broken.out.find("warning: " + PathOf("broken.json")), std::string::npos) << broken.out;
     EXPECT_EQ(RunTool("verify " + PathOf("b.ppu")).exitCode, 1);
 
-    const ToolRun missing = RunTool("pack --catalog " + PathOf("none.json") + common);
+    const ProgramRun missing = RunTool("pack --catalog " + PathOf("none.json") + common);
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.output.find(PathOf("none.json") + ": cannot be read"), std::string::npos);
+    EXPECT_NE(missing.out.find(PathOf("none.json") + ": cannot be read"), std::string::npos);
 
     WriteBytes(PathOf("key.hex"), {'1', '2'});
-    const ToolRun badKey =
+    const ProgramRun badKey =
         RunTool("pack --catalog " + PathOf("broken.json") + " --content-key " + PathOf("key.hex") + common);
     EXPECT_EQ(badKey.exitCode, 1);
-    EXPECT_NE(badKey.output.find(PathOf("key.hex") + ": does not hold 64 hex digits"), std::string::npos);
+    EXPECT_NE(badKey.out.find(PathOf("key.hex") + ": does not hold 64 hex digits"), std::string::npos);
 
     // A folder in place of any input file.
     std::filesystem::create_directory(PathOf("folder"));
@@ -288,15 +281,15 @@ TEST_F(PpuToolTest, BrokenInputsAreNamed)
           "pack --catalog " + PathOf("broken.json") + key + " --content-key " + PathOf("folder") + output + " " +
               PathOf("fw.bin"),
           "pack --catalog " + PathOf("broken.json") + key + output + " " + PathOf("folder")}) {
-        const ToolRun run = RunTool(arguments);
+        const ProgramRun run = RunTool(arguments);
         EXPECT_EQ(run.exitCode, 1) << arguments;
-        EXPECT_NE(run.output.find(PathOf("folder") + ": cannot be read"), std::string::npos) << run.output;
+        EXPECT_NE(run.out.find(PathOf("folder") + ": cannot be read"), std::string::npos) << run.out;
         EXPECT_FALSE(std::filesystem::exists(PathOf("f.ppu")));
     }
 
-    const ToolRun absent = RunTool("verify " + PathOf("absent.ppu"));
+    const ProgramRun absent = RunTool("verify " + PathOf("absent.ppu"));
     EXPECT_EQ(absent.exitCode, 1);
-    EXPECT_NE(absent.output.find(PathOf("absent.ppu") + ": rejected: the file cannot be opened"), std::string::npos);
+    EXPECT_NE(absent.out.find(PathOf("absent.ppu") + ": rejected: the file cannot be opened"), std::string::npos);
 }
 
 // A pack or make-image that fails, whenever it fails, leaves a file the user
@@ -328,8 +321,8 @@ TEST_F(PpuToolTest, FailedWritesKeepAnExistingOutput)
         WriteBytes(PathOf(c.output), earlier);
         std::filesystem::permissions(PathOf(c.output), std::filesystem::perms(0640));
         const auto before = std::distance(std::filesystem::directory_iterator(folder), {});
-        const ToolRun run = RunTool(c.arguments, c.shell);
-        EXPECT_EQ(run.exitCode, 1) << run.output;
+        const ProgramRun run = RunTool(c.arguments, c.shell);
+        EXPECT_EQ(run.exitCode, 1) << run.out;
         EXPECT_EQ(ReadBytes(PathOf(c.output)), earlier);
         EXPECT_EQ(std::filesystem::status(PathOf(c.output)).permissions(), std::filesystem::perms(0640));
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), before);
