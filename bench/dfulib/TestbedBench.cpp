@@ -23,6 +23,7 @@
 #include "ProcessBackend.h"
 #include "SteadyPacer.h"
 #include "TVXDFUUpgrade.h"
+#include "TestbedTerminals.h"
 #include "UsbTestbed.h"
 
 namespace {
@@ -33,18 +34,11 @@ using namespace tvxdfu::usb::testbed;
 constexpr std::size_t kImageSize = 4u << 20;
 constexpr int kListings = 100;
 
+// Away from the bus after a reset as long as the emulated device is by
+// default, so that the figures compare with earlier runs.
 TerminalSetup Terminal(const std::string &id)
 {
-    TerminalSetup setup;
-    setup.spec.id = id;
-    setup.spec.model = "VORN 470 M online";
-    setup.spec.vendorCode = "KOTRX";
-    setup.spec.firmware = 0x01040600;
-    setup.spec.loader = 0x01010402;
-    setup.spec.deviceType = 470;
-    setup.spec.productId = 0x0470;
-    setup.spec.imageSize = 8192;
-    return setup;
+    return Vorn470Terminal(id, std::chrono::milliseconds(800));
 }
 
 // The terminal in its loader, ready to take a 4 MiB image.
