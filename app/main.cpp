@@ -12,8 +12,10 @@
 #include "Language.h"
 #include "LogindSleepInhibitor.h"
 #include "MonitorMemory.h"
+#include "QuitOnStopSignal.h"
 #include "SimulatedBusWatcher.h"
 #include "StockTranslations.h"
+#include "StopSignals.h"
 #include "TVXDFUUpgrade.h"
 #include "UdevMonitor.h"
 #include "VerifyKeyFingerprint.h"
@@ -30,10 +32,14 @@ int main(int argc, char **argv)
 {
     if (AnswerInformationOption(argc, argv, std::cout))
         return EXIT_SUCCESS;
+    // Before anything is printed, so that a signal seen after the first
+    // line ends the program the normal way.
+    tvx::StopSignals stopSignals;
     // Which key this build trusts, so that a build with the development key
     // is seen for what it is wherever it runs.
     std::fprintf(stderr, "TVXUpgrade " TVX_VERSION ", %s\n", VerifyKeyDescription().c_str());
     QApplication application(argc, argv);
+    tvx::QuitOnStopSignal quitOnStopSignal(stopSignals, "TVXUpgrade");
     // Qt's own buttons and file dialogs speak the language of the string table.
     const auto stockTranslations = tvx::InstallStockTranslations(tvx::GetSystemDefaultLangID());
 
@@ -56,5 +62,7 @@ int main(int argc, char **argv)
     tvx::LogindSleepInhibitor sleepLock;
     CTVXUpgradeApp app(monitor, sleepLock);
     app.InitInstance();
-    return EXIT_SUCCESS;
+    // The library's teardown (ABORT to a terminal mid-download) runs as
+    // main returns, then the shell sees how the program was stopped.
+    return stopSignals.Received() ? stopSignals.ExitStatus() : EXIT_SUCCESS;
 }

@@ -1,6 +1,8 @@
 #include "ProgramRun.h"
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -33,13 +35,60 @@ ScratchFolder::~ScratchFolder()
     std::filesystem::remove_all(path_, ignored);
 }
 
+namespace {
+
+std::string OutPath(const std::string &folder) { return folder + "/.stdout"; }
+std::string ErrPath(const std::string &folder) { return folder + "/.stderr"; }
+
+// The shell command line that runs `command` in `folder` with its output
+// kept apart; `prefix` goes before the command ("exec " to replace the shell).
+std::string InFolder(const std::string &folder, const std::string &command, const std::string &prefix)
+{
+    return "cd '" + folder + "' && { " + prefix + command + " ; } >'" + OutPath(folder) + "' 2>'" + ErrPath(folder) +
+           "' </dev/null";
+}
+
+ProgramRun Ended(const std::string &folder, int status)
+{
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(OutPath(folder)), ReadFile(ErrPath(folder))};
+}
+
+} // namespace
+
 ProgramRun RunInFolder(const std::string &folder, const std::string &command)
 {
-    const std::string out = folder + "/.stdout";
-    const std::string err = folder + "/.stderr";
-    const std::string line = "cd '" + folder + "' && { " + command + " ; } >'" + out + "' 2>'" + err + "' </dev/null";
-    const int status = std::system(line.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+    return Ended(folder, std::system(InFolder(folder, command, "").c_str()));
+}
+
+RunningProgram::RunningProgram(const std::string &folder, const std::string &command) : folder_(folder)
+{
+    const std::string line = InFolder(folder, command, "exec ");
+    pid_ = fork();
+    if (pid_ == 0) {
+        execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    if (pid_ < 0)
+        throw std::runtime_error("cannot start " + command);
+}
+
+RunningProgram::~RunningProgram()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+std::string RunningProgram::ErrSoFar() const { return ReadFile(ErrPath(folder_)); }
+
+ProgramRun RunningProgram::Wait()
+{
+    int status = 0;
+    if (pid_ <= 0 || waitpid(pid_, &status, 0) != pid_)
+        return {};
+    pid_ = -1;
+    return Ended(folder_, status);
 }
 
 std::vector<std::string> SplitLines(const std::string &text)

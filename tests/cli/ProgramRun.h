@@ -16,6 +16,27 @@ struct ProgramRun {
 // standard input is empty unless the command line redirects it.
 ProgramRun RunInFolder(const std::string &folder, const std::string &command);
 
+// A program started as RunInFolder starts it, left running while the test
+// watches it; the shell gives way to it (exec), so that a signal sent to
+// Pid() reaches the program itself. The destructor kills it if still running.
+class RunningProgram {
+public:
+    RunningProgram(const std::string &folder, const std::string &command);
+    ~RunningProgram();
+    RunningProgram(const RunningProgram &) = delete;
+    RunningProgram &operator=(const RunningProgram &) = delete;
+
+    int Pid() const { return pid_; }
+    // What it wrote to standard error so far.
+    std::string ErrSoFar() const;
+    // Waits for it to end.
+    ProgramRun Wait();
+
+private:
+    std::string folder_;
+    int pid_ = -1;
+};
+
 // A scratch folder, removed with everything in it at the end of its life.
 class ScratchFolder {
 public:

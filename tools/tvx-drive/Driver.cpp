@@ -169,7 +169,7 @@ void Driver::Run(const Command &command)
 
 void Driver::Advance(uint64_t ms)
 {
-    while (ms > 0 && !window_.IsEnded()) {
+    while (ms > 0 && !window_.IsEnded() && !Stopped()) {
         const uint64_t step = ms < kStepMs ? ms : kStepMs;
         window_.AdvanceBy(step);
         ms -= step;
@@ -191,7 +191,7 @@ bool Driver::WaitingForPerson() const
 
 void Driver::WaitIdle(uint64_t limitMs)
 {
-    for (uint64_t waited = 0; !WaitingForPerson() && waited < limitMs; waited += kStepMs) {
+    for (uint64_t waited = 0; !WaitingForPerson() && !Stopped() && waited < limitMs; waited += kStepMs) {
         Advance(kStepMs);
         FlushBoxes();
     }

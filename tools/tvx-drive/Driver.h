@@ -53,6 +53,10 @@ public:
     // Opens the dialog when no command has done so yet, then writes the
     // final state.
     void Finish();
+    // Time stops passing once `stopped` says so (a stop signal arrived):
+    // waits end early, so that the caller can end the program.
+    void StopWhen(std::function<bool()> stopped) { stopped_ = std::move(stopped); }
+    bool Stopped() const { return stopped_ && stopped_(); }
 
     ScriptedWindow &Window() { return window_; }
     CTVXUpgradeDlg &Dialog() { return *dialog_; }
@@ -77,6 +81,7 @@ private:
     std::unique_ptr<CTVXUpgradeDlg> dialog_;
     SimulatedBusWatcher watcher_;
     EventPump pump_; // set: real time and real device events
+    std::function<bool()> stopped_;
     std::chrono::steady_clock::time_point start_;
     bool opened_ = false;
     std::size_t boxesWritten_ = 0;

@@ -16,6 +16,7 @@
 #include "Driver.h"
 #include "OptionParser.h"
 #include "SimulatorControl.h"
+#include "StopSignals.h"
 #include "ToolVersion.h"
 #include "UdevMonitor.h"
 
@@ -89,10 +90,17 @@ const char kUsage[] =
     "  0  the script ran (also when commands were refused, unless --strict)\n"
     "  1  with --strict: the script ran and at least one command was refused\n"
     "  2  the script could not run: usage error, unreadable script, a line that\n"
-    "     is not a command, an unusable scenario or folder\n";
+    "     is not a command, an unusable scenario or folder\n"
+    "  128+N  stopped by signal N (SIGTERM, SIGINT or SIGHUP): the script ends\n"
+    "     where it was, a part under way is stopped and the terminal told to\n"
+    "     abort its download; a second signal ends tvx-drive at once\n";
 
-int ExitCode(const tvx::drive::Driver &driver, bool strict)
+int ExitCode(const tvx::drive::Driver &driver, bool strict, const tvx::StopSignals &stopSignals)
 {
+    if (stopSignals.Received()) {
+        stopSignals.Report(std::cerr, "tvx-drive");
+        return stopSignals.ExitStatus();
+    }
     return strict && driver.Refusals() > 0 ? kExitRefused : kExitRan;
 }
 
@@ -129,16 +137,25 @@ bool ReadLines(std::istream &in, std::vector<std::string> *lines)
     return !in.bad();
 }
 
-void RunScript(tvx::drive::Driver &driver, const std::vector<tvx::drive::Command> &commands)
+// A stop signal ends the script where it is; the device library's teardown
+// then runs as main returns.
+void RunScript(tvx::drive::Driver &driver, const std::vector<tvx::drive::Command> &commands,
+               const tvx::StopSignals &stopSignals)
 {
-    for (const auto &command : commands)
+    driver.StopWhen([&stopSignals] { return stopSignals.Received() != 0; });
+    for (const auto &command : commands) {
+        if (driver.Stopped())
+            return;
         driver.Run(command);
-    driver.Finish();
+    }
+    if (!driver.Stopped())
+        driver.Finish();
 }
 
 // The device library's USB backend, with the wizard's own udev monitor as
 // the source of device events, delivered through the toolkit's event loop.
-int RunOnUsb(int argc, char **argv, const std::vector<tvx::drive::Command> &commands, bool strict)
+int RunOnUsb(int argc, char **argv, const std::vector<tvx::drive::Command> &commands, bool strict,
+             const tvx::StopSignals &stopSignals)
 {
     unsetenv("TVX_SIMULATOR");
     QCoreApplication application(argc, argv);
@@ -146,8 +163,8 @@ int RunOnUsb(int argc, char **argv, const std::vector<tvx::drive::Command> &comm
     if (!monitor.IsActive())
         std::cerr << "tvx-drive: udev cannot be reached; terminals that restart are found by the return timer only\n";
     tvx::drive::Driver driver(std::cout, [] { QCoreApplication::processEvents(); });
-    RunScript(driver, commands);
-    return ExitCode(driver, strict);
+    RunScript(driver, commands, stopSignals);
+    return ExitCode(driver, strict, stopSignals);
 }
 
 // A path named on the command line, made absolute against the folder the
@@ -210,12 +227,13 @@ int main(int argc, char **argv)
             return Failure("cannot enter folder '" + folder + "': " + std::strerror(errno));
     }
     const bool strict = options.Has("--strict");
+    const tvx::StopSignals stopSignals;
     if (options.Has("--usb"))
-        return RunOnUsb(argc, argv, commands, strict);
+        return RunOnUsb(argc, argv, commands, strict, stopSignals);
     if (!tvxdfu::sim::UseScenario(scenario))
         return Failure("scenario '" + scenario + "' cannot be used");
 
     tvx::drive::Driver driver(std::cout);
-    RunScript(driver, commands);
-    return ExitCode(driver, strict);
+    RunScript(driver, commands, stopSignals);
+    return ExitCode(driver, strict, stopSignals);
 }
