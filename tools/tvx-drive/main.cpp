@@ -92,8 +92,9 @@ const char kUsage[] =
     "  2  the script could not run: usage error, unreadable script, a line that\n"
     "     is not a command, an unusable scenario or folder\n"
     "  128+N  stopped by signal N (SIGTERM, SIGINT or SIGHUP): the script ends\n"
-    "     where it was, a part under way is stopped and the terminal told to\n"
-    "     abort its download; a second signal ends tvx-drive at once\n";
+    "     where it was and a part under way is stopped, a download with ABORT\n"
+    "     unless the terminal is already installing; a second signal ends\n"
+    "     tvx-drive at once\n";
 
 int ExitCode(const tvx::drive::Driver &driver, bool strict, const tvx::StopSignals &stopSignals)
 {
