@@ -64,8 +64,13 @@ StopSignals::StopSignals()
         sigaddset(&action.sa_mask, signal);
     // Restarted calls: libusb, udev and the toolkit need not see EINTR.
     action.sa_flags = SA_RESTART;
-    for (int i = 0; i < 3; ++i)
-        sigaction(kSignals[i], &action, &previous_[i]);
+    for (int i = 0; i < 3; ++i) {
+        // One ignored when the program started (nohup, a background job)
+        // stays ignored, as its starter wanted.
+        sigaction(kSignals[i], nullptr, &previous_[i]);
+        if (previous_[i].sa_handler != SIG_IGN)
+            sigaction(kSignals[i], &action, nullptr);
+    }
 }
 
 StopSignals::~StopSignals()

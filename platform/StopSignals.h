@@ -11,7 +11,7 @@
 namespace tvx {
 
 // One at a time in a process: installs the handlers for its life and puts
-// back the ones it found.
+// back the ones it found; a signal ignored when it starts stays ignored.
 class StopSignals {
 public:
     StopSignals();

@@ -34,18 +34,30 @@ TEST(StopSignals, TheFirstSignalIsNotedAndWakesTheProgramTheSecondEndsIt)
     EXPECT_EXIT(std::raise(SIGTERM), testing::KilledBySignal(SIGTERM), "");
 }
 
-TEST(StopSignals, TheHandlersFoundBeforeComeBack)
+// An ignored signal (nohup, a background job) stays ignored; the others get
+// their handler for its life and then the one found before.
+TEST(StopSignals, IgnoredSignalsStayIgnoredAndTheHandlersFoundBeforeComeBack)
 {
     struct sigaction ignore = {};
     ignore.sa_handler = SIG_IGN;
     struct sigaction found = {};
-    ASSERT_EQ(sigaction(SIGINT, &ignore, &found), 0);
+    ASSERT_EQ(sigaction(SIGHUP, &ignore, &found), 0);
+    const auto handler = [](int signal) {
+        struct sigaction now = {};
+        sigaction(signal, nullptr, &now);
+        return now.sa_handler;
+    };
+    const auto termHandler = handler(SIGTERM);
     {
         tvx::StopSignals stopSignals;
+        EXPECT_EQ(handler(SIGHUP), SIG_IGN);
+        ASSERT_EQ(std::raise(SIGHUP), 0);
+        EXPECT_EQ(stopSignals.Received(), 0);
+        EXPECT_NE(handler(SIGTERM), termHandler);
     }
-    struct sigaction now = {};
-    sigaction(SIGINT, &found, &now);
-    EXPECT_EQ(now.sa_handler, SIG_IGN);
+    EXPECT_EQ(handler(SIGHUP), SIG_IGN);
+    EXPECT_EQ(handler(SIGTERM), termHandler);
+    sigaction(SIGHUP, &found, nullptr);
 }
 
 } // namespace
