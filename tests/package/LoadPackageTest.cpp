@@ -126,7 +126,7 @@ TEST_F(LoadPackageTest, TruncatedExtendedOrUnsignedFilesAreRefused)
     EXPECT_EQ(variant([](auto &b) { b.push_back(0); }), LoadFailure::SignatureMismatch);
     EXPECT_EQ(variant([](auto &b) { b.insert(b.end(), 512, 0); }), LoadFailure::SignatureMismatch);
     EXPECT_EQ(variant([](auto &b) { b.pop_back(); }), LoadFailure::SignatureMismatch);
-    EXPECT_EQ(variant([](auto &b) { b.resize(b.size() - kSignatureLength); }), LoadFailure::SignatureMismatch);
+    EXPECT_EQ(variant([](auto &b) { b.erase(b.end() - kSignatureLength, b.end()); }), LoadFailure::SignatureMismatch);
     EXPECT_EQ(variant([](auto &b) { std::fill(b.end() - kSignatureLength, b.end(), 0); }),
               LoadFailure::SignatureMismatch);
     EXPECT_EQ(variant([](auto &b) { b.back() ^= 1; }), LoadFailure::SignatureMismatch);

@@ -114,6 +114,7 @@ void AppendSignature(const std::string &path)
 void StripSignature(const std::string &path)
 {
     std::vector<uint8_t> bytes = ReadBytes(path);
-    bytes.resize(bytes.size() - kSignatureLength);
+    ASSERT_GE(bytes.size(), kSignatureLength) << path;
+    bytes.erase(bytes.end() - kSignatureLength, bytes.end());
     WriteBytes(path, bytes);
 }
