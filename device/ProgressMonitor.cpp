@@ -144,6 +144,11 @@ void CTVXUpgradeDlg::EndOfPart(int32_t status)
     window.SetControlText(stepGroup, kUpgradeStartedCaption);
     window.ShowControl(slashText, false);
     window.SetControlText(statusText, localText(166));
+    // A part that ended without error has its download complete even when
+    // no tick saw it at 100 percent: a quick terminal installs and restarts
+    // between two ticks, and its arrival must still be read.
+    if (status == 0)
+        downloadComplete = 1;
 
     partsRemaining = 0;
     if (loadedPackage) {

@@ -86,6 +86,24 @@ TEST_F(DriveTest, TerminalBackThroughItsArrivalEndsTheRun)
     EXPECT_EQ(Dialog().upgradeStage, StageIdle);
 }
 
+// The terminal installs at once, so that the part is over before any tick
+// sees its download at 100 percent: its arrival still ends the run, not the
+// return timer 30 s later.
+TEST_F(DriveTest, TerminalBackThroughItsArrivalAfterAPartOverBetweenTwoTicks)
+{
+    std::string terminal = LateTerminal("5000");
+    terminal.replace(terminal.find(R"("manifestMs": 800)"), 17, R"("manifestMs": 0)");
+    Start({terminal});
+    Pack("fit.ppu", FirmwarePackage470());
+    DriveToUpgrade(0, "fit.ppu");
+    Follow(20'000);
+
+    EXPECT_EQ(Text(D::statusText), std::string(kFirmwareSucceededText) + "\n\n Firmware Version: V 4.7.0 ");
+    EXPECT_EQ(Dialog().returnAttempts, 1u);
+    EXPECT_TRUE(Usable(D::finishButton));
+    EXPECT_EQ(Dialog().upgradeStage, StageIdle);
+}
+
 // The package needs loader 1.5.0, which it does not bring: the terminal is
 // back with the new firmware but its old loader 1.4.2. The arrival path gets
 // the same final check as the others.
