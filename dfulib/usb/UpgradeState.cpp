@@ -1,10 +1,18 @@
 #include "UpgradeState.h"
 
+#include "TVXDFUUpgrade.h"
+
 namespace tvxdfu::usb {
 
 void UpgradeState::Report(uint32_t phase, uint32_t bytes, uint32_t percent)
 {
     std::lock_guard lock(mutex_);
+    if (phase == TVXDFU_PHASE_FINISHED) {
+        finishReported_ = true;
+        bytes_ = bytes;
+        percent_ = percent;
+        return;
+    }
     phase_ = phase;
     bytes_ = bytes;
     percent_ = percent;
@@ -15,6 +23,8 @@ void UpgradeState::Finish(int32_t status)
     std::lock_guard lock(mutex_);
     status_ = status;
     ended_ = true;
+    if (finishReported_ && status == 0)
+        phase_ = TVXDFU_PHASE_FINISHED;
 }
 
 bool UpgradeState::Ended() const

@@ -1,5 +1,8 @@
 // The state of the running upgrade as GetUpgradeStatus reports it: written
-// by the worker, read by the caller's thread, always under the mutex.
+// by the worker, read by the caller's thread, always under the mutex. The
+// finished phase shows only together with the end: a caller that sees it
+// may start the next part at once, while the worker may still be closing
+// the device.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +27,7 @@ private:
     uint32_t percent_ = 0;
     int32_t status_ = 0;
     bool ended_ = false;
+    bool finishReported_ = false;
 };
 
 } // namespace tvxdfu::usb
