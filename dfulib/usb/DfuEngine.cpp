@@ -302,8 +302,11 @@ int32_t DfuEngine::Manifest(uint16_t block)
         if (status.state != DfuState::ManifestSync && status.state != DfuState::Manifest)
             return kStatusUnexpectedState;
     }
+    // The part is over once the terminal is back: the versions read when it
+    // ends must be the new firmware's, not those of the loader still listed
+    // for a moment after the reset.
     transport_.ResetDevice();
-    return 0;
+    return FollowRestart();
 }
 
 // GETSTATUS until the device reaches `target`, waiting bwPollTimeout after

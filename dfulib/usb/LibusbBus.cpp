@@ -26,6 +26,11 @@ UsbPortPath PortPathOf(libusb_device *device)
     return path;
 }
 
+std::pair<uint8_t, uint8_t> BusAddressOf(libusb_device *device)
+{
+    return {libusb_get_bus_number(device), libusb_get_device_address(device)};
+}
+
 class LibusbTransport final : public ControlTransport {
 public:
     LibusbTransport(libusb_context *context, std::string serial) : context_(context)
@@ -46,7 +51,12 @@ public:
         std::vector<Opened> opened;
         std::vector<ReturnCandidate> candidates;
         uint32_t failure = UPG_NO_DEVICE;
+        bool leavingListed = false;
         ForEachDevice(context_, [&](libusb_device *device) {
+            if (leaving_ && *leaving_ == BusAddressOf(device)) {
+                leavingListed = true;
+                return false;
+            }
             libusb_device_handle *handle = nullptr;
             UsbDeviceRecord record;
             DfuInterfaceLocation location;
@@ -60,6 +70,8 @@ public:
             }
             return false;
         });
+        if (!leavingListed)
+            leaving_.reset();
         const std::optional<std::size_t> chosen = ChooseReturningTerminal(terminal_, candidates);
         uint32_t result = failure;
         for (std::size_t i = 0; i < opened.size(); ++i) {
@@ -97,9 +109,12 @@ public:
 
     void ResetDevice() override
     {
-        if (handle_)
-            libusb_reset_device(handle_);
-        // After a reset the device usually comes back as another device.
+        // A device that comes back from the reset as another device (new
+        // descriptors: the loader or the new firmware) stays listed under
+        // its old address for a moment; that listing is not the terminal
+        // back. One that kept its descriptors also kept its address.
+        if (handle_ && libusb_reset_device(handle_) != 0)
+            leaving_ = BusAddressOf(libusb_get_device(handle_));
         Close();
     }
 
@@ -150,6 +165,7 @@ private:
     int claimed_ = 0;
     DfuInterfaceInfo info_;
     const std::atomic<bool> *stop_ = nullptr;
+    std::optional<std::pair<uint8_t, uint8_t>> leaving_; // bus and address
 };
 
 } // namespace

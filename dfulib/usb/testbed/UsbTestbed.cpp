@@ -110,6 +110,7 @@ struct UsbTestbed::Slot {
     uint8_t deviceNumber = 0;
     std::string node;
     std::string sysPath;
+    std::chrono::steady_clock::time_point listedUntil; // after a reset
 };
 
 UsbTestbed::UsbTestbed() : urbs_(std::make_unique<UrbQueue>())
@@ -251,7 +252,8 @@ void UsbTestbed::Keep()
 void UsbTestbed::Mirror(Slot &slot)
 {
     const bool present = slot.terminal->OnBus();
-    if (slot.onBus && (!present || slot.terminal->Departures() != slot.departures))
+    if (slot.onBus && (!present || slot.terminal->Departures() != slot.departures) &&
+        std::chrono::steady_clock::now() >= slot.listedUntil)
         RemoveFromBus(slot);
     if (!slot.onBus && present && ready_ && !PortTaken(slot.port))
         AddToBus(slot);
@@ -412,12 +414,22 @@ bool UsbTestbed::Ioctl(UMockdevIoctlClient *client)
         // No kernel driver is bound to a terminal's interfaces here.
         Complete(client, -1, slot ? ENODATA : ENODEV);
         return true;
-    case USBDEVFS_RESET:
-        if (slot)
+    case USBDEVFS_RESET: {
+        // A device that comes out of the reset as another device is
+        // disconnected and enumerated anew, and the reset fails with ENODEV;
+        // its old listing goes only when the keeper mirrors the departure.
+        bool reenumerates = !slot;
+        if (slot) {
+            const int departures = slot->terminal->Departures();
             slot->terminal->Device().ResetDevice();
-        Complete(client, slot ? 0 : -1, slot ? 0 : ENODEV);
+            reenumerates = slot->terminal->Departures() != departures;
+            std::lock_guard lock(mutex_);
+            slot->listedUntil = std::chrono::steady_clock::now() + slot->terminal->ListedAfterReset();
+        }
+        Complete(client, reenumerates ? -1 : 0, reenumerates ? ENODEV : 0);
         changed_.notify_all();
         return true;
+    }
     case USBDEVFS_SUBMITURB:
         if (!slot) {
             Complete(client, -1, ENODEV);
