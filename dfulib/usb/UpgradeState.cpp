@@ -23,8 +23,10 @@ void UpgradeState::Finish(int32_t status)
     std::lock_guard lock(mutex_);
     status_ = status;
     ended_ = true;
-    if (finishReported_ && status == 0)
+    if (finishReported_ && status == 0) {
         phase_ = TVXDFU_PHASE_FINISHED;
+        finishUnread_ = true;
+    }
 }
 
 bool UpgradeState::Ended() const
@@ -34,7 +36,7 @@ bool UpgradeState::Ended() const
 }
 
 uint32_t UpgradeState::Read(uint32_t *bytes, uint32_t *percent, uint32_t *phase,
-                            int32_t *status) const
+                            int32_t *status)
 {
     std::lock_guard lock(mutex_);
     if (bytes)
@@ -45,6 +47,13 @@ uint32_t UpgradeState::Read(uint32_t *bytes, uint32_t *percent, uint32_t *phase,
         *phase = phase_;
     if (status)
         *status = status_;
+    // The finished phase is read once as still running: the window shows
+    // the manifestation complete only for a phase it sees while the part
+    // runs, and ends the part on that read.
+    if (finishUnread_) {
+        finishUnread_ = false;
+        return 0;
+    }
     return ended_ ? 1u : 0u;
 }
 

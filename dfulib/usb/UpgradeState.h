@@ -18,7 +18,7 @@ public:
     void Finish(int32_t status);
     bool Ended() const;
     // 0 while the upgrade runs, 1 once it has ended.
-    uint32_t Read(uint32_t *bytes, uint32_t *percent, uint32_t *phase, int32_t *status) const;
+    uint32_t Read(uint32_t *bytes, uint32_t *percent, uint32_t *phase, int32_t *status);
 
 private:
     mutable std::mutex mutex_;
@@ -28,6 +28,7 @@ private:
     int32_t status_ = 0;
     bool ended_ = false;
     bool finishReported_ = false;
+    bool finishUnread_ = false;
 };
 
 } // namespace tvxdfu::usb
