@@ -1,5 +1,6 @@
 #include "LibusbBus.h"
 
+#include <chrono>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -51,10 +52,12 @@ public:
         std::vector<Opened> opened;
         std::vector<ReturnCandidate> candidates;
         uint32_t failure = UPG_NO_DEVICE;
-        bool leavingListed = false;
+        if (left_ && std::chrono::steady_clock::now() - left_->at >= kLeaveTime)
+            left_.reset();
+        bool leftListed = false;
         ForEachDevice(context_, [&](libusb_device *device) {
-            if (leaving_ && *leaving_ == BusAddressOf(device)) {
-                leavingListed = true;
+            if (left_ && left_->address == BusAddressOf(device)) {
+                leftListed = true;
                 return false;
             }
             libusb_device_handle *handle = nullptr;
@@ -70,8 +73,8 @@ public:
             }
             return false;
         });
-        if (!leavingListed)
-            leaving_.reset();
+        if (!leftListed)
+            left_.reset();
         const std::optional<std::size_t> chosen = ChooseReturningTerminal(terminal_, candidates);
         uint32_t result = failure;
         for (std::size_t i = 0; i < opened.size(); ++i) {
@@ -109,13 +112,15 @@ public:
 
     void ResetDevice() override
     {
-        // A device that comes back from the reset as another device (new
-        // descriptors: the loader or the new firmware) stays listed under
-        // its old address for a moment; that listing is not the terminal
-        // back. One that kept its descriptors also kept its address.
-        if (handle_ && libusb_reset_device(handle_) != 0)
-            leaving_ = BusAddressOf(libusb_get_device(handle_));
+        if (!handle_)
+            return;
+        // A device that kept its descriptors through the reset kept its
+        // address too and is the terminal still; one that comes back as
+        // another device (the loader, the new firmware) fails the reset.
+        const bool kept = libusb_reset_device(handle_) == 0;
         Close();
+        if (kept)
+            left_.reset();
     }
 
     bool Reopen() override
@@ -154,6 +159,10 @@ private:
     {
         if (!handle_)
             return;
+        // Closed to follow the terminal through a restart: the kernel lists
+        // the device it was a moment after it has left, and that listing
+        // is not the terminal back.
+        left_ = Departure{BusAddressOf(libusb_get_device(handle_)), std::chrono::steady_clock::now()};
         libusb_release_interface(handle_, claimed_);
         libusb_close(handle_);
         handle_ = nullptr;
@@ -165,7 +174,14 @@ private:
     int claimed_ = 0;
     DfuInterfaceInfo info_;
     const std::atomic<bool> *stop_ = nullptr;
-    std::optional<std::pair<uint8_t, uint8_t>> leaving_; // bus and address
+    struct Departure {
+        std::pair<uint8_t, uint8_t> address; // bus and device number
+        std::chrono::steady_clock::time_point at;
+    };
+    // The kernel removes a device that left within milliseconds; one still
+    // listed after this did not leave and is taken as it is.
+    static constexpr auto kLeaveTime = std::chrono::seconds(5);
+    std::optional<Departure> left_;
 };
 
 } // namespace

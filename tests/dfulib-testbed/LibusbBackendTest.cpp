@@ -147,7 +147,7 @@ TEST_F(TestbedTest, VersionQueryReportsWhatTheTerminalsDescriptorsSay)
 TEST_F(TestbedTest, PartsAreWrittenAndReadBackAcrossReEnumerations)
 {
     TerminalSetup setup = ThreePartTerminal("K470A0001234");
-    setup.listedAfterReset = std::chrono::milliseconds(300);
+    setup.listedAfterLeaving = std::chrono::milliseconds(300);
     TestbedTerminal &terminal = testbed_->Add(setup);
     UseUsbBackend();
     const std::string firstNode = testbed_->DeviceNode("K470A0001234");
@@ -183,6 +183,41 @@ TEST_F(TestbedTest, PartsAreWrittenAndReadBackAcrossReEnumerations)
     EXPECT_TRUE(tvx::DfuSuffixCrcMatches(saved.data(), saved.size()));
     EXPECT_EQ(testbed_->Arrivals("K470A0001234"), 5);
     EXPECT_EQ(terminal.Device().Firmware(), second);
+}
+
+// A loader that installs at once and restarts while the host ends the
+// download stays listed a while after it has left: the part ends only once
+// the terminal is back in normal operation, so the versions read at once are
+// the new firmware's.
+TEST_F(TestbedTest, ALoaderThatRestartsWhileInstallingIsFollowedBackBeforeThePartEnds)
+{
+    struct Case {
+        InstallRestart when;
+        const char *id;
+    };
+    const Case cases[] = {{InstallRestart::DuringEndDownload, "K470A0000001"},
+                          {InstallRestart::DuringStatus, "K470A0000002"}};
+    for (const Case &c : cases) {
+        TerminalSetup setup = ThreePartTerminal(c.id);
+        setup.dfu.installRestart = c.when;
+        setup.listedAfterLeaving = std::chrono::milliseconds(300);
+        testbed_->Add(setup);
+    }
+    UseUsbBackend();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        const std::vector<uint8_t> image = Image(0x01040700, 0x01010402, 6000, 3);
+        ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id(c.id).bytes, 16, Part(image).Entry(), nullptr), 0u);
+        const PartEnd end = PollToEnd();
+        EXPECT_EQ(end.result, 1u);
+        EXPECT_EQ(end.status, 0);
+        EXPECT_EQ(testbed_->Arrivals(c.id), 3);
+        uint32_t firmware = 0, loader = 0, type = 0;
+        uint16_t extra = 0;
+        char ident[130] = {};
+        EXPECT_EQ(GetwBCDDeviceFWVersion(Id(c.id).bytes, 16, &firmware, &loader, &type, &extra, ident), 0u);
+        EXPECT_EQ(firmware, 0x01040700u);
+    }
 }
 
 } // namespace

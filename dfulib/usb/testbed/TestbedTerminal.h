@@ -36,9 +36,10 @@ struct TerminalSetup {
     std::optional<uint16_t> unplugAtBlock; // power lost when this DNLOAD block arrives
     std::optional<uint16_t> stallAtBlock;  // this DNLOAD block is refused with a stall
     std::optional<uint16_t> silentAtBlock; // this DNLOAD block is never answered
-    // After a reset that re-enumerates it, the old device stays listed this
-    // long, as the kernel lists it until it has processed the disconnect.
-    std::chrono::milliseconds listedAfterReset{0};
+    // Once it has left the bus (a reset, a restart of its own), the old
+    // device stays listed this long, as the kernel lists it until it has
+    // processed the disconnect.
+    std::chrono::milliseconds listedAfterLeaving{0};
 };
 
 // How a control request ends on the bus.
@@ -84,7 +85,7 @@ public:
     // arrival for sysfs (when the terminal answers strings at all).
     std::string StringText(uint8_t index);
     bool AnswersStrings() const { return answersStrings_; }
-    std::chrono::milliseconds ListedAfterReset() const { return setup_.listedAfterReset; }
+    std::chrono::milliseconds ListedAfterLeaving() const { return setup_.listedAfterLeaving; }
     bool StringsInSysfs() const { return answersStrings_ && setup_.stringsInSysfs; }
     // A silent terminal that starts to answer (or the other way round).
     void SetAnswersStrings(bool answers) { answersStrings_ = answers; }

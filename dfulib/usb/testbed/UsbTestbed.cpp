@@ -110,7 +110,8 @@ struct UsbTestbed::Slot {
     uint8_t deviceNumber = 0;
     std::string node;
     std::string sysPath;
-    std::chrono::steady_clock::time_point listedUntil; // after a reset
+    bool leaving = false; // it has left; its removal is still to show
+    std::chrono::steady_clock::time_point listedUntil;
 };
 
 UsbTestbed::UsbTestbed() : urbs_(std::make_unique<UrbQueue>())
@@ -252,9 +253,15 @@ void UsbTestbed::Keep()
 void UsbTestbed::Mirror(Slot &slot)
 {
     const bool present = slot.terminal->OnBus();
-    if (slot.onBus && (!present || slot.terminal->Departures() != slot.departures) &&
-        std::chrono::steady_clock::now() >= slot.listedUntil)
-        RemoveFromBus(slot);
+    if (slot.onBus && (!present || slot.terminal->Departures() != slot.departures)) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!slot.leaving) {
+            slot.leaving = true;
+            slot.listedUntil = now + slot.terminal->ListedAfterLeaving();
+        }
+        if (now >= slot.listedUntil)
+            RemoveFromBus(slot);
+    }
     if (!slot.onBus && present && ready_ && !PortTaken(slot.port))
         AddToBus(slot);
 }
@@ -361,6 +368,7 @@ void UsbTestbed::RemoveFromBus(Slot &slot)
     umockdev_testbed_uevent(testbed_, slot.sysPath.c_str(), "remove");
     umockdev_testbed_remove_device(testbed_, slot.sysPath.c_str());
     slot.onBus = false;
+    slot.leaving = false;
     slot.node.clear();
 }
 
@@ -415,18 +423,17 @@ bool UsbTestbed::Ioctl(UMockdevIoctlClient *client)
         Complete(client, -1, slot ? ENODATA : ENODEV);
         return true;
     case USBDEVFS_RESET: {
-        // A device that comes out of the reset as another device is
-        // disconnected and enumerated anew, and the reset fails with ENODEV;
-        // its old listing goes only when the keeper mirrors the departure.
-        bool reenumerates = !slot;
+        // A device that has left, by this reset or before it, comes back as
+        // another device: the reset fails with ENODEV, as the kernel's does
+        // when it re-enumerates one, and the old listing stays until the
+        // keeper mirrors the departure.
+        bool left = true;
         if (slot) {
-            const int departures = slot->terminal->Departures();
             slot->terminal->Device().ResetDevice();
-            reenumerates = slot->terminal->Departures() != departures;
             std::lock_guard lock(mutex_);
-            slot->listedUntil = std::chrono::steady_clock::now() + slot->terminal->ListedAfterReset();
+            left = slot->terminal->Departures() != slot->departures;
         }
-        Complete(client, reenumerates ? -1 : 0, reenumerates ? ENODEV : 0);
+        Complete(client, left ? -1 : 0, left ? ENODEV : 0);
         changed_.notify_all();
         return true;
     }
