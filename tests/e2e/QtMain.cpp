@@ -1,5 +1,5 @@
-// The Qt tests of whole runs: an application object around them, offscreen
-// unless told otherwise.
+// The tests on real Qt widgets (whole runs here, the step walk too): an
+// application object around them, offscreen unless told otherwise.
 #include <QApplication>
 
 #include <gtest/gtest.h>

@@ -7,7 +7,6 @@
 #include <QTableWidget>
 #include <QTimer>
 
-#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -90,13 +89,4 @@ TEST_F(QtWalkTest, DeviceStepToBackupStepOnRealWidgets)
     EXPECT_EQ(wizard.DoModal(), tvx::IDCANCEL);
     EXPECT_EQ(next, steps.size());
     EXPECT_EQ(wizard.currentStep, StepBackup);
-}
-
-int main(int argc, char **argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
