@@ -8,7 +8,7 @@ namespace tvxdfu::usb {
 EmulatedDfuDevice::EmulatedDfuDevice(Pacer &pacer, EmulatedDeviceConfig config)
     : pacer_(pacer), config_(std::move(config)), dfuMode_(config_.startInDfuMode),
       state_(dfuMode_ ? config_.dfuStartState : DfuState::AppIdle),
-      status_(dfuMode_ ? config_.dfuStartStatus : kStatusOk)
+      status_(dfuMode_ ? config_.dfuStartStatus : kStatusOk), leftBusy_(state_ == DfuState::DnBusy)
 {
 }
 
@@ -158,11 +158,27 @@ int EmulatedDfuDevice::Detach()
     }
 }
 
-void EmulatedDfuDevice::InstallAndRestart()
+void EmulatedDfuDevice::Install()
 {
     log_.manifested = true;
     config_.firmware = log_.received;
+}
+
+void EmulatedDfuDevice::InstallAndRestart()
+{
+    Install();
     LeaveBus(false);
+}
+
+void EmulatedDfuDevice::Enter(DfuState named)
+{
+    state_ = named;
+    for (const StateInstead &swap : config_.statesInstead) {
+        if (swap.named == named)
+            state_ = swap.instead;
+    }
+    if (state_ == DfuState::DnBusy || state_ == DfuState::Manifest)
+        busyStallsLeft_ = config_.busyStatusStalls;
 }
 
 void EmulatedDfuDevice::HoldNextTransfer()
@@ -338,6 +354,10 @@ int EmulatedDfuDevice::GetStatus(uint8_t *data, std::size_t length)
     if (length < kStatusLength)
         return Stall(kStatusErrStalledPkt);
     const Micros now = pacer_.Now();
+    if ((state_ == DfuState::DnBusy || state_ == DfuState::Manifest) && busyStallsLeft_ > 0) {
+        --busyStallsLeft_;
+        return kTransferStall;
+    }
     DfuStatus answer;
     switch (state_) {
     case DfuState::DnloadSync:
@@ -346,33 +366,44 @@ int EmulatedDfuDevice::GetStatus(uint8_t *data, std::size_t length)
             status_ = static_cast<uint8_t>(pendingBlockFault_);
             pendingBlockFault_ = -1;
         } else if (config_.blockPollTimeoutMs > 0) {
-            state_ = DfuState::DnBusy;
+            Enter(DfuState::DnBusy);
             answer.pollTimeoutMs = config_.blockPollTimeoutMs;
         } else {
-            state_ = DfuState::DnloadIdle;
+            Enter(DfuState::DnloadIdle);
         }
         break;
     case DfuState::DnBusy:
-        state_ = DfuState::DnloadIdle;
+        // Left busy by an earlier host: the block it writes takes its time.
+        if (leftBusy_)
+            answer.pollTimeoutMs = config_.blockPollTimeoutMs;
+        else
+            Enter(DfuState::DnloadIdle);
+        leftBusy_ = false;
         break;
     case DfuState::ManifestSync:
-        if (config_.installRestart == InstallRestart::DuringStatus) {
-            InstallAndRestart();
-            return kTransferIoError;
+        switch (config_.installRestart) {
+        case InstallRestart::DuringStatus: InstallAndRestart(); return kTransferIoError;
+        case InstallRestart::DuringStatusStalled: InstallAndRestart(); return kTransferStall;
+        case InstallRestart::DuringStatusUnanswered: InstallAndRestart(); return kTransferTimeout;
+        default: break;
         }
-        state_ = DfuState::Manifest;
+        Enter(DfuState::Manifest);
         answer.pollTimeoutMs = config_.manifestPollTimeoutMs;
+        // One that goes on at once has its image in place already.
+        if (state_ != DfuState::Manifest)
+            Install();
         break;
     case DfuState::Manifest:
         // The announced time has passed: the image is in place.
-        log_.manifested = true;
-        config_.firmware = log_.received;
+        Install();
         if (!(config_.attributes & kAttrManifestationTolerant)) {
+            Enter(DfuState::ManifestWaitReset);
             // Such a device answers nothing more until it is reset.
-            state_ = DfuState::ManifestWaitReset;
-            return kTransferStall;
+            if (state_ == DfuState::ManifestWaitReset)
+                return kTransferStall;
+        } else {
+            Enter(DfuState::DfuIdle);
         }
-        state_ = DfuState::DfuIdle;
         break;
     case DfuState::ManifestWaitReset:
         return kTransferStall;
@@ -383,6 +414,8 @@ int EmulatedDfuDevice::GetStatus(uint8_t *data, std::size_t length)
     answer.status = status_;
     readyAt_ = now + std::chrono::milliseconds(answer.pollTimeoutMs);
     log_.imposed += std::chrono::milliseconds(answer.pollTimeoutMs);
+    if (config_.statedPollTimeoutMs && answer.pollTimeoutMs > 0)
+        answer.pollTimeoutMs = *config_.statedPollTimeoutMs;
     EncodeStatus(answer, data);
     return static_cast<int>(kStatusLength);
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "ControlTransport.h"
@@ -34,8 +35,16 @@ enum class DetachAnswer {
 // the host still talks to it.
 enum class InstallRestart {
     None,
-    DuringEndDownload, // the zero-length DNLOAD finds the device gone
-    DuringStatus       // the GETSTATUS after it fails
+    DuringEndDownload,      // the zero-length DNLOAD finds the device gone
+    DuringStatus,           // the GETSTATUS after it fails
+    DuringStatusStalled,    // ... is stalled
+    DuringStatusUnanswered, // ... is never answered
+};
+
+// Where DFU 1.1 names the state `named`, the device goes to `instead`.
+struct StateInstead {
+    DfuState named;
+    DfuState instead;
 };
 
 // The longest data stage the host's USB stack takes in one control transfer.
@@ -60,6 +69,14 @@ struct EmulatedDeviceConfig {
     std::vector<EmulatedFault> faults;
     DetachAnswer detachAnswer = DetachAnswer::Accept;
     InstallRestart installRestart = InstallRestart::None;
+    std::vector<StateInstead> statesInstead;
+    // GETSTATUS requests it stalls, keeping its state, each time it is busy
+    // (dfuDNBUSY, dfuMANIFEST): a loader that cannot answer while it writes
+    // its flash.
+    int busyStatusStalls = 0;
+    // What its GETSTATUS answers state as bwPollTimeout instead of the time
+    // it needs (0xFFFFFF: a loader that never fills the field in).
+    std::optional<uint32_t> statedPollTimeoutMs;
 };
 
 struct EmulatedDeviceLog {
@@ -118,6 +135,10 @@ private:
     int Stall(uint8_t status);
     int Detach();
     void InstallAndRestart();
+    void Install();
+    // Goes to the state DFU 1.1 names, or to the one the device goes to
+    // instead.
+    void Enter(DfuState named);
     int Refusal(const ControlSetup &setup, uint8_t requestType);
     bool TakeFault(DfuRequest request, uint16_t block, uint8_t *status);
     void ModelTransfer(std::size_t bytes);
@@ -131,13 +152,14 @@ private:
     bool dfuMode_;
     DfuState state_;
     uint8_t status_;
+    bool leftBusy_; // in dfuDNBUSY with a block of an earlier host
     bool handleOpen_ = true;
     int departures_ = 0;
     Micros absentUntil_{0};
     Micros readyAt_{0};   // end of the last announced poll timeout
-    Micros busyUntil_{0}; // end of the block write or manifestation under way
     std::size_t uploadOffset_ = 0;
     int pendingBlockFault_ = -1; // bStatus to report at the next GETSTATUS
+    int busyStallsLeft_ = 0;
 
     std::mutex gateMutex_;
     std::condition_variable gateChanged_;

@@ -221,8 +221,12 @@ ControlAnswer TestbedTerminal::Class(const uint8_t setup[8], uint8_t *data, std:
         // one refuses a block it cannot take: a stall, and dfuERROR.
         request.index = static_cast<uint16_t>(request.index + 1);
     }
-    if (request.requestType & 0x80)
-        return FromTransfer(device_->ControlIn(request, data, length, 0));
+    if (request.requestType & 0x80) {
+        ControlAnswer answer = FromTransfer(device_->ControlIn(request, data, length, 0));
+        if (answer.outcome == Outcome::Done)
+            answer.length += setup_.overlongAnswers;
+        return answer;
+    }
     return FromTransfer(device_->ControlOut(request, data, length, 0));
 }
 

@@ -40,7 +40,16 @@ struct TerminalSetup {
     // device stays listed this long, as the kernel lists it until it has
     // processed the disconnect.
     std::chrono::milliseconds listedAfterLeaving{0};
+    // In DFU mode another program holds its DFU interface (claims answer
+    // EBUSY) this long after each arrival, as a daemon that claims DFU
+    // devices when they arrive does; kHeldForGood: as long as it is there.
+    std::chrono::milliseconds loaderHeldFor{0};
+    // Its answers to DFU requests from the device claim this many bytes
+    // more than the host asked for.
+    int overlongAnswers = 0;
 };
+
+inline constexpr std::chrono::milliseconds kHeldForGood = std::chrono::milliseconds::max();
 
 // How a control request ends on the bus.
 enum class Outcome {
@@ -87,6 +96,13 @@ public:
     bool AnswersStrings() const { return answersStrings_; }
     std::chrono::milliseconds ListedAfterLeaving() const { return setup_.listedAfterLeaving; }
     bool StringsInSysfs() const { return answersStrings_ && setup_.stringsInSysfs; }
+    // Whether another program holds its DFU interface this long after it
+    // arrived.
+    bool InterfaceHeld(std::chrono::steady_clock::duration sinceArrival) const
+    {
+        return device_->InDfuMode() &&
+               std::chrono::duration_cast<std::chrono::milliseconds>(sinceArrival) < setup_.loaderHeldFor;
+    }
     // A silent terminal that starts to answer (or the other way round).
     void SetAnswersStrings(bool answers) { answersStrings_ = answers; }
     // How many string descriptor requests reached it, LANGID ones included.

@@ -112,6 +112,7 @@ struct UsbTestbed::Slot {
     std::string sysPath;
     bool leaving = false; // it has left; its removal is still to show
     std::chrono::steady_clock::time_point listedUntil;
+    std::chrono::steady_clock::time_point arrivedAt;
 };
 
 UsbTestbed::UsbTestbed() : urbs_(std::make_unique<UrbQueue>())
@@ -335,6 +336,7 @@ void UsbTestbed::AddToBus(Slot &slot)
     }
     ConfigurationStrings(slot, descriptors.dfuInterface);
     slot.onBus = true;
+    slot.arrivedAt = std::chrono::steady_clock::now();
     ++slot.arrivals;
 }
 
@@ -410,7 +412,15 @@ bool UsbTestbed::Ioctl(UMockdevIoctlClient *client)
         Complete(client, 0, 0);
         return true;
     }
-    case USBDEVFS_CLAIMINTERFACE:
+    case USBDEVFS_CLAIMINTERFACE: {
+        bool held = false;
+        if (slot) {
+            std::lock_guard lock(mutex_);
+            held = slot->terminal->InterfaceHeld(std::chrono::steady_clock::now() - slot->arrivedAt);
+        }
+        Complete(client, slot && !held ? 0 : -1, !slot ? ENODEV : held ? EBUSY : 0);
+        return true;
+    }
     case USBDEVFS_RELEASEINTERFACE:
     case USBDEVFS_SETINTERFACE:
     case USBDEVFS_CLEAR_HALT:
