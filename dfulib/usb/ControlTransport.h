@@ -48,6 +48,9 @@ public:
     // Looks once for the same device (by serial number) and opens it again;
     // false while it is not (yet) back on the bus.
     virtual bool Reopen() = 0;
+    // After a failed Reopen: the device is back, but another program has
+    // held its DFU interface for as long as the transport waited for it.
+    virtual bool HeldByAnother() const { return false; }
     virtual DfuInterfaceInfo Interface() const = 0;
     // While *stop is set, a transfer under way ends soon (the device may
     // still get the request) and a new one does not start; both return

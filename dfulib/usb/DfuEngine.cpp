@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "BackupFile.h"
+#include "PollTimeoutQuirks.h"
 #include "TVXDFUUpgrade.h"
 
 namespace tvxdfu::usb {
@@ -14,10 +15,18 @@ constexpr unsigned kRequestTimeoutMs = 5000;
 // mode, and how often it is looked for meanwhile.
 constexpr Micros kReturnTimeout = std::chrono::seconds(30);
 constexpr Micros kReopenInterval = std::chrono::milliseconds(250);
-// Longer waits than these mean a confused device, not a slow flash.
-constexpr Micros kMaxPollTimeout = std::chrono::minutes(2);
+// Longer than this means a confused device, not a slow flash.
 constexpr Micros kMaxBusyPerStep = std::chrono::minutes(10);
 constexpr int kMaxPollsPerStep = 100000;
+// A loader busy writing its flash may stall GETSTATUS instead of answering
+// dfuDNBUSY; it is asked again after a pause, three times before the stall
+// counts (fwupd retries the status of a busy device too: plugins/dfu,
+// pull request 2692).
+constexpr int kStalledStatusRetries = 3;
+constexpr Micros kStalledStatusPause = std::chrono::milliseconds(250);
+// ABORT and CLRSTATUS sent to bring a device left by an earlier host to
+// dfuIDLE; one that needs more is not going there.
+constexpr int kMaxRecoveryRequests = 4;
 // The read-back stops here even if the device never sends a short block.
 constexpr std::size_t kMaxReadBackBytes = 64u << 20;
 // The longest detach time-out asked for; the reset follows at once anyway.
@@ -27,12 +36,6 @@ constexpr uint16_t kMaxTransferSize = 4096;
 // The requests that leave a stopped device idle must not hold up the
 // library's unloading; a device that answers at all answers in this time.
 constexpr unsigned kStopRequestTimeoutMs = 250;
-
-// A transfer that fails this way may mean the device has restarted.
-bool MayHaveRestarted(int result)
-{
-    return result == kTransferNoDevice || result == kTransferIoError;
-}
 
 int32_t TransferFailure(int result)
 {
@@ -102,7 +105,7 @@ int32_t DfuEngine::RunSteps(const EngineJob &job)
     if (const int32_t status = EnterDfuMode())
         return status;
     abortOnStop_ = true;
-    if (const int32_t status = ReachIdle())
+    if (const int32_t status = BringToIdle())
         return status;
     if (job.backupPath) {
         if (const int32_t status = ReadBack(job))
@@ -159,49 +162,121 @@ int32_t DfuEngine::AwaitReturn(Accept accept)
             return static_cast<int32_t>(UPG_HOST_ERROR);
         if (transport_.Reopen() && accept())
             return 0;
+        // The transport has tried for a few seconds already.
+        if (transport_.HeldByAnother())
+            return kStatusDeviceBusy;
         if (pacer_.Now() >= deadline)
             return kStatusTimeout;
         pacer_.WaitForDeviceEvent(kReopenInterval);
     }
 }
 
-// The device went away while it was told to install, or while asked how
-// that goes: some loaders install at once and restart. Whether it worked is
-// told by the versions it reports once back, not by this host, so the part
-// ends as written; a device that stays away is the caller's to look for.
+// The part is over once the terminal is back: the versions read when it
+// ends must be the new firmware's, not those of the loader still listed for
+// a moment after it left. Whether the installation worked is told by those
+// versions, not by this host, so the part ends as written; a device that
+// stays away is the caller's to look for.
 int32_t DfuEngine::FollowRestart()
 {
     const int32_t back = AwaitReturn([] { return true; });
     return back == kStatusTimeout ? 0 : back;
 }
 
-// A device left in the middle of an earlier transfer or in its error state
-// is brought back to dfuIDLE first.
-int32_t DfuEngine::ReachIdle()
+// The device stopped answering once it was told to install: many loaders
+// install at once and restart, so that the zero-length DNLOAD or the
+// GETSTATUS after it finds no device, fails, stalls or is never answered
+// (dfu-util users meet this as "Error during download get_status" after a
+// good download: particle-iot/device-os issue 599). It is followed back; one
+// that comes back still in its loader without having left waits for the
+// reset DFU 1.1 gives a device that does not tolerate manifestation.
+int32_t DfuEngine::FollowInstallation()
 {
-    DfuStatus status;
-    if (const int32_t failure = GetStatus(&status))
-        return failure;
-    switch (status.state) {
-    case DfuState::DfuIdle:
+    const int32_t back = AwaitReturn([] { return true; });
+    if (back != 0)
+        return back == kStatusTimeout ? 0 : back;
+    if (!transport_.Interface().dfuMode)
         return 0;
-    case DfuState::DfuError:
-        if (const int32_t failure = SendSimple(DfuRequest::ClrStatus))
-            return failure;
-        break;
-    case DfuState::DnloadIdle:
-    case DfuState::UploadIdle:
-        if (const int32_t failure = SendSimple(DfuRequest::Abort))
-            return failure;
-        break;
-    default:
-        return kStatusUnexpectedState;
+    transport_.ResetDevice();
+    return FollowRestart();
+}
+
+// A device left waiting for the reset that ends a manifestation goes on
+// only after that reset and, back in normal operation, another DETACH.
+int32_t DfuEngine::BringToIdle()
+{
+    bool needsReset = false;
+    if (const int32_t status = ReachIdle(&needsReset))
+        return status;
+    if (!needsReset)
+        return 0;
+    abortOnStop_ = false;
+    transport_.ResetDevice();
+    if (const int32_t status = AwaitReturn([] { return true; }))
+        return status;
+    if (const int32_t status = EnterDfuMode())
+        return status;
+    abortOnStop_ = true;
+    if (const int32_t status = ReachIdle(&needsReset))
+        return status;
+    return needsReset ? kStatusUnexpectedState : 0;
+}
+
+// A device left by an earlier host is brought to dfuIDLE first: out of its
+// error state with CLRSTATUS, out of an unfinished transfer with ABORT, out
+// of dfuDNLOAD-SYNC and dfuDNBUSY by asking its status until it is idle (as
+// fwupd does: plugins/dfu/fu-dfu-device.c, refresh_and_clear). One that
+// waits for the reset ending a manifestation, or answers nothing at all as
+// DFU 1.1 allows it there, sets *needsReset.
+int32_t DfuEngine::ReachIdle(bool *needsReset)
+{
+    *needsReset = false;
+    Micros waited{0};
+    int requests = 0;
+    for (int polls = 0; polls < kMaxPollsPerStep; ++polls) {
+        if (Stopped())
+            return static_cast<int32_t>(UPG_HOST_ERROR);
+        DfuStatus status;
+        const int got = ReadStatus(&status);
+        if (got == kTransferStall || got == kTransferTimeout) {
+            *needsReset = true;
+            return 0;
+        }
+        if (got < 0)
+            return TransferFailure(got);
+        DfuRequest request;
+        switch (status.state) {
+        case DfuState::DfuIdle:
+            return 0;
+        case DfuState::DfuError:
+            request = DfuRequest::ClrStatus;
+            break;
+        case DfuState::DnloadIdle:
+        case DfuState::UploadIdle:
+            request = DfuRequest::Abort;
+            break;
+        case DfuState::DnloadSync:
+        case DfuState::DnBusy:
+        case DfuState::ManifestSync:
+        case DfuState::Manifest:
+            // GETSTATUS moves it on once the announced time is over.
+            if (const int32_t failure = HonourPollTimeout(status, &waited))
+                return failure;
+            continue;
+        case DfuState::ManifestWaitReset:
+            *needsReset = true;
+            return 0;
+        default:
+            return kStatusUnexpectedState;
+        }
+        if (++requests > kMaxRecoveryRequests)
+            return kStatusUnexpectedState;
+        // A refusal (a stall puts the device into dfuERROR) shows in its
+        // next status.
+        const int result = Send(request);
+        if (result < 0 && result != kTransferStall)
+            return TransferFailure(result);
     }
-    if (const int32_t failure = GetStatus(&status))
-        return failure;
-    return status.state == DfuState::DfuIdle && status.status == kStatusOk
-               ? 0
-               : kStatusUnexpectedState;
+    return kStatusTimeout;
 }
 
 int32_t DfuEngine::ReadBack(const EngineJob &job)
@@ -261,9 +336,10 @@ int32_t DfuEngine::Download(const uint8_t *image, std::size_t size, uint16_t *ne
 
 // After the zero-length DNLOAD, which carries the next block number as
 // strict devices expect: a manifestation-tolerant device reports dfuIDLE
-// when done; any other device goes into dfuMANIFEST-WAIT-RESET and may stop
-// answering after dfuMANIFEST. Either way the reset afterwards starts the
-// new firmware.
+// when done; any other device goes into dfuMANIFEST-WAIT-RESET, or dfuIDLE
+// as some do, and may stop answering after dfuMANIFEST (fwupd takes such a
+// device in dfuMANIFEST as done: plugins/dfu/fu-dfu-device.c). Either way
+// the reset afterwards starts the new firmware.
 int32_t DfuEngine::Manifest(uint16_t block)
 {
     if (Stopped())
@@ -273,8 +349,8 @@ int32_t DfuEngine::Manifest(uint16_t block)
     const ControlSetup end{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Dnload), block,
                            interface_};
     const int result = transport_.ControlOut(end, nullptr, 0, kRequestTimeoutMs);
-    if (MayHaveRestarted(result))
-        return FollowRestart();
+    if (result == kTransferNoDevice || result == kTransferIoError)
+        return FollowInstallation();
     if (result < 0)
         return FailedRequest(result);
     const bool tolerant = transport_.Interface().functional.attributes & kAttrManifestationTolerant;
@@ -286,25 +362,22 @@ int32_t DfuEngine::Manifest(uint16_t block)
             return kStatusTimeout;
         DfuStatus status;
         const int got = ReadStatus(&status);
-        if (MayHaveRestarted(got))
-            return FollowRestart();
+        if (got < 0 && got != kTransferCancelled)
+            return FollowInstallation();
         if (got < 0)
             return TransferFailure(got);
         if (status.status != kStatusOk)
             return DeviceError(status);
         if (const int32_t failure = HonourPollTimeout(status, &waited))
             return failure;
-        if (status.state == DfuState::DfuIdle && tolerant)
-            break;
-        if (status.state == DfuState::ManifestWaitReset ||
+        // dfuIDLE is done, whatever the descriptor says of tolerance: some
+        // loaders that do not tolerate manifestation still go there.
+        if (status.state == DfuState::DfuIdle || status.state == DfuState::ManifestWaitReset ||
             (status.state == DfuState::Manifest && !tolerant))
             break;
         if (status.state != DfuState::ManifestSync && status.state != DfuState::Manifest)
             return kStatusUnexpectedState;
     }
-    // The part is over once the terminal is back: the versions read when it
-    // ends must be the new firmware's, not those of the loader still listed
-    // for a moment after the reset.
     transport_.ResetDevice();
     return FollowRestart();
 }
@@ -334,8 +407,8 @@ int32_t DfuEngine::AwaitState(DfuState target)
 
 int32_t DfuEngine::HonourPollTimeout(const DfuStatus &status, Micros *waited)
 {
-    const Micros poll = std::chrono::milliseconds(status.pollTimeoutMs);
-    if (poll > kMaxPollTimeout || *waited + poll > kMaxBusyPerStep)
+    const Micros poll = PollWait(status.pollTimeoutMs);
+    if (*waited + poll > kMaxBusyPerStep)
         return kStatusTimeout;
     *waited += poll;
     if (poll.count() > 0)
@@ -347,6 +420,18 @@ int32_t DfuEngine::HonourPollTimeout(const DfuStatus &status, Micros *waited)
 }
 
 int DfuEngine::ReadStatus(DfuStatus *status)
+{
+    int got = RequestStatus(status);
+    for (int retry = 0; got == kTransferStall && retry < kStalledStatusRetries; ++retry) {
+        pacer_.SleepFor(kStalledStatusPause);
+        if (Stopped())
+            return kTransferCancelled;
+        got = RequestStatus(status);
+    }
+    return got;
+}
+
+int DfuEngine::RequestStatus(DfuStatus *status)
 {
     uint8_t answer[kStatusLength] = {};
     const ControlSetup request{kRequestTypeIn, static_cast<uint8_t>(DfuRequest::GetStatus), 0,
@@ -366,10 +451,15 @@ int32_t DfuEngine::GetStatus(DfuStatus *status)
     return got < 0 ? TransferFailure(got) : 0;
 }
 
-int32_t DfuEngine::SendSimple(DfuRequest request)
+int DfuEngine::Send(DfuRequest request)
 {
     const ControlSetup setup{kRequestTypeOut, static_cast<uint8_t>(request), 0, interface_};
-    const int result = transport_.ControlOut(setup, nullptr, 0, kRequestTimeoutMs);
+    return transport_.ControlOut(setup, nullptr, 0, kRequestTimeoutMs);
+}
+
+int32_t DfuEngine::SendSimple(DfuRequest request)
+{
+    const int result = Send(request);
     return result < 0 ? TransferFailure(result) : 0;
 }
 

@@ -16,6 +16,7 @@ namespace tvxdfu::usb {
 inline constexpr int32_t kStatusDeviceLeft = -73;       // gone from the bus mid-transfer
 inline constexpr int32_t kStatusUnexpectedState = -72;  // the device is not where DFU says
 inline constexpr int32_t kStatusTimeout = -71;          // never came back, or never idle
+inline constexpr int32_t kStatusDeviceBusy = -70;       // another program holds its interface
 // A DFU bStatus error reaches the wizard as bStatus minus this.
 inline constexpr int32_t kDeviceStatusOffset = 90;
 
@@ -55,20 +56,25 @@ private:
     void AbortAfterStop();
     int32_t EnterDfuMode();
     int32_t AwaitDfuMode();
-    int32_t ReachIdle();
+    int32_t BringToIdle();
+    int32_t ReachIdle(bool *needsReset);
     int32_t ReadBack(const EngineJob &job);
     int32_t Download(const uint8_t *image, std::size_t size, uint16_t *nextBlock);
     int32_t Manifest(uint16_t block);
     int32_t FollowRestart();
+    int32_t FollowInstallation();
     // Looks for the device until `accept` takes it, a device event cutting
     // each wait short.
     template <typename Accept>
     int32_t AwaitReturn(Accept accept);
     int32_t AwaitState(DfuState target);
 
-    // The transfer's result: kStatusLength, or a TransferError.
+    // The transfer's result: kStatusLength, or a TransferError. ReadStatus
+    // asks again when a busy device stalls the request.
     int ReadStatus(DfuStatus *status);
+    int RequestStatus(DfuStatus *status);
     int32_t GetStatus(DfuStatus *status);
+    int Send(DfuRequest request); // the transfer's result
     int32_t SendSimple(DfuRequest request);
     int32_t DeviceError(const DfuStatus &status);
     int32_t FailedRequest(int transferResult);

@@ -186,9 +186,10 @@ TEST_F(TestbedTest, PartsAreWrittenAndReadBackAcrossReEnumerations)
 }
 
 // A loader that installs at once and restarts while the host ends the
-// download stays listed a while after it has left: the part ends only once
-// the terminal is back in normal operation, so the versions read at once are
-// the new firmware's.
+// download (the zero-length DNLOAD or the GETSTATUS after it finds no
+// device, fails, is stalled or never answered) stays listed a while after
+// it has left: the part ends only once the terminal is back in normal
+// operation, so the versions read at once are the new firmware's.
 TEST_F(TestbedTest, ALoaderThatRestartsWhileInstallingIsFollowedBackBeforeThePartEnds)
 {
     struct Case {
@@ -196,7 +197,9 @@ TEST_F(TestbedTest, ALoaderThatRestartsWhileInstallingIsFollowedBackBeforeThePar
         const char *id;
     };
     const Case cases[] = {{InstallRestart::DuringEndDownload, "K470A0000001"},
-                          {InstallRestart::DuringStatus, "K470A0000002"}};
+                          {InstallRestart::DuringStatus, "K470A0000002"},
+                          {InstallRestart::DuringStatusStalled, "K470A0000003"},
+                          {InstallRestart::DuringStatusUnanswered, "K470A0000004"}};
     for (const Case &c : cases) {
         TerminalSetup setup = ThreePartTerminal(c.id);
         setup.dfu.installRestart = c.when;

@@ -299,8 +299,64 @@ INSTANTIATE_TEST_SUITE_P(
     States, LeftoverStateTest,
     ::testing::Values(LeftoverCase{"Error", DfuState::DfuError, kStatusErrWrite, 1, 0},
                       LeftoverCase{"DownloadIdle", DfuState::DnloadIdle, kStatusOk, 0, 1},
-                      LeftoverCase{"UploadIdle", DfuState::UploadIdle, kStatusOk, 0, 1}),
+                      LeftoverCase{"UploadIdle", DfuState::UploadIdle, kStatusOk, 0, 1},
+                      // Mid-block: asked until it is done with it, then aborted.
+                      LeftoverCase{"DownloadSync", DfuState::DnloadSync, kStatusOk, 0, 1},
+                      LeftoverCase{"Busy", DfuState::DnBusy, kStatusOk, 0, 1},
+                      // Answers nothing until reset, after which it starts
+                      // its firmware and is detached once more.
+                      LeftoverCase{"WaitingForReset", DfuState::ManifestWaitReset, kStatusOk, 0, 0}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// A loader that stalls GETSTATUS while it writes is asked again three
+// times; a fourth stall in a row counts.
+TEST_F(EngineTest, AStalledStatusOfABusyDeviceIsAskedAgainThreeTimes)
+{
+    for (const int stalls : {3, 4}) {
+        SCOPED_TRACE(stalls);
+        EmulatedDeviceConfig config;
+        config.startInDfuMode = true;
+        config.busyStatusStalls = stalls;
+        EmulatedDfuDevice &device = Make(config);
+        const std::vector<uint8_t> image = Pattern(3000, 2);
+
+        EXPECT_EQ(Run(image), stalls == 3 ? 0 : kStatusUnexpectedState);
+        EXPECT_EQ(device.Log().manifested, stalls == 3);
+        EXPECT_EQ(device.Log().earlyRequests, 0);
+    }
+}
+
+// Poll timeouts no flash needs are waited as the quirk table says, and the
+// upgrade goes on; the device's own time is waited wherever it is stated.
+TEST_F(EngineTest, AbsurdPollTimeoutsAreWaitedAsTheQuirkTableSays)
+{
+    const struct {
+        uint32_t stated;
+        uint32_t needed;
+        milliseconds waitedPerPoll;
+    } cases[] = {{0xFFFFFF, 5, milliseconds(5)}, {0x0A0000, 5000, milliseconds(10000)},
+                 {120000, 120000, milliseconds(120000)}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stated);
+        EmulatedDeviceConfig config;
+        config.startInDfuMode = true;
+        config.transferSize = 1024;
+        config.statedPollTimeoutMs = c.stated;
+        config.blockPollTimeoutMs = c.needed;
+        config.manifestPollTimeoutMs = c.needed;
+        EmulatedDfuDevice &device = Make(config);
+        const milliseconds start = std::chrono::duration_cast<milliseconds>(pacer_.Now());
+
+        ASSERT_EQ(Run(Pattern(3 * 1024, 6)), 0);
+        EXPECT_TRUE(device.Log().manifested);
+        EXPECT_EQ(device.Log().earlyRequests, 0);
+        // Three blocks and the manifestation, each one poll, and the
+        // terminal's return after the final reset.
+        const milliseconds taken = std::chrono::duration_cast<milliseconds>(pacer_.Now()) - start;
+        EXPECT_GE(taken, 4 * c.waitedPerPoll);
+        EXPECT_LT(taken, 4 * c.waitedPerPoll + std::chrono::seconds(2));
+    }
+}
 
 TEST_F(EngineTest, ReadsTheFirmwareBackIntoTheBackupFileFirst)
 {
