@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "HeldInterface.h"
 #include "LibusbTerminal.h"
 #include "ReturningTerminal.h"
 #include "SteadyPacer.h"
@@ -52,6 +53,7 @@ public:
         std::vector<Opened> opened;
         std::vector<ReturnCandidate> candidates;
         uint32_t failure = UPG_NO_DEVICE;
+        heldByAnother_ = false;
         if (left_ && std::chrono::steady_clock::now() - left_->at >= kLeaveTime)
             left_.reset();
         bool leftListed = false;
@@ -129,6 +131,7 @@ public:
         return Open() == 0;
     }
 
+    bool HeldByAnother() const override { return heldByAnother_; }
     DfuInterfaceInfo Interface() const override { return info_; }
     void WatchStop(const std::atomic<bool> *stop) override { stop_ = stop; }
 
@@ -140,7 +143,9 @@ private:
             return UPG_NO_DESCRIPTOR;
         }
         libusb_set_auto_detach_kernel_driver(handle, 1);
-        if (libusb_claim_interface(handle, location.interfaceNumber) != 0) {
+        const int claimed = ClaimInterfaceWhenFree(handle, location.interfaceNumber, stop_);
+        if (claimed != 0) {
+            heldByAnother_ = claimed == LIBUSB_ERROR_BUSY;
             libusb_close(handle);
             return UPG_CONNECT_FAILED;
         }
@@ -174,6 +179,7 @@ private:
     int claimed_ = 0;
     DfuInterfaceInfo info_;
     const std::atomic<bool> *stop_ = nullptr;
+    bool heldByAnother_ = false; // at the last Open
     struct Departure {
         std::pair<uint8_t, uint8_t> address; // bus and device number
         std::chrono::steady_clock::time_point at;

@@ -66,6 +66,8 @@ void TakeString(const std::string &folder, const char *attribute, uint8_t index,
         read->missing.push_back({index, field});
 }
 
+} // namespace
+
 std::string DeviceNode(libusb_device *device)
 {
     char node[32];
@@ -73,8 +75,6 @@ std::string DeviceNode(libusb_device *device)
                   libusb_get_device_address(device));
     return node;
 }
-
-} // namespace
 
 DeviceKey KeyOf(libusb_device *device)
 {

@@ -35,6 +35,9 @@ struct DeviceKey {
 
 DeviceKey KeyOf(libusb_device *device);
 
+// Its device file: /dev/bus/usb/BBB/DDD.
+std::string DeviceNode(libusb_device *device);
+
 // A string the device has (non-zero index) that is not known yet.
 struct MissingString {
     uint8_t index = 0;

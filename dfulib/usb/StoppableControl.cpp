@@ -1,5 +1,6 @@
 #include "StoppableControl.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -85,7 +86,9 @@ int StoppableControlTransfer(libusb_context *context, libusb_device_handle *hand
             libusb_cancel_transfer(transfer.get());
         }
     }
-    const int result = Outcome(*transfer, stopped);
+    // A device (or a host stack) that reports more than was asked gets cut
+    // to what was asked: the buffer holds no more, nor does the caller's.
+    const int result = std::min(Outcome(*transfer, stopped), static_cast<int>(length));
     if (result > 0 && in)
         std::memcpy(in, libusb_control_transfer_get_data(transfer.get()),
                     static_cast<std::size_t>(result));
