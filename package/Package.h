@@ -11,6 +11,9 @@
 inline constexpr int kContentKeyLength = 32;
 inline constexpr int kSignatureLength = 512;
 inline constexpr int kEntryBlockLength = 512;
+// The largest package file taken, signature block included: far above any
+// firmware, and refused by its size before a byte of it is read.
+inline constexpr int64_t kMaxPackageLength = int64_t{256} << 20;
 
 // SHA-256 of the package's file name, set by each load before the first entry
 // is read; the cipher uses its first 16 bytes as IV.
@@ -70,7 +73,7 @@ struct SignedBytes {
 int32_t ReadPackageEntry(SignedBytes bytes, int32_t kind, PackageEntry *entry, int32_t *position);
 
 // Why the catalog reader stopped with result 0 before its end.
-enum class CatalogStop { None, Unparsable, UnlistedPart, NoFirmwarePart };
+enum class CatalogStop { None, Unparsable, UnlistedPart, NoFirmwarePart, DuplicateEntry, BadPartSuffix, EmptyPart };
 
 // Reads the catalog and its parts in installation order from the verified
 // bytes into `record` (zeroed by the caller but for the bytes and the
@@ -101,6 +104,9 @@ enum class LoadFailure {
     NoFirmwarePart,
     ChangedWhileReading,
     CannotRead,
+    DuplicateEntry,
+    BadPartSuffix,
+    EmptyPart,
 };
 
 // The reason in words, for tools that report it.

@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "CatalogShape.h"
+#include "DfuSuffix.h"
 
 namespace {
 
@@ -64,16 +66,29 @@ bool AddVersions(TextNode **list, const json_value &elements)
     return true;
 }
 
-// The first "File name" member in the list whose value equals `name`.
-const json_value *FindListedPart(const json_value &fileList, const char *name, const json_value **fileName)
+// The index of the first element whose "File name" member equals `name`, or
+// the list's length when none does.
+unsigned int FindListedPart(const json_value &fileList, const char *name, const json_value **fileName)
 {
-    for (const json_value *element : fileList.u.array)
-        for (const json_object_entry &member : element->u.object)
+    for (unsigned int n = 0; n < fileList.u.array.length; ++n)
+        for (const json_object_entry &member : fileList.u.array.values[n]->u.object)
             if (MemberNameIs(member, "File name") && TextEquals(*member.value, name)) {
                 *fileName = member.value;
-                return element;
+                return n;
             }
-    return nullptr;
+    return fileList.u.array.length;
+}
+
+// A part image ends with the DFU suffix the terminal checks: an image that
+// decrypted wrongly (a producer's slip with the file name the IV comes from)
+// fails its CRC here rather than at the download.
+CatalogStop JudgePartImage(const PackageEntry &entry)
+{
+    if (tvx::CheckPartSuffix(entry.data, static_cast<std::size_t>(entry.size)) != tvx::PartSuffix::Valid)
+        return CatalogStop::BadPartSuffix;
+    if (entry.size == static_cast<int32_t>(tvx::kDfuSuffixLength))
+        return CatalogStop::EmptyPart;
+    return CatalogStop::None;
 }
 
 class CatalogReader {
@@ -174,10 +189,14 @@ private:
     }
 
     // One entry per list element, matched to its element by name: the archive
-    // may store the parts in any order.
+    // may store the parts in any order, but holds each name once.
     bool ReadParts(const json_value &fileList)
     {
-        for (unsigned int n = 0; n < fileList.u.array.length; ++n) {
+        const unsigned int count = fileList.u.array.length;
+        const std::unique_ptr<bool[]> matched(new (std::nothrow) bool[count]());
+        if (!matched)
+            return Fail(PKG_ERR_NO_MEMORY);
+        for (unsigned int n = 0; n < count; ++n) {
             auto *entry = static_cast<PackageEntry *>(std::calloc(1, sizeof(PackageEntry)));
             if (!entry)
                 return Fail(PKG_ERR_NO_MEMORY);
@@ -188,12 +207,13 @@ private:
             }
             StripEncExtension(entry->name);
             const json_value *fileName = nullptr;
-            const json_value *element = FindListedPart(fileList, entry->name, &fileName);
-            if (!element) {
+            const unsigned int listed = FindListedPart(fileList, entry->name, &fileName);
+            if (listed == count || matched[listed]) {
                 FreePackageEntry(entry);
-                return Stop(CatalogStop::UnlistedPart);
+                return Stop(listed == count ? CatalogStop::UnlistedPart : CatalogStop::DuplicateEntry);
             }
-            if (!AttachPartInfo(entry, *element, *fileName)) {
+            matched[listed] = true;
+            if (!AttachPartInfo(entry, *fileList.u.array.values[listed], *fileName)) {
                 FreePackageEntry(entry);
                 return Fail(PKG_ERR_NO_MEMORY);
             }
@@ -202,6 +222,8 @@ private:
                 FreePackageEntry(entry); // an unknown or missing type drops the part
                 continue;
             }
+            if (const CatalogStop why = JudgePartImage(*entry); why != CatalogStop::None)
+                return Stop(why);
             hasFirmware = hasFirmware || firmware;
         }
         return true;

@@ -86,7 +86,8 @@ LoadFailure PackageFile::Open(const char *path)
 LoadFailure PackageFile::ReadVerified(uint8_t signature[kSignatureLength], SignedBytes *bytes)
 {
     *bytes = {};
-    if (length < kSignatureLength || length - kSignatureLength > INT32_MAX)
+    static_assert(kMaxPackageLength <= INT32_MAX, "signed bytes are counted in 32 bits");
+    if (length < kSignatureLength || length > kMaxPackageLength)
         return LoadFailure::NoSignatureBlock;
     const int64_t signedLength = length - kSignatureLength;
     if (const int result = ReadAt(fd, signature, kSignatureLength, signedLength))

@@ -25,6 +25,12 @@ LoadFailure FailureOfCatalog(int32_t code, CatalogStop stop)
         return LoadFailure::UnlistedPart;
     case CatalogStop::NoFirmwarePart:
         return LoadFailure::NoFirmwarePart;
+    case CatalogStop::DuplicateEntry:
+        return LoadFailure::DuplicateEntry;
+    case CatalogStop::BadPartSuffix:
+        return LoadFailure::BadPartSuffix;
+    case CatalogStop::EmptyPart:
+        return LoadFailure::EmptyPart;
     case CatalogStop::None:
         break;
     }
@@ -72,7 +78,7 @@ const char *DescribeLoadFailure(LoadFailure failure)
     case LoadFailure::NotARegularFile:
         return "the path names a pipe, socket or device, not a file";
     case LoadFailure::NoSignatureBlock:
-        return "the file is too short or too long to hold a signed package";
+        return "the file is too short to hold a signed package, or larger than 256 MiB";
     case LoadFailure::SignatureMismatch:
         return "the signature does not match the file (changed, truncated or extended, or signed with "
                "another key)";
@@ -90,6 +96,12 @@ const char *DescribeLoadFailure(LoadFailure failure)
         return "the file changed while it was read";
     case LoadFailure::CannotRead:
         return "the file cannot be read";
+    case LoadFailure::DuplicateEntry:
+        return "two entries carry the same part name";
+    case LoadFailure::BadPartSuffix:
+        return "a part's DFU suffix is missing, names another vendor or does not match its image (CRC)";
+    case LoadFailure::EmptyPart:
+        return "a part holds no image, only its DFU suffix";
     }
     return "unknown failure";
 }

@@ -13,6 +13,7 @@
 
 #include <openssl/evp.h>
 
+#include "DfuSuffix.h"
 #include "Package.h"
 #include "PackageWriter.h"
 
@@ -41,8 +42,10 @@ const std::string &PackageOf(int mebibytes)
         return path;
     path = TempFolder() + "/Bench_" + std::to_string(mebibytes) + ".ppu";
     std::vector<uint8_t> image(static_cast<size_t>(mebibytes) * kMiB - 4096);
-    for (size_t i = 0; i < image.size(); ++i)
+    const size_t payload = image.size() - tvx::kDfuSuffixLength;
+    for (size_t i = 0; i < payload; ++i)
         image[i] = static_cast<uint8_t>(i * 131 + (i >> 12));
+    tvx::WriteDfuSuffix(image.data(), payload, 0x0407, 0x0470, tvx::kVornVendorId, &image[payload]);
     PackageSigning signing;
     std::ifstream key(TVX_DEV_KEYS_DIR "/package-signing.pem");
     signing.signingKeyPem.assign(std::istreambuf_iterator<char>(key), std::istreambuf_iterator<char>());

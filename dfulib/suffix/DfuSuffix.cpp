@@ -59,6 +59,18 @@ bool DfuSuffixCrcMatches(const uint8_t *image, std::size_t size)
     return ReadDfuSuffix(image, size, &suffix) && DfuCrc32(image, size - 4) == suffix.crc;
 }
 
+PartSuffix CheckPartSuffix(const uint8_t *image, std::size_t size)
+{
+    DfuSuffix suffix;
+    if (!ReadDfuSuffix(image, size, &suffix))
+        return PartSuffix::Missing;
+    if (suffix.idVendor != kVornVendorId && suffix.idVendor != kAnyVendorId)
+        return PartSuffix::ForeignVendor;
+    if (DfuCrc32(image, size - 4) != suffix.crc)
+        return PartSuffix::CrcMismatch;
+    return PartSuffix::Valid;
+}
+
 void WriteDfuSuffix(const uint8_t *payload, std::size_t payloadSize, uint16_t bcdDevice,
                     uint16_t idProduct, uint16_t idVendor, uint8_t out[kDfuSuffixLength])
 {

@@ -31,6 +31,13 @@ bool ReadDfuSuffix(const uint8_t *image, std::size_t size, DfuSuffix *suffix);
 // True when the stored CRC matches the CRC over everything before it.
 bool DfuSuffixCrcMatches(const uint8_t *image, std::size_t size);
 
+enum class PartSuffix { Valid, Missing, ForeignVendor, CrcMismatch };
+
+// The suffix of a part image as a terminal takes it: present, naming the
+// terminals' vendor or any vendor, and with the CRC of the whole image. The
+// package loader and the device library judge a part by this one rule.
+PartSuffix CheckPartSuffix(const uint8_t *image, std::size_t size);
+
 // Writes the 16 suffix bytes for `payload` (the bytes in front of it) into
 // `out`, CRC included.
 void WriteDfuSuffix(const uint8_t *payload, std::size_t payloadSize, uint16_t bcdDevice,

@@ -8,9 +8,14 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
+#include "ConfigFile.h"
+#include "DfuSuffix.h"
+#include "PartImage.h"
 #include "ProgramRun.h"
 
 namespace {
@@ -28,6 +33,24 @@ long PeakResidentKb()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+}
+
+void WriteSigned(const std::string &path, const PackageContents &contents)
+{
+    std::string error;
+    ASSERT_TRUE(WritePackage(path, contents, DevelopmentSigning(), &error)) << error;
+}
+
+// A sparse file just over the size a package may have, ending in the genuine
+// signature block of `package`: a block that opens with the key, so only the
+// size keeps the loader from reading the whole file.
+void WriteOversized(const std::string &path, const std::vector<uint8_t> &package)
+{
+    WriteBytes(path, {});
+    std::filesystem::resize_file(path, kMaxPackageLength + 1 - kSignatureLength);
+    std::ofstream(path, std::ios::binary | std::ios::app)
+        .write(reinterpret_cast<const char *>(package.data() + package.size() - kSignatureLength), kSignatureLength);
+    ASSERT_EQ(std::filesystem::file_size(path), static_cast<uintmax_t>(kMaxPackageLength + 1));
 }
 
 } // namespace
@@ -84,10 +107,13 @@ std::vector<BadFile> BadPackage::MakeBadFiles()
         files.push_back({"cut at " + at + ", signed again", path, LoadFailure::EntryUnreadable});
     }
 
-    // Far larger than any package: sparse files, never read into memory.
+    // Larger than any package: sparse files, never read into memory.
+    path = PlaceFor("over-the-cap");
+    WriteOversized(path, bytes);
+    files.push_back({"just over the size cap, with a genuine signature block", path, LoadFailure::NoSignatureBlock});
     path = PlaceFor("1GiB");
     std::filesystem::resize_file((WriteBytes(path, {}), path), 1ull << 30);
-    files.push_back({"1 GiB of nothing", path, LoadFailure::SignatureMismatch});
+    files.push_back({"1 GiB of nothing", path, LoadFailure::NoSignatureBlock});
     path = PlaceFor("3GiB");
     std::filesystem::resize_file((WriteBytes(path, {}), path), 3ull << 30);
     files.push_back({"3 GiB of nothing", path, LoadFailure::NoSignatureBlock});
@@ -98,6 +124,21 @@ std::vector<BadFile> BadPackage::MakeBadFiles()
     WriteBytes(path, huge);
     AppendSignature(path);
     files.push_back({"a part that claims 8 GiB", path, LoadFailure::EntryUnreadable});
+
+    // Signed and readable, but with parts no terminal takes.
+    path = std::filesystem::path(PlaceFor("renamed")).replace_filename("renamed.ppu");
+    CopyRenamedKeepingCatalog(good, path);
+    files.push_back({"renamed, the catalog alone made for the new name", path, LoadFailure::BadPartSuffix});
+    const std::string catalog = CatalogJson({{"fw.dfu", "Firmware"}, {"fw2.dfu", "Firmware"}});
+    const std::vector<uint8_t> image = BuildPartImage(FirmwarePackage470().parts[0].image);
+    path = PlaceFor("twice");
+    WriteSigned(path, {catalog, {{"fw.dfu.enc", image}, {"fw.dfu.enc", image}}});
+    files.push_back({"one part twice", path, LoadFailure::DuplicateEntry});
+    uint8_t suffix[tvx::kDfuSuffixLength];
+    tvx::WriteDfuSuffix(nullptr, 0, 0x0407, 0x0470, tvx::kVornVendorId, suffix);
+    path = PlaceFor("suffix-only");
+    WriteSigned(path, {CatalogJson({{"fw.dfu", "Firmware"}}), {{"fw.dfu.enc", {suffix, suffix + sizeof suffix}}}});
+    files.push_back({"a part that is only its suffix", path, LoadFailure::EmptyPart});
     return files;
 }
 
@@ -138,4 +179,19 @@ TEST_F(BadPackage, RefusedWithItsReasonThroughEveryDoor)
     // The step still takes a good package after all of them.
     Drive("package " + good + "\nnext");
     EXPECT_EQ(Dialog().currentStep, StepBackup);
+}
+
+// The batch file is read when the wizard opens: a package it names that is
+// too large is refused by its size before any of it is read.
+TEST_F(BadPackage, BatchFileNamingAnOversizedPackageIsRefusedUnread)
+{
+    good = folder + "/" + Pack(kPackageName, FirmwarePackage470());
+    WriteOversized(folder + "/huge.ppu", ReadBytes(good));
+    std::ofstream(kConfigFileName) << "fit.huge.";
+    const long peakBefore = PeakResidentKb();
+    Start({ThreePartTerminal("K470A01")});
+    EXPECT_LT(PeakResidentKb() - peakBefore, 64 * 1024);
+    const auto &boxes = Window().MessageBoxes();
+    EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(), [](const auto &box) { return box.text == EnglishText(188); }));
+    EXPECT_EQ(Dialog().batchCount, 0u);
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <tuple>
 
+#include "DfuSuffix.h"
 #include "PackageFixture.h"
 
 namespace {
@@ -84,6 +85,63 @@ TEST_F(LoadPackageTest, RenamedPackageNoLongerDecrypts)
     }
     Record record;
     EXPECT_EQ(Load(original, &record), LoadFailure::None);
+}
+
+// A producer that encrypted the catalog for the package's name but the parts
+// for another (or a copy renamed with its catalog made anew): everything
+// verifies and the catalog reads, but the parts are not what was packed.
+TEST_F(LoadPackageTest, PartsDecryptedUnderAnotherNameAreRefused)
+{
+    CopyRenamedKeepingCatalog(PackSimple("Update.ppu"), PathOf("Other.ppu"));
+    Record record;
+    EXPECT_EQ(Load(PathOf("Other.ppu"), &record), LoadFailure::BadPartSuffix);
+    EXPECT_NE(record->catalog, nullptr); // the catalog itself was fine
+}
+
+// Every part that will be written must be what a terminal takes: an image
+// ending in the DFU suffix of the terminals' vendor (or any vendor) with its
+// CRC, and each part once. Refused when loaded, not first at the download.
+TEST_F(LoadPackageTest, PartsATerminalWouldRefuseAreRefusedAtLoad)
+{
+    const auto withSuffix = [](std::vector<uint8_t> payload, uint16_t vendor) {
+        uint8_t suffix[tvx::kDfuSuffixLength];
+        tvx::WriteDfuSuffix(payload.data(), payload.size(), 0x0470, 0x0470, vendor, suffix);
+        payload.insert(payload.end(), suffix, suffix + sizeof suffix);
+        return payload;
+    };
+    const std::vector<uint8_t> payload(100, 0x5A);
+    const std::vector<uint8_t> firmware = TestImage(300, 1);
+    std::vector<uint8_t> badCrc = TestImage(200, 2);
+    badCrc[3] ^= 0x01;
+    const std::vector<ListedPart> firmwareAndLoader = {{"fw.bin", "Firmware"}, {"boot.bin", "Bootloader"}};
+    const std::vector<ListedPart> twoFirmwares = {{"fw.bin", "Firmware"}, {"fw2.bin", "Firmware"}};
+    const auto loader = [&](std::vector<uint8_t> image) {
+        return PackageContents{CatalogJson(firmwareAndLoader), {{"fw.bin.enc", firmware}, {"boot.bin.enc", image}}};
+    };
+    const struct {
+        const char *name;
+        PackageContents contents;
+        LoadFailure failure;
+    } cases[] = {
+        {"no suffix", loader(payload), LoadFailure::BadPartSuffix},
+        {"another vendor", loader(withSuffix(payload, 0x1234)), LoadFailure::BadPartSuffix},
+        {"wrong CRC", loader(badCrc), LoadFailure::BadPartSuffix},
+        {"any vendor", loader(withSuffix(payload, tvx::kAnyVendorId)), LoadFailure::None},
+        {"only a suffix", loader(withSuffix({}, tvx::kVornVendorId)), LoadFailure::EmptyPart},
+        {"one name twice", {CatalogJson(twoFirmwares), {{"fw.bin.enc", firmware}, {"fw.bin.enc", firmware}}},
+         LoadFailure::DuplicateEntry},
+        {"one name with and without .enc",
+         {CatalogJson(twoFirmwares), {{"fw.bin.enc", firmware}, {"fw.bin", firmware}}},
+         LoadFailure::DuplicateEntry},
+        {"a dropped part is not written, so not checked",
+         {CatalogJson({{"fw.bin", "Firmware"}, {"notes.txt", "Notes"}}),
+          {{"fw.bin.enc", firmware}, {"notes.txt.enc", payload}}},
+         LoadFailure::None},
+    };
+    for (const auto &c : cases) {
+        Record record;
+        EXPECT_EQ(Load(Pack("parts.ppu", c.contents), &record), c.failure) << c.name;
+    }
 }
 
 TEST_F(LoadPackageTest, EveryChangedByteBeforeTheSignatureIsRefused)

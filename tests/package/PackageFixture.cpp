@@ -1,5 +1,6 @@
 #include "PackageFixture.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,8 @@
 #include <openssl/bio.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
+
+#include "DfuSuffix.h"
 
 std::string CatalogJson(const std::vector<ListedPart> &parts, const std::string &extra)
 {
@@ -28,6 +31,10 @@ std::vector<uint8_t> TestImage(size_t size, uint8_t seed)
     std::vector<uint8_t> image(size);
     for (size_t i = 0; i < size; ++i)
         image[i] = static_cast<uint8_t>(i * 31 + seed + (i >> 9));
+    if (size > tvx::kDfuSuffixLength) {
+        const size_t payload = size - tvx::kDfuSuffixLength;
+        tvx::WriteDfuSuffix(image.data(), payload, 0x0470, 0x0470, tvx::kVornVendorId, &image[payload]);
+    }
     return image;
 }
 
@@ -117,4 +124,24 @@ void StripSignature(const std::string &path)
     ASSERT_GE(bytes.size(), kSignatureLength) << path;
     bytes.erase(bytes.end() - kSignatureLength, bytes.end());
     WriteBytes(path, bytes);
+}
+
+void CopyRenamedKeepingCatalog(const std::string &from, const std::string &to)
+{
+    std::vector<uint8_t> bytes = ReadBytes(from);
+    ASSERT_GT(bytes.size(), 2u * kEntryBlockLength + kSignatureLength) << from;
+    bytes.erase(bytes.end() - kSignatureLength, bytes.end());
+    const int32_t size = static_cast<int32_t>(std::strtol(reinterpret_cast<const char *>(&bytes[124]), nullptr, 8));
+    ASSERT_GT(size, 0);
+    ASSERT_LE(static_cast<size_t>(size), bytes.size() - kEntryBlockLength);
+    uint8_t *const content = bytes.data() + kEntryBlockLength;
+    const PackageSigning signing = DevelopmentSigning();
+    const int32_t plainLength =
+        DecryptContent(content, size, signing.contentKey.data(), ContentIvFor(from).data(), content);
+    const std::vector<uint8_t> cipher =
+        EncryptContent(content, static_cast<size_t>(plainLength), signing.contentKey.data(), ContentIvFor(to).data());
+    ASSERT_EQ(cipher.size(), static_cast<size_t>(size));
+    std::copy(cipher.begin(), cipher.end(), content);
+    WriteBytes(to, bytes);
+    AppendSignature(to);
 }

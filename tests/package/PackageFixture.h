@@ -20,7 +20,8 @@ struct ListedPart {
 // A catalog with the given "File list"; `extra` members are added at the top level.
 std::string CatalogJson(const std::vector<ListedPart> &parts, const std::string &extra = "");
 
-// An image of `size` bytes whose content depends on `seed`.
+// An image of `size` bytes whose content depends on `seed`; one of more than
+// 16 bytes ends with a valid DFU suffix, as every part image does.
 std::vector<uint8_t> TestImage(size_t size, uint8_t seed);
 
 std::vector<uint8_t> ReadBytes(const std::string &path);
@@ -61,3 +62,8 @@ void AppendSignature(const std::string &path);
 
 // Removes the signature block again.
 void StripSignature(const std::string &path);
+
+// Copies the package at `from` to `to` as a renamed copy whose catalog alone
+// was encrypted anew for the new name, signed again: its catalog reads, its
+// parts decrypt into other bytes than were packed.
+void CopyRenamedKeepingCatalog(const std::string &from, const std::string &to);
