@@ -1,12 +1,12 @@
 #include "ConfigFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "DirectoryListing.h"
+#include "RegularFile.h"
 
 namespace {
 
@@ -36,14 +36,15 @@ uint32_t ReadConfigText(const std::string &fileName, std::string *text)
     if (!text)
         return kErrorBadSize;
     text->clear();
-    // Non-blocking, so that a named pipe in the file's place cannot stall the
-    // start-up; it is refused below as not a regular file.
-    const FileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.get() < 0)
-        return static_cast<uint32_t>(errno);
-
+    // A pipe, socket or device in the file's place is refused by its type
+    // before it is opened, as is a folder.
+    int fd = -1;
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 1 ||
+    const tvx::RegularFileOpen opened = tvx::OpenRegularFile(fileName.c_str(), &fd, &info);
+    if (opened == tvx::RegularFileOpen::Unopenable)
+        return static_cast<uint32_t>(errno);
+    const FileDescriptor file(fd);
+    if (opened != tvx::RegularFileOpen::Opened || info.st_size < 1 ||
         info.st_size > static_cast<off_t>(kMaxConfigBytes))
         return kErrorBadSize;
     if (::lseek(file.get(), 0, SEEK_SET) != 0)

@@ -1,6 +1,5 @@
 #include "PackageFile.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +8,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+
+#include "RegularFile.h"
 
 namespace {
 
@@ -65,20 +66,21 @@ PackageFile::~PackageFile()
         ::close(fd);
 }
 
-// Without waiting: a named pipe in the package's place must not stall the
-// wizard until someone writes to it.
 LoadFailure PackageFile::Open(const char *path)
 {
-    fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return LoadFailure::CannotOpen;
     struct stat info {};
-    if (::fstat(fd, &info) != 0)
+    switch (tvx::OpenRegularFile(path, &fd, &info)) {
+    case tvx::RegularFileOpen::Opened:
+        break;
+    case tvx::RegularFileOpen::Unopenable:
         return LoadFailure::CannotOpen;
-    if (S_ISDIR(info.st_mode))
+    case tvx::RegularFileOpen::Folder:
         return LoadFailure::NoFileName;
-    if (!S_ISREG(info.st_mode))
+    case tvx::RegularFileOpen::NotRegular:
         return LoadFailure::NotARegularFile;
+    case tvx::RegularFileOpen::Replaced:
+        return LoadFailure::ChangedWhileReading;
+    }
     length = info.st_size;
     return LoadFailure::None;
 }
