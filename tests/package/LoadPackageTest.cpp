@@ -75,6 +75,17 @@ TEST_F(LoadPackageTest, PathsWithoutAFileAnswerNo)
     EXPECT_FALSE(LoadPackage(folder.c_str(), record.get())); // a folder is no package
 }
 
+// Files are looked at before they are opened, through links: a link to a
+// package (named as the package, for its IV) loads it.
+TEST_F(LoadPackageTest, ALinkToAPackageLoads)
+{
+    const std::string original = PackSimple("Update.ppu");
+    std::filesystem::create_directory(PathOf("links"));
+    std::filesystem::create_symlink(original, PathOf("links/Update.ppu"));
+    Record record;
+    EXPECT_EQ(Load(PathOf("links/Update.ppu"), &record), LoadFailure::None);
+}
+
 TEST_F(LoadPackageTest, RenamedPackageNoLongerDecrypts)
 {
     const std::string original = PackSimple("Update.ppu");
