@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "DfuSuffix.h"
 #include "FuzzSupport.h"
 #include "Package.h"
 #include "PackageWriter.h"
@@ -67,6 +68,15 @@ private:
     std::array<uint8_t, kContentKeyLength> key_{};
     std::vector<uint8_t> bytes_;
 };
+
+// `payload` followed by a valid DFU suffix, as a part image ends.
+inline std::string PartImage(std::string payload)
+{
+    uint8_t suffix[tvx::kDfuSuffixLength];
+    tvx::WriteDfuSuffix(reinterpret_cast<const uint8_t *>(payload.data()), payload.size(), 0x0407, 0x0470,
+                        tvx::kVornVendorId, suffix);
+    return payload.append(reinterpret_cast<const char *>(suffix), sizeof suffix);
+}
 
 // The bytes a load parses once they verified: all but the last 512 bytes.
 inline SignedBytes SignedPart(std::vector<uint8_t> *file)

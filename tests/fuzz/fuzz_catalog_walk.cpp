@@ -1,5 +1,5 @@
 // The catalog walk: fuzzed JSON text as the catalog of a package whose part
-// entries are fixed, read into a record as after authentication.
+// entries are fixed part images, read into a record as after authentication.
 #include "PackageBytes.h"
 
 using namespace tvx::fuzz;
@@ -15,7 +15,7 @@ std::vector<uint8_t> PackageWithCatalog(const std::string &catalog)
     PackageBytes package = *keys;
     package.AddEntry("catalog.json.enc", package.Encrypt(catalog));
     for (std::size_t n = 0; n < std::size(kPartEntries); ++n)
-        package.AddEntry(kPartEntries[n], package.Encrypt(std::string(40 + n, static_cast<char>('a' + n))));
+        package.AddEntry(kPartEntries[n], package.Encrypt(PartImage(std::string(40 + n, static_cast<char>('a' + n)))));
     package.Finish({});
     return package.bytes();
 }

@@ -2,7 +2,8 @@
 // built from fuzzed pieces, read as the loader reads a verified file.
 //
 // Input: a byte with the entry count (1 + n % 5), then per entry a form byte,
-// a name (length byte, bytes), a content (16-bit length, bytes), the size
+// a name (length byte, bytes), a content (16-bit length, bytes; a valid DFU
+// suffix is added behind it when PartSuffix), the size
 // field's 12 bytes when FuzzedSize, a 16-bit offset and 8 header bytes when
 // FuzzedHeader; then a byte whose low bit ends the file with the tar end
 // marker and the rest as signature block, or else the rest as the file's end.
@@ -15,17 +16,19 @@ using namespace tvx::fuzz;
 namespace {
 
 enum EntryForm : uint8_t {
-    RawContent = 1,    // the content as given, not encrypted
-    FuzzedSize = 2,    // the size field from the input
-    FuzzedHeader = 4,  // a few header bytes from the input
-    ExtraZeroBlock = 8 // one more block of zeros behind the content
+    RawContent = 1,     // the content as given, not encrypted
+    FuzzedSize = 2,     // the size field from the input
+    FuzzedHeader = 4,   // a few header bytes from the input
+    ExtraZeroBlock = 8, // one more block of zeros behind the content
+    PartSuffix = 16     // a valid DFU suffix behind the content, as part images end
 };
 
 void AddFuzzedEntry(PackageBytes &package, ByteReader &in)
 {
     const uint8_t form = in.Byte();
     const std::string name = in.Text(in.Byte());
-    const std::string plain = in.Text(in.Word());
+    const std::string text = in.Text(in.Word());
+    const std::string plain = (form & PartSuffix) ? PartImage(text) : text;
     const std::vector<uint8_t> content =
         (form & RawContent) ? std::vector<uint8_t>(plain.begin(), plain.end()) : package.Encrypt(plain);
     const std::vector<uint8_t> size = (form & FuzzedSize) ? in.Bytes(12) : std::vector<uint8_t>{};

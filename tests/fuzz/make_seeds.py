@@ -52,20 +52,25 @@ def package(entries, signed=True, tail=b""):
     return data + (bytes([1]) + bytes(512) if signed else bytes([0]) + tail)
 
 
+SUFFIX = 16  # the harness adds a valid DFU suffix behind the content
 two_parts = catalog([("fw.bin", "Firmware"), ("boot.bin", "Bootloader")])
 write("fuzz_package_reader", "two-parts", package([
     entry("catalog.json.enc", two_parts.encode()),
-    entry("fw.bin.enc", b"\x00\x01\x01\x00" + bytes(400)),
-    entry("boot.bin.enc", bytes(range(200)))]))
+    entry("fw.bin.enc", b"\x00\x01\x01\x00" + bytes(400), form=SUFFIX),
+    entry("boot.bin.enc", bytes(range(200)), form=SUFFIX)]))
 write("fuzz_package_reader", "three-parts-extra-block", package([
     entry("catalog.json.enc", catalog([("pre.bin", "Pretreatment"), ("fw.bin", "Firmware"),
                                        ("boot.bin", "Bootloader")]).encode()),
-    entry("boot.bin.enc", bytes(496), form=8),
-    entry("pre.bin.enc", b"pre"),
-    entry("fw.bin.enc", bytes(1000))]))
+    entry("boot.bin.enc", bytes(480), form=8 | SUFFIX),
+    entry("pre.bin.enc", b"pre", form=SUFFIX),
+    entry("fw.bin.enc", bytes(1000), form=SUFFIX)]))
 write("fuzz_package_reader", "size-field", package([
     entry("catalog.json.enc", catalog([("fw.bin", "Firmware")], versions=False).encode()),
-    entry("fw.bin.enc", bytes(100), form=2, size_field=b"00000000160\0")]))
+    entry("fw.bin.enc", bytes(100), form=2 | SUFFIX, size_field=b"00000000200\0")]))
+write("fuzz_package_reader", "no-suffix-and-twice", package([
+    entry("catalog.json.enc", catalog([("fw.bin", "Firmware"), ("boot.bin", "Bootloader")]).encode()),
+    entry("fw.bin.enc", bytes(100), form=SUFFIX),
+    entry("fw.bin", bytes(100))]))
 write("fuzz_package_reader", "raw-and-cut", package([
     entry("catalog.json.enc", b'{"File list": []}'),
     entry("fw.bin", b"not encrypted", form=1 | 4, patch=(156, b"5\0\0\0\0\0\0\0"))],
@@ -121,10 +126,28 @@ write("fuzz_image_identification", "bcd-layout-10", b"\0" + image(
     500, 0x00000010, [(352, "<H", 0x0303), (354, "<H", 0x0111)], (0x0303, 0x0460)))
 write("fuzz_image_identification", "tiny", b"\0" + bytes(17))
 
-# ---- configuration text ----
+# ---- configuration text, over the harness's folder of packages ----
 for name, text in [("two-names", b"alpha.beta"), ("control-bytes", b"alpha.\r\nx.\t"),
-                   ("many", b"a.b.c.d.e.f.g.h"), ("dots", b"..alpha..")]:
+                   ("many", b"a.b.c.d.e.f.g.h"), ("dots", b"..alpha.."),
+                   ("two-models", b"alpha.gamma"), ("unusable", b"beta.cut.pipe.huge")]:
     write("fuzz_config_text", name, text)
+
+# ---- package file: form, [block], 16-bit length change, (offset, XOR) ----
+write("fuzz_package_file", "genuine", b"\0" + struct.pack("<h", 0))
+write("fuzz_package_file", "renamed", b"\4" + struct.pack("<h", 0))
+write("fuzz_package_file", "one-byte-changed", b"\0" + struct.pack("<h", 0) + struct.pack("<HB", 700, 1))
+write("fuzz_package_file", "cut-and-zeroed-block", b"\1" + bytes(512) + struct.pack("<h", -1000))
+write("fuzz_package_file", "over-the-cap", b"\2" + struct.pack("<h", 0))
+
+# ---- device lists: 16-bit product list length, product list, ID list ----
+def lists(products, ids):
+    return struct.pack("<H", len(products)) + products + ids
+
+
+write("fuzz_device_list", "two-terminals",
+      lists(b"VORN 470 M online\0VORN 460 M\0\0", b"K470A0001234\0K460B0004711\0\0"))
+write("fuzz_device_list", "no-product-text", lists(b"\0\0", b"K470A01\0K470A02\0\0"))
+write("fuzz_device_list", "unterminated", lists(b"VORN 470", b"K470A01\0K470"))
 
 # ---- scenarios ----
 terminal = {"id": "K470A0001234", "model": "VORN 470 M online", "vendorCode": "KOTRX",
