@@ -18,12 +18,10 @@ shift 2
 build=${TVX_FUZZ_BUILD_DIR:-build-fuzz}
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  launcher=()
   if command -v ccache >/dev/null; then
-    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
   fi
-  CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTVX_FUZZ=ON "${launcher[@]}" >/dev/null
+  cmake --preset fuzz -B "$build" >/dev/null
 fi
 
 if [ "$target" = all ]; then

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test, in four builds:
-#   build         the normal build, the whole suite
+# Installs what is missing, builds and runs every test, in four builds made
+# from the presets of CMakePresets.json:
+#   build         the normal build, the whole suite (preset normal)
 #   build-asan    the whole suite again under ASan+UBSan (-fno-sanitize-recover)
 #   build-tsan    the device library's threaded tests under ThreadSanitizer
 #   build-fuzz    a short run of every fuzz target (clang, libFuzzer)
@@ -16,9 +17,10 @@ build=${TVX_BUILD_DIR:-build}
 jobs=${TVX_JOBS:-$(nproc)}
 fuzz_seconds=${TVX_FUZZ_SECONDS:-60}
 
-cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+# CMake takes a compiler launcher from these on a build's first configure;
+# the presets cannot ask whether ccache is there.
 if command -v ccache >/dev/null; then
-  cmake_args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
   # Paths relative to the checkout, so that a fresh clone elsewhere (as CI
   # makes) still finds what an earlier run compiled.
   export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
@@ -35,15 +37,14 @@ summaries=()
 failed=0
 total_passed=0
 total_failed=0
-# run_ctest LABEL DIR [ctest options]: runs the tests and keeps the summary.
+# run_ctest LABEL [ctest options]: runs the tests and keeps the summary.
 run_ctest() {
-  local label=$1 dir=$2
-  shift 2
+  local label=$1
+  shift
   local log
   log=$(mktemp)
   echo "==== $label"
-  # A test that hangs fails after five minutes instead of stalling the run.
-  if ! ctest --test-dir "$dir" --output-on-failure --timeout 300 -j"$jobs" "$@" 2>&1 | tee "$log"; then
+  if ! ctest -j"$jobs" "$@" 2>&1 | tee "$log"; then
     failed=1
   fi
   local line
@@ -58,25 +59,32 @@ run_ctest() {
 }
 
 echo "==== build: normal"
-cmake -S . -B "$build" "${cmake_args[@]}"
-cmake --build "$build" -j"$jobs"
-run_ctest "normal build" "$build"
+if [ "$build" = build ]; then
+  cmake --preset normal
+  cmake --build --preset normal -j"$jobs"
+  run_ctest "normal build" --preset normal
+else
+  # The preset's folder moved: its test settings (output on failure, the
+  # five-minute limit on a hanging test) are given by hand.
+  cmake --preset normal -B "$build"
+  cmake --build "$build" -j"$jobs"
+  run_ctest "normal build" --test-dir "$build" --output-on-failure --timeout 300
+fi
 
 echo "==== build: ASan+UBSan"
-cmake -S . -B build-asan "${cmake_args[@]}" -DTVX_SANITIZE=ON
-cmake --build build-asan -j"$jobs"
-run_ctest "ASan+UBSan build" build-asan
+cmake --preset asan
+cmake --build --preset asan -j"$jobs"
+run_ctest "ASan+UBSan build" --preset asan
 
 echo "==== build: TSan (device library's threaded tests)"
-cmake -S . -B build-tsan "${cmake_args[@]}" -DTVX_TSAN=ON
-cmake --build build-tsan --target dfulib_usb_tests -j"$jobs"
-run_ctest "TSan, device library" build-tsan/tests/dfulib-usb
+cmake --preset tsan
+cmake --build --preset tsan -j"$jobs"
+run_ctest "TSan, device library" --preset tsan
 
 echo "==== build: fuzz targets (${fuzz_seconds}s each)"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz "${cmake_args[@]}" -DTVX_FUZZ=ON \
-  -DTVX_FUZZ_SECONDS="$fuzz_seconds"
-cmake --build build-fuzz --target fuzzers -j"$jobs"
-run_ctest "fuzz runs" build-fuzz/tests/fuzz
+cmake --preset fuzz -DTVX_FUZZ_SECONDS="$fuzz_seconds"
+cmake --build --preset fuzz -j"$jobs"
+run_ctest "fuzz runs" --preset fuzz
 
 echo "==== summary"
 printf '%s\n' "${summaries[@]}"
