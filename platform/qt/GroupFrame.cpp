@@ -3,6 +3,8 @@
 #include <QAccessibleWidget>
 #include <QPainter>
 
+#include <utility>
+
 namespace tvx {
 namespace {
 
@@ -18,7 +20,7 @@ QAccessibleInterface *GroupFrameAccessible(const QString &className, QObject *ob
 
 } // namespace
 
-GroupFrame::GroupFrame(const QString &title, QWidget *parent) : QWidget(parent), title_(title)
+GroupFrame::GroupFrame(QString title, QWidget *parent) : QWidget(parent), title_(std::move(title))
 {
     [[maybe_unused]] static const bool accessible = (QAccessible::installFactory(GroupFrameAccessible), true);
     // Mouse events go to the controls inside, as a group box takes none.

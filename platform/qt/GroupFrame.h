@@ -10,7 +10,7 @@ namespace tvx {
 
 class GroupFrame final : public QWidget {
 public:
-    GroupFrame(const QString &title, QWidget *parent);
+    GroupFrame(QString title, QWidget *parent);
 
     QString Title() const { return title_; }
     void SetTitle(const QString &title);

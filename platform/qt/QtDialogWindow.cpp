@@ -43,10 +43,12 @@ public:
     }
 
 protected:
+    // Past QDialog's own handling, which would accept or reject the dialog
+    // on Enter and Escape without the window's command handling.
     void keyPressEvent(QKeyEvent *event) override
     {
         if (event->modifiers() & ~Qt::KeypadModifier) {
-            QWidget::keyPressEvent(event);
+            QWidget::keyPressEvent(event); // NOLINT(bugprone-parent-virtual-call)
             return;
         }
         switch (event->key()) {
@@ -58,7 +60,7 @@ protected:
             window_.DefaultButtonCommand();
             break;
         default:
-            QWidget::keyPressEvent(event);
+            QWidget::keyPressEvent(event); // NOLINT(bugprone-parent-virtual-call)
         }
     }
     void closeEvent(QCloseEvent *event) override

@@ -92,7 +92,7 @@ QImage Banner()
     p.setBrush(Qt::NoBrush);
     for (int i = 0; i < 7; ++i) {
         QColor arc = kPaper;
-        arc.setAlphaF(0.10 + 0.03 * i);
+        arc.setAlphaF(0.10f + 0.03f * static_cast<float>(i));
         p.setPen(QPen(arc, 1.5));
         const qreal r = 30 + 26 * i;
         p.drawEllipse(QPointF(image.width() - 40, image.height() + 10), r, r);

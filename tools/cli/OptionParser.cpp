@@ -65,7 +65,7 @@ bool ParseCommandLine(const OptionSpec &spec, int argc, char **argv, CommandOpti
             options->flags.insert("--help");
             continue;
         }
-        const std::size_t index = static_cast<std::size_t>(found - kLongOptionBase);
+        const auto index = static_cast<std::size_t>(found - kLongOptionBase);
         if (index < spec.valueOptions.size())
             options->values[names[index]] = optarg;
         else
@@ -73,7 +73,7 @@ bool ParseCommandLine(const OptionSpec &spec, int argc, char **argv, CommandOpti
     }
     options->firstPositional = optind;
     for (int i = optind; i < argc; ++i)
-        options->positional.push_back(argv[i]);
+        options->positional.emplace_back(argv[i]);
     return true;
 }
 
