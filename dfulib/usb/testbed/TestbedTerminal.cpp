@@ -1,6 +1,7 @@
 #include "TestbedTerminal.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -16,7 +17,6 @@ constexpr uint8_t kGetDescriptor = 0x06;
 constexpr uint8_t kDeviceDescriptor = 0x01;
 constexpr uint8_t kConfigurationDescriptor = 0x02;
 constexpr uint8_t kStringDescriptor = 0x03;
-constexpr uint8_t kDeviceDescriptorLength = 18;
 constexpr uint8_t kClassRequest = 0x20;
 constexpr uint8_t kTypeMask = 0x60;
 
@@ -99,6 +99,7 @@ void TestbedTerminal::Arrive()
     }
     personality_.Restart(0, device_->InDfuMode() ? sim::TerminalMode::Loader : sim::TerminalMode::Runtime);
     device_->Reopen();
+    selectedAlternate_ = 0;
 }
 
 void TestbedTerminal::SetPluggedIn(bool pluggedIn)
@@ -127,19 +128,29 @@ std::string TestbedTerminal::ProductText()
     return personality_.ProductText();
 }
 
-DescriptorSet TestbedTerminal::Descriptors()
+DeviceLayout TestbedTerminal::Layout()
 {
     const DfuInterfaceInfo dfu = device_->Interface();
-    DescriptorSet set;
-    set.hasSerial = !ReportedSerial().empty();
+    const bool hasSerial = !ReportedSerial().empty();
     std::lock_guard lock(mutex_);
-    set.idVendor = kTerminalVendorId;
-    set.idProduct = setup_.spec.productId;
-    set.bcdDevice = personality_.BcdDevice();
-    set.dfuMode = dfu.dfuMode;
-    set.dfuInterface = dfu.interfaceNumber;
-    set.functional = dfu.functional;
-    return set;
+    const std::optional<DeviceLayout> &stated = dfu.dfuMode ? setup_.loaderLayout : setup_.runtimeLayout;
+    DeviceLayout layout = stated ? *stated : GeneratedLayout(dfu.dfuMode, dfu.interfaceNumber, dfu.functional);
+    layout.idVendor = kTerminalVendorId;
+    if (layout.idProduct == 0)
+        layout.idProduct = setup_.spec.productId;
+    layout.bcdDevice = personality_.BcdDevice();
+    layout.hasSerial = hasSerial;
+    return layout;
+}
+
+int TestbedTerminal::SetInterface(uint8_t interfaceNumber, uint8_t alternate)
+{
+    if (!HasAlternate(Layout(), interfaceNumber, alternate))
+        return EINVAL;
+    if (setup_.refusesSetInterface)
+        return EPIPE;
+    selectedAlternate_ = alternate;
+    return 0;
 }
 
 // FW=, LD= and TYPE= tokens: how this library's USB backend learns the
@@ -147,7 +158,8 @@ DescriptorSet TestbedTerminal::Descriptors()
 std::string TestbedTerminal::InterfaceText() const
 {
     return "FW=" + VersionToken(personality_.Firmware()) + " LD=" + VersionToken(personality_.Loader()) +
-           " TYPE=" + std::to_string(personality_.ReportedDeviceType());
+           " TYPE=" + std::to_string(personality_.ReportedDeviceType()) +
+           (setup_.firmwareAlternate ? " ALT=" + std::to_string(*setup_.firmwareAlternate) : "");
 }
 
 std::string TestbedTerminal::StringText(uint8_t index)
@@ -184,14 +196,12 @@ ControlAnswer TestbedTerminal::Standard(const uint8_t setup[8], uint8_t *data, s
     const uint8_t type = setup[3];
     const uint8_t index = setup[2];
     switch (type) {
-    case kDeviceDescriptor: {
-        std::vector<uint8_t> bytes = DeviceAndConfiguration(Descriptors());
-        bytes.resize(kDeviceDescriptorLength);
-        return Copy(bytes, data, length);
-    }
+    case kDeviceDescriptor:
+        return Copy(DeviceDescriptor(Layout()), data, length);
     case kConfigurationDescriptor: {
-        std::vector<uint8_t> bytes = DeviceAndConfiguration(Descriptors());
-        bytes.erase(bytes.begin(), bytes.begin() + kDeviceDescriptorLength);
+        const std::vector<uint8_t> bytes = ConfigurationDescriptor(Layout(), index);
+        if (bytes.empty())
+            return {Outcome::Stall, 0};
         return Copy(bytes, data, length);
     }
     case kStringDescriptor:
@@ -210,17 +220,27 @@ ControlAnswer TestbedTerminal::Class(const uint8_t setup[8], uint8_t *data, std:
 {
     ControlSetup request{setup[0], setup[1], Word(setup + 2), Word(setup + 4)};
     const bool download = request.request == static_cast<uint8_t>(DfuRequest::Dnload) && length > 0;
+    const bool transfer = download || request.request == static_cast<uint8_t>(DfuRequest::Upload);
+    if (request.request == static_cast<uint8_t>(DfuRequest::Detach))
+        detachValue_ = request.value;
     if (download && setup_.unplugAtBlock == request.value) {
         SetPluggedIn(false);
         return {Outcome::Gone, 0};
     }
     if (download && setup_.silentAtBlock == request.value)
         return {Outcome::Silent, 0};
-    if (download && setup_.stallAtBlock == request.value) {
-        // Addressed past the DFU interface, the device refuses it as a real
-        // one refuses a block it cannot take: a stall, and dfuERROR.
-        request.index = static_cast<uint16_t>(request.index + 1);
-    }
+    // The DFU interface of the layout in use is the emulated device's; a
+    // request to any other interface is refused by it.
+    const DfuInterfacePlace place = FindDfuInterface(Layout());
+    const uint16_t dfuInterface = device_->Interface().interfaceNumber;
+    request.index = place.found && request.index == place.interfaceNumber ? dfuInterface
+                                                                          : static_cast<uint16_t>(dfuInterface + 1);
+    // Addressed past the DFU interface, the device refuses a block as a real
+    // one refuses a block it cannot take: a stall, and dfuERROR.
+    const bool wrongMemory = transfer && selectedAlternate_ != setup_.firmwareAlternate.value_or(0);
+    if ((download && (setup_.stallAtBlock == request.value || length > setup_.blockLimit.value_or(length))) ||
+        wrongMemory)
+        request.index = static_cast<uint16_t>(dfuInterface + 1);
     if (request.requestType & 0x80) {
         ControlAnswer answer = FromTransfer(device_->ControlIn(request, data, length, 0));
         if (answer.outcome == Outcome::Done)

@@ -47,6 +47,20 @@ struct TerminalSetup {
     // Its answers to DFU requests from the device claim this many bytes
     // more than the host asked for.
     int overlongAnswers = 0;
+    // Descriptors stated as data, as a real device has them, for normal
+    // operation and for the loader; unset: the generated layout. The vendor
+    // id, bcdDevice and the serial number's presence are the terminal's; an
+    // idProduct of 0 is the spec's.
+    std::optional<DeviceLayout> runtimeLayout;
+    std::optional<DeviceLayout> loaderLayout;
+    // The alternate setting of the DFU interface the firmware belongs to:
+    // its interface string names it ("ALT=<n>"), and blocks sent while
+    // another one is selected are refused as a real loader refuses blocks
+    // for a memory it cannot write. Unset: alternate setting 0, unnamed.
+    std::optional<uint8_t> firmwareAlternate;
+    bool refusesSetInterface = false; // SET_INTERFACE is stalled
+    // The loader's block buffer: a longer DNLOAD block is stalled.
+    std::optional<std::size_t> blockLimit;
 };
 
 inline constexpr std::chrono::milliseconds kHeldForGood = std::chrono::milliseconds::max();
@@ -86,7 +100,15 @@ public:
     // on the bus now (another one, or none, from a loader).
     std::string Serial() const;
     std::string ReportedSerial();
-    DescriptorSet Descriptors();
+    // Its descriptors as they are now (normal operation or loader).
+    DeviceLayout Layout();
+    // SET_INTERFACE: 0, or the errno the kernel gives (EINVAL for a setting
+    // the layout lacks, EPIPE when the device stalls it).
+    int SetInterface(uint8_t interfaceNumber, uint8_t alternate);
+    // The alternate setting of its DFU interface in use since it arrived.
+    uint8_t SelectedAlternate() const { return selectedAlternate_; }
+    // wValue of the last DFU_DETACH it got (the detach time-out asked for).
+    int DetachValue() const { return detachValue_; }
     // Texts for sysfs and udev, as the kernel shows them.
     std::string ProductText();
     std::string ManufacturerText() const { return setup_.spec.vendorCode; }
@@ -125,6 +147,8 @@ private:
     bool pluggedIn_ = true;
     std::atomic<bool> answersStrings_;
     std::atomic<int> stringRequests_{0};
+    std::atomic<uint8_t> selectedAlternate_{0};
+    std::atomic<int> detachValue_{-1};
 };
 
 } // namespace tvxdfu::usb::testbed

@@ -305,7 +305,7 @@ void UsbTestbed::AddToBus(Slot &slot)
         g_clear_error(&error);
     }
 
-    const DescriptorSet descriptors = terminal.Descriptors();
+    const DeviceLayout descriptors = terminal.Layout();
     const std::string serial = terminal.ReportedSerial();
     const std::string product = Format("%x", descriptors.idProduct);
     std::string text = "P: /devices/usb1/1-" + std::to_string(slot.onPort) + "\n" +
@@ -324,28 +324,29 @@ void UsbTestbed::AddToBus(Slot &slot)
                        "E: ID_MODEL_ID=" + Format("%04x", descriptors.idProduct) + "\n" +
                        (serial.empty() || !terminal.StringsInSysfs() ? "" : "E: ID_SERIAL_SHORT=" + serial + "\n") +
                        Attribute("busnum", "1") + Attribute("devnum", std::to_string(slot.deviceNumber)) +
-                       Attribute("speed", "12") + Attribute("bConfigurationValue", "1") +
+                       Attribute("speed", "12") +
+                       Attribute("bConfigurationValue", std::to_string(descriptors.activeConfiguration)) +
                        Attribute("idVendor", "0d7b") + Attribute("idProduct", Format("%04x", descriptors.idProduct)) +
                        Attribute("bcdDevice", Format("%04x", descriptors.bcdDevice)) +
                        StringAttributes(terminal) +
-                       "H: descriptors=" + Hex(DeviceAndConfiguration(descriptors)) + "\n";
+                       "H: descriptors=" + Hex(AllDescriptors(descriptors)) + "\n";
     if (!umockdev_testbed_add_from_string(testbed_, text.c_str(), &error)) {
         std::fprintf(stderr, "UsbTestbed: cannot add %s: %s\n", serial.c_str(), error ? error->message : "");
         g_clear_error(&error);
         return;
     }
-    ConfigurationStrings(slot, descriptors.dfuInterface);
+    ConfigurationStrings(slot, FindDfuInterface(descriptors));
     slot.onBus = true;
     slot.arrivedAt = std::chrono::steady_clock::now();
     ++slot.arrivals;
 }
 
 // The configuration's string, and the DFU interface's folder
-// (1-<port>:1.<interface>) with its string, as the kernel makes them when
+// (1-<port>:<configuration>.<interface>) with its string, as the kernel makes them when
 // it sets the configuration; no uevent, as no listener here looks at
 // interfaces. (The configuration text's runs of blanks do not pass through
 // umockdev's device description.)
-void UsbTestbed::ConfigurationStrings(Slot &slot, uint8_t dfuInterface)
+void UsbTestbed::ConfigurationStrings(Slot &slot, const DfuInterfacePlace &dfuInterface)
 {
     if (!slot.terminal->StringsInSysfs())
         return;
@@ -353,11 +354,12 @@ void UsbTestbed::ConfigurationStrings(Slot &slot, uint8_t dfuInterface)
     if (!configuration.empty())
         umockdev_testbed_set_attribute(testbed_, slot.sysPath.c_str(), "configuration", (configuration + "\n").c_str());
     const std::string text = slot.terminal->StringText(kStringDfuInterface);
-    if (text.empty())
+    if (text.empty() || !dfuInterface.found)
         return;
     const std::string name = "1-" + std::to_string(slot.port);
     gchar *root = umockdev_testbed_get_root_dir(testbed_);
-    const std::string folder = root + slot.sysPath + "/" + name + ":1." + std::to_string(dfuInterface);
+    const std::string folder = root + slot.sysPath + "/" + name + ":" + std::to_string(dfuInterface.configuration) + "." +
+                               std::to_string(dfuInterface.interfaceNumber);
     g_free(root);
     std::filesystem::create_directories(folder);
     std::ofstream(folder + "/interface") << text << "\n";
@@ -421,8 +423,22 @@ bool UsbTestbed::Ioctl(UMockdevIoctlClient *client)
         Complete(client, slot && !held ? 0 : -1, !slot ? ENODEV : held ? EBUSY : 0);
         return true;
     }
+    case USBDEVFS_SETINTERFACE: {
+        // The kernel checks the setting against the descriptors, then sends
+        // the request, which the device may stall.
+        int error = ENODEV;
+        if (slot) {
+            usbdevfs_setinterface setting{};
+            UMockdevIoctlData *data = umockdev_ioctl_data_resolve(arg, 0, sizeof setting, nullptr);
+            std::memcpy(&setting, data->data, sizeof setting);
+            g_object_unref(data);
+            error = slot->terminal->SetInterface(static_cast<uint8_t>(setting.interface),
+                                                 static_cast<uint8_t>(setting.altsetting));
+        }
+        Complete(client, error ? -1 : 0, error);
+        return true;
+    }
     case USBDEVFS_RELEASEINTERFACE:
-    case USBDEVFS_SETINTERFACE:
     case USBDEVFS_CLEAR_HALT:
     case USBDEVFS_RESETEP:
         Complete(client, slot ? 0 : -1, slot ? 0 : ENODEV);

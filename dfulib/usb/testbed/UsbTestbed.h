@@ -84,7 +84,7 @@ private:
     void Mirror(Slot &slot);
     void AddToBus(Slot &slot);
     void RemoveFromBus(Slot &slot);
-    void ConfigurationStrings(Slot &slot, uint8_t dfuInterface);
+    void ConfigurationStrings(Slot &slot, const DfuInterfacePlace &dfuInterface);
     uint8_t NextDeviceNumber();
 
     SteadyPacer pacer_;
