@@ -150,7 +150,9 @@ void BM_Download4MiBThroughLibusb(benchmark::State &state)
 
         LibusbBus bus;
         std::unique_ptr<ControlTransport> transport;
-        if (bus.Open("K470A0000001", &transport) != 0) {
+        UsbDeviceRecord record;
+        record.serial = "K470A0000001";
+        if (bus.Open(record, &transport) != 0) {
             state.SkipWithError("cannot open the terminal");
             return;
         }

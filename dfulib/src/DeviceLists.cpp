@@ -7,11 +7,15 @@
 namespace tvxdfu {
 namespace {
 
+// Each text is one entry, whatever a backend hands over: a NUL or another
+// control character in it would end the entry early or split it, and every
+// row after it would be paired with another terminal's text.
 std::string MultiString(const std::vector<ListedDevice> &devices, bool ids)
 {
     std::string list;
     for (const ListedDevice &device : devices) {
-        list += ids ? device.idNumber : device.productText;
+        for (const char c : ids ? device.idNumber : device.productText)
+            list += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
         list += '\0';
     }
     list += '\0';

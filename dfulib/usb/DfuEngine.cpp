@@ -29,10 +29,32 @@ constexpr Micros kStalledStatusPause = std::chrono::milliseconds(250);
 constexpr int kMaxRecoveryRequests = 4;
 // The read-back stops here even if the device never sends a short block.
 constexpr std::size_t kMaxReadBackBytes = 64u << 20;
-// The longest detach time-out asked for; the reset follows at once anyway.
+// The longest detach time-out asked for, and the one asked for when the
+// descriptor gives 0 (as dfu-util and fwupd ask); the reset follows at once
+// anyway.
 constexpr uint16_t kDetachTimeoutMs = 1000;
 // libusb refuses longer control transfers, on Linux and on Windows.
 constexpr uint16_t kMaxTransferSize = 4096;
+// A loader whose wTransferSize is 0 states none: blocks of this size go
+// through any control endpoint's buffer (fwupd's choice, plugins/dfu).
+// 0xFFFF is no buffer a loader has, but a field left unset: fwupd's 1024.
+constexpr uint16_t kUnstatedTransferSize = 64;
+constexpr uint16_t kUnsetTransferSize = 1024;
+
+uint16_t DetachTimeout(const DfuFunctional &functional)
+{
+    return functional.detachTimeoutMs == 0 ? kDetachTimeoutMs
+                                           : std::min(functional.detachTimeoutMs, kDetachTimeoutMs);
+}
+
+uint16_t BlockSize(const DfuFunctional &functional)
+{
+    switch (functional.transferSize) {
+    case 0: return kUnstatedTransferSize;
+    case 0xFFFF: return kUnsetTransferSize;
+    default: return std::min(functional.transferSize, kMaxTransferSize);
+    }
+}
 // The requests that leave a stopped device idle must not hold up the
 // library's unloading; a device that answers at all answers in this time.
 constexpr unsigned kStopRequestTimeoutMs = 250;
@@ -125,8 +147,7 @@ int32_t DfuEngine::EnterDfuMode()
     if (!transport_.Interface().dfuMode) {
         const DfuInterfaceInfo info = transport_.Interface();
         const ControlSetup detach{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Detach),
-                                  std::min(info.functional.detachTimeoutMs, kDetachTimeoutMs),
-                                  info.interfaceNumber};
+                                  DetachTimeout(info.functional), info.interfaceNumber};
         const int result = transport_.ControlOut(detach, nullptr, 0, kRequestTimeoutMs);
         // A stop leaves a device in run-time mode as it is: no reset.
         if (Stopped())
@@ -142,9 +163,9 @@ int32_t DfuEngine::EnterDfuMode()
             return status;
     }
     const DfuInterfaceInfo info = transport_.Interface();
-    transferSize_ = std::min(info.functional.transferSize, kMaxTransferSize);
+    transferSize_ = BlockSize(info.functional);
     interface_ = info.interfaceNumber;
-    return transferSize_ == 0 ? kStatusUnexpectedState : 0;
+    return 0;
 }
 
 int32_t DfuEngine::AwaitDfuMode()

@@ -11,33 +11,30 @@
 #include "SteadyPacer.h"
 #include "StoppableControl.h"
 #include "TVXDFUUpgrade.h"
+#include "TerminalId.h"
+#include "TerminalIdentity.h"
 #include "UsbBackend.h"
 
 namespace tvxdfu::usb {
 namespace {
-
-// Where a device sits on the bus.
-UsbPortPath PortPathOf(libusb_device *device)
-{
-    UsbPortPath path;
-    path.bus = libusb_get_bus_number(device);
-    uint8_t ports[8];
-    const int count = libusb_get_port_numbers(device, ports, sizeof ports);
-    if (count > 0)
-        path.ports.assign(ports, ports + count);
-    return path;
-}
 
 std::pair<uint8_t, uint8_t> BusAddressOf(libusb_device *device)
 {
     return {libusb_get_bus_number(device), libusb_get_device_address(device)};
 }
 
+// How long a device may take to tell its DFU state when its interface
+// protocol does not.
+constexpr unsigned kStateTimeoutMs = 1000;
+
 class LibusbTransport final : public ControlTransport {
 public:
-    LibusbTransport(libusb_context *context, std::string serial) : context_(context)
+    LibusbTransport(libusb_context *context, const UsbDeviceRecord &terminal) : context_(context)
     {
-        terminal_.serial = std::move(serial);
+        // A loader listed under its port is known by that port alone.
+        if (!terminal.addressedByPort)
+            terminal_.serial = terminal.serial;
+        terminal_.port = terminal.port;
     }
     ~LibusbTransport() override { Close(); }
 
@@ -49,6 +46,7 @@ public:
         struct Opened {
             libusb_device_handle *handle;
             DfuInterfaceLocation location;
+            std::string interfaceText;
         };
         std::vector<Opened> opened;
         std::vector<ReturnCandidate> candidates;
@@ -70,25 +68,31 @@ public:
             if (result == UPG_CONNECT_FAILED)
                 failure = UPG_CONNECT_FAILED;
             if (result == 0) {
-                opened.push_back({handle, location});
-                candidates.push_back({record.serial, PortPathOf(device), record.idProduct, record.dfuMode});
+                opened.push_back({handle, location, record.interfaceText});
+                candidates.push_back({record.serial, record.port, record.dfuMode});
             }
             return false;
         });
         if (!leftListed)
             left_.reset();
-        const std::optional<std::size_t> chosen = ChooseReturningTerminal(terminal_, candidates);
+        // Only a device on the terminal's port may stand for it without its
+        // serial number; only there is its mode worth a request.
+        for (std::size_t i = 0; i < opened.size(); ++i) {
+            if (!candidates[i].dfuMode && candidates[i].port == terminal_.port)
+                candidates[i].dfuMode = AskDfuMode(opened[i].handle, opened[i].location, kStateTimeoutMs);
+        }
+        const std::optional<std::size_t> chosen = Settled(ChooseReturningTerminal(terminal_, candidates), candidates);
         uint32_t result = failure;
         for (std::size_t i = 0; i < opened.size(); ++i) {
             if (i != chosen) {
                 libusb_close(opened[i].handle);
                 continue;
             }
-            result = Claim(opened[i].handle, opened[i].location);
+            result = Claim(opened[i].handle, opened[i].location, opened[i].interfaceText,
+                           candidates[i].dfuMode);
             if (result == 0) {
                 // It may have moved to another port since it was last seen.
                 terminal_.port = candidates[i].port;
-                terminal_.idProduct = candidates[i].idProduct;
             }
         }
         return result;
@@ -136,9 +140,31 @@ public:
     void WatchStop(const std::atomic<bool> *stop) override { stop_ = stop; }
 
 private:
-    uint32_t Claim(libusb_device_handle *handle, const DfuInterfaceLocation &location)
+    // A device taken by its port alone, once the terminal has been open: only
+    // after it has stood there a while, so that the terminal, back on
+    // another port with its serial number, is not passed over for another
+    // loader that took its port the moment it left.
+    std::optional<std::size_t> Settled(std::optional<std::size_t> chosen,
+                                       const std::vector<ReturnCandidate> &candidates)
     {
-        if (location.interfaceNumber < 0 || !location.hasFunctional) {
+        const bool byPort = chosen && (terminal_.serial.empty() ||
+                                       !SameSerial(candidates[*chosen].serial, terminal_.serial));
+        if (!byPort || !wasOpen_) {
+            portChoiceSince_.reset();
+            return chosen;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (!portChoiceSince_)
+            portChoiceSince_ = now;
+        return now - *portChoiceSince_ >= kPortSettleTime ? chosen : std::nullopt;
+    }
+
+    uint32_t Claim(libusb_device_handle *handle, const DfuInterfaceLocation &location,
+                   const std::string &interfaceText, bool dfuMode)
+    {
+        const std::optional<uint8_t> alternate =
+            ChooseAlternate(location, NamedAlternateSetting(interfaceText));
+        if (location.interfaceNumber < 0 || !location.hasFunctional || !alternate) {
             libusb_close(handle);
             return UPG_NO_DESCRIPTOR;
         }
@@ -149,13 +175,19 @@ private:
             libusb_close(handle);
             return UPG_CONNECT_FAILED;
         }
-        if (location.alternateSetting != 0)
-            libusb_set_interface_alt_setting(handle, location.interfaceNumber,
-                                             location.alternateSetting);
+        // Of several settings (memories) the firmware's is selected; a
+        // device that refuses it would take the image into another one.
+        if (location.alternates.size() > 1 &&
+            libusb_set_interface_alt_setting(handle, location.interfaceNumber, *alternate) != 0) {
+            libusb_release_interface(handle, location.interfaceNumber);
+            libusb_close(handle);
+            return UPG_CONNECT_FAILED;
+        }
         handle_ = handle;
+        wasOpen_ = true;
         claimed_ = location.interfaceNumber;
         info_.interfaceNumber = static_cast<uint8_t>(location.interfaceNumber);
-        info_.dfuMode = location.protocol == kDfuProtocolDfuMode;
+        info_.dfuMode = dfuMode || ReportsDfuState(handle, info_.interfaceNumber, kStateTimeoutMs);
         info_.functional = location.functional;
         return 0;
     }
@@ -188,6 +220,9 @@ private:
     // listed after this did not leave and is taken as it is.
     static constexpr auto kLeaveTime = std::chrono::seconds(5);
     std::optional<Departure> left_;
+    bool wasOpen_ = false;
+    static constexpr auto kPortSettleTime = std::chrono::seconds(2);
+    std::optional<std::chrono::steady_clock::time_point> portChoiceSince_;
 };
 
 } // namespace
@@ -212,11 +247,11 @@ std::vector<UsbDeviceRecord> LibusbBus::Enumerate()
     return listing_ ? listing_->List() : std::vector<UsbDeviceRecord>();
 }
 
-uint32_t LibusbBus::Open(const std::string &serial, std::unique_ptr<ControlTransport> *out)
+uint32_t LibusbBus::Open(const UsbDeviceRecord &terminal, std::unique_ptr<ControlTransport> *out)
 {
     if (!context_)
         return UPG_HOST_ERROR;
-    auto transport = std::make_unique<LibusbTransport>(context_, serial);
+    auto transport = std::make_unique<LibusbTransport>(context_, terminal);
     if (const uint32_t result = transport->Open())
         return result;
     *out = std::move(transport);

@@ -19,7 +19,7 @@ public:
     LibusbBus &operator=(const LibusbBus &) = delete;
 
     std::vector<UsbDeviceRecord> Enumerate() override;
-    uint32_t Open(const std::string &serial, std::unique_ptr<ControlTransport> *out) override;
+    uint32_t Open(const UsbDeviceRecord &terminal, std::unique_ptr<ControlTransport> *out) override;
 
 private:
     libusb_context *context_ = nullptr;

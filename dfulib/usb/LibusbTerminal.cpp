@@ -17,34 +17,6 @@
 namespace tvxdfu::usb {
 namespace {
 
-DfuInterfaceLocation LocateDfuInterface(const libusb_config_descriptor &config)
-{
-    DfuInterfaceLocation location;
-    for (int i = 0; i < config.bNumInterfaces && location.interfaceNumber < 0; ++i) {
-        const libusb_interface &interface = config.interface[i];
-        for (int a = 0; a < interface.num_altsetting; ++a) {
-            const libusb_interface_descriptor &alt = interface.altsetting[a];
-            if (alt.bInterfaceClass != kDfuInterfaceClass ||
-                alt.bInterfaceSubClass != kDfuInterfaceSubclass)
-                continue;
-            location.interfaceNumber = alt.bInterfaceNumber;
-            location.alternateSetting = alt.bAlternateSetting;
-            location.protocol = alt.bInterfaceProtocol;
-            location.stringIndex = alt.iInterface;
-            // Some devices hang the functional descriptor on the
-            // configuration instead of the interface.
-            location.hasFunctional =
-                FindFunctionalDescriptor(alt.extra, static_cast<std::size_t>(alt.extra_length),
-                                         &location.functional) ||
-                FindFunctionalDescriptor(config.extra,
-                                         static_cast<std::size_t>(config.extra_length),
-                                         &location.functional);
-            break;
-        }
-    }
-    return location;
-}
-
 // The device's sysfs folder, "" for a root hub (no ports).
 std::string SysfsFolderOf(libusb_device *device)
 {
@@ -87,6 +59,35 @@ DeviceKey KeyOf(libusb_device *device)
     return key;
 }
 
+UsbPortPath PortPathOf(libusb_device *device)
+{
+    UsbPortPath path;
+    path.bus = libusb_get_bus_number(device);
+    uint8_t ports[8];
+    const int count = libusb_get_port_numbers(device, ports, sizeof ports);
+    if (count > 0)
+        path.ports.assign(ports, ports + count);
+    return path;
+}
+
+bool ReportsDfuState(libusb_device_handle *handle, uint8_t interfaceNumber, unsigned timeoutMs)
+{
+    uint8_t answer[kStatusLength] = {};
+    const int got = libusb_control_transfer(handle, kRequestTypeIn, static_cast<uint8_t>(DfuRequest::GetStatus), 0,
+                                            interfaceNumber, answer, sizeof answer, timeoutMs);
+    const DfuState state = DecodeStatus(answer).state;
+    return got == static_cast<int>(kStatusLength) && state >= DfuState::DfuIdle && state <= DfuState::DfuError;
+}
+
+bool AskDfuMode(libusb_device_handle *handle, const DfuInterfaceLocation &location, unsigned timeoutMs)
+{
+    if (location.interfaceNumber < 0 || libusb_claim_interface(handle, location.interfaceNumber) != 0)
+        return false;
+    const bool dfu = ReportsDfuState(handle, static_cast<uint8_t>(location.interfaceNumber), timeoutMs);
+    libusb_release_interface(handle, location.interfaceNumber);
+    return dfu;
+}
+
 bool ReadTerminal(libusb_device *device, TerminalRead *read)
 {
     libusb_device_descriptor descriptor;
@@ -96,6 +97,7 @@ bool ReadTerminal(libusb_device *device, TerminalRead *read)
     UsbDeviceRecord &record = read->record;
     record.idProduct = descriptor.idProduct;
     record.bcdDevice = descriptor.bcdDevice;
+    record.port = PortPathOf(device);
     const std::string folder = SysfsFolderOf(device);
     TakeString(folder, "product", descriptor.iProduct, &UsbDeviceRecord::product, read);
     TakeString(folder, "serial", descriptor.iSerialNumber, &UsbDeviceRecord::serial, read);
@@ -108,7 +110,7 @@ bool ReadTerminal(libusb_device *device, TerminalRead *read)
     TakeString(folder, "configuration", config->iConfiguration,
                &UsbDeviceRecord::configurationText, read);
     if (location.interfaceNumber >= 0)
-        TakeString(folder.empty() || location.alternateSetting != 0
+        TakeString(folder.empty() || location.alternate != 0
                        ? std::string() // sysfs shows the string of the alternate setting in use
                        : SysfsInterfaceFolder(folder, config->bConfigurationValue,
                                               static_cast<uint8_t>(location.interfaceNumber)),

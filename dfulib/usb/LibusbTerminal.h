@@ -10,19 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "DfuInterfaceSearch.h"
 #include "UsbBus.h"
 
 namespace tvxdfu::usb {
-
-// Where a terminal's DFU interface sits in its active configuration.
-struct DfuInterfaceLocation {
-    int interfaceNumber = -1;
-    int alternateSetting = 0;
-    uint8_t protocol = 0;
-    uint8_t stringIndex = 0;
-    bool hasFunctional = false;
-    DfuFunctional functional;
-};
 
 // What identifies a device while it stays on the bus; a device that
 // re-enumerates comes back under another address.
@@ -67,6 +58,18 @@ void DenyAccess(libusb_device *device, UsbDeviceRecord *record);
 // permission apart from other connection failures.
 uint32_t OpenTerminal(libusb_device *device, libusb_device_handle **handle,
                       UsbDeviceRecord *record, DfuInterfaceLocation *location, bool *accessDenied);
+
+// Whether the device answers DFU_GETSTATUS on its DFU interface with a DFU
+// mode state (dfuIDLE to dfuERROR): many loaders announce interface
+// protocol 0 or 1 instead of 2. The interface must be claimed.
+bool ReportsDfuState(libusb_device_handle *handle, uint8_t interfaceNumber, unsigned timeoutMs);
+
+// The same for a device not yet claimed: claims its DFU interface for the
+// request and releases it.
+bool AskDfuMode(libusb_device_handle *handle, const DfuInterfaceLocation &location, unsigned timeoutMs);
+
+// The port a device sits on.
+UsbPortPath PortPathOf(libusb_device *device);
 
 // Calls `visit(device)` for each device on the bus until it returns true.
 template <typename Visit>

@@ -38,9 +38,12 @@ std::optional<std::size_t> ChooseReturningTerminal(const LastSeenTerminal &termi
         return OnlyOne(candidates, [&](const ReturnCandidate &c) { return bySerial(c) && onPort(c); });
     }
     // A terminal in normal operation reports its own serial number, so only
-    // a loader may stand for it, and only one of the same model.
+    // a loader may stand for it; many loaders enumerate under a product id
+    // of their own. One known by its port alone (listed as a loader without
+    // a serial number) is whatever is on its port, back in normal operation
+    // too.
     const auto only = OnlyOne(candidates, onPort);
-    if (only && candidates[*only].dfuMode && candidates[*only].idProduct == terminal.idProduct)
+    if (only && (candidates[*only].dfuMode || terminal.serial.empty()))
         return only;
     return std::nullopt;
 }

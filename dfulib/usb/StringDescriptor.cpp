@@ -6,6 +6,14 @@ namespace {
 constexpr uint16_t kUsEnglish = 0x0409;
 constexpr std::size_t kMaxDescriptor = 255;
 
+// A control character would end or split a row of the device lists, or
+// reach a terminal's screen: it reads as '?', as any character outside
+// printable ASCII does.
+char Printable(unsigned character)
+{
+    return character >= 0x20 && character < 0x7F ? static_cast<char>(character) : '?';
+}
+
 int GetStringDescriptor(libusb_device_handle *handle, uint8_t index, uint16_t language,
                         uint8_t *buffer, unsigned timeoutMs)
 {
@@ -29,10 +37,13 @@ bool StringDescriptorText(const uint8_t *descriptor, std::size_t size, std::stri
     text->clear();
     for (std::size_t at = 2; at < descriptor[0]; at += 2) {
         const unsigned unit = descriptor[at] | descriptor[at + 1] << 8;
+        // The string ends at a NUL, as the kernel reads it for sysfs.
+        if (unit == 0)
+            break;
         // A surrogate pair is one character: one '?' for both halves.
         if (unit >= 0xDC00 && unit <= 0xDFFF)
             continue;
-        text->push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+        text->push_back(Printable(unit));
     }
     return true;
 }
@@ -65,10 +76,10 @@ std::string AsciiFromUtf8(const std::string &text)
     std::string ascii;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80)
-            ascii.push_back(c);
-        else if (byte >= 0xC0) // the first byte of a sequence; the others add nothing
-            ascii.push_back('?');
+        if (byte == 0)
+            break;
+        if (byte < 0x80 || byte >= 0xC0) // the first byte of a sequence; the others add nothing
+            ascii.push_back(Printable(byte));
     }
     return ascii;
 }

@@ -32,13 +32,13 @@ StringRead ReadLanguage(libusb_device_handle *handle, uint16_t *language, unsign
 StringRead ReadStringDescriptor(libusb_device_handle *handle, uint8_t index, uint16_t language,
                                 std::string *text, unsigned timeoutMs);
 
-// A string descriptor's UTF-16LE characters as ASCII, '?' for every
-// character outside it; a descriptor of another type or a malformed length
-// gives false.
+// A string descriptor's UTF-16LE characters as printable ASCII, '?' for
+// every other character (control characters included), up to the first
+// NUL; a descriptor of another type or a malformed length gives false.
 bool StringDescriptorText(const uint8_t *descriptor, std::size_t size, std::string *text);
 
-// UTF-8 text (as sysfs shows a device's strings) as ASCII, '?' for every
-// character outside it, so that both sources give the same ID number.
+// UTF-8 text (as sysfs shows a device's strings) the same way, so that both
+// sources give the same ID number.
 std::string AsciiFromUtf8(const std::string &text);
 
 } // namespace tvxdfu::usb

@@ -18,4 +18,12 @@ bool IdAddresses(const std::string &serial, std::string_view id)
     return SameSerial(std::string_view(serial).substr(0, kIdCharacters), id.substr(0, kIdCharacters));
 }
 
+std::string PortId(const UsbPortPath &port)
+{
+    std::string id = "USB-" + std::to_string(port.bus) + "-";
+    for (std::size_t i = 0; i < port.ports.size(); ++i)
+        id += (i ? "." : "") + std::to_string(port.ports[i]);
+    return id;
+}
+
 } // namespace tvxdfu::usb

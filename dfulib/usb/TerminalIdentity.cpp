@@ -88,4 +88,11 @@ TerminalIdentity IdentifyTerminal(const UsbDeviceRecord &record)
     return identity;
 }
 
+std::optional<uint8_t> NamedAlternateSetting(const std::string &interfaceText)
+{
+    const auto token = Token(interfaceText, "ALT");
+    const auto number = token ? Number(*token, 10, 255) : std::nullopt;
+    return number ? std::optional<uint8_t>(static_cast<uint8_t>(*number)) : std::nullopt;
+}
+
 } // namespace tvxdfu::usb

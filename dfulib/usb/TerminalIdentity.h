@@ -17,10 +17,15 @@
 //   extraValue  idProduct.
 //   identText   the configuration string (iConfiguration), at most 129
 //               bytes, NUL-filled to 130.
+//   ALT=<n>     the alternate setting of the DFU interface the firmware
+//               belongs to, when the terminal has several (memories);
+//               without it, alternate setting 0.
 // Tokens in the interface string are separated by blanks; others are ignored.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "UsbBus.h"
 
@@ -37,5 +42,8 @@ struct TerminalIdentity {
 };
 
 TerminalIdentity IdentifyTerminal(const UsbDeviceRecord &record);
+
+// The alternate setting ALT= names in the DFU interface string, if any.
+std::optional<uint8_t> NamedAlternateSetting(const std::string &interfaceText);
 
 } // namespace tvxdfu::usb

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "StringDescriptor.h"
+#include "TerminalId.h"
+
 namespace tvxdfu::usb {
 namespace {
 
@@ -13,6 +16,21 @@ bool SameDescriptor(libusb_device *device, const UsbDeviceRecord &record)
            descriptor.idProduct == record.idProduct && descriptor.bcdDevice == record.bcdDevice;
 }
 
+// The device has no serial number (none, not one still to be read).
+bool WithoutSerial(const TerminalRead &read)
+{
+    return read.record.serial.empty() &&
+           std::none_of(read.missing.begin(), read.missing.end(),
+                        [](const MissingString &m) { return m.field == &UsbDeviceRecord::serial; });
+}
+
+// A device without a serial number whose interface protocol does not say
+// whether its loader runs.
+bool StateWanted(const TerminalRead &read)
+{
+    return WithoutSerial(read) && !read.record.dfuMode && read.location.interfaceNumber >= 0;
+}
+
 } // namespace
 
 bool TerminalListing::Refresh(libusb_device *device, Entry &entry, Clock::time_point now)
@@ -21,7 +39,7 @@ bool TerminalListing::Refresh(libusb_device *device, Entry &entry, Clock::time_p
     // Access is asked once for a device that may be opened; one that may
     // not is asked at every listing, as a rule installed meanwhile and
     // applied by `udevadm trigger` opens it without a re-enumeration.
-    if (entry.accessKnown && !entry.accessDenied && !stringsDue)
+    if (entry.accessKnown && !entry.accessDenied && !stringsDue && (entry.stateAsked || !StateWanted(entry.read)))
         return true;
     libusb_device_handle *handle = nullptr;
     const int opened = libusb_open(device, &handle);
@@ -38,6 +56,11 @@ bool TerminalListing::Refresh(libusb_device *device, Entry &entry, Clock::time_p
             entry.retryAt = now + entry.pause;
             entry.pause = std::min(entry.pause * 2, kLongestRetry);
         }
+    }
+    // Asked once while it stays on the bus, with the strings' short time-out.
+    if (!entry.stateAsked && StateWanted(entry.read)) {
+        entry.stateAsked = true;
+        entry.read.record.dfuMode = AskDfuMode(handle, entry.read.location, kStringTimeoutMs);
     }
     libusb_close(handle);
     return true;
@@ -72,11 +95,19 @@ std::vector<UsbDeviceRecord> TerminalListing::List()
             return false;
         }
         entry.seen = true;
-        // A terminal is addressed by its serial number; without one it
-        // cannot be chosen.
-        if (entry.read.record.serial.empty())
+        // A terminal is addressed by its serial number. A loader without one
+        // is addressed by its port, so that a terminal left in its loader by
+        // an interrupted upgrade can be written; any other device without
+        // one (or whose serial is still to be read) cannot be chosen.
+        const UsbDeviceRecord &record = entry.read.record;
+        const bool byPort = WithoutSerial(entry.read) && record.dfuMode && !record.port.ports.empty();
+        if (record.serial.empty() && !byPort)
             return false;
-        records.push_back(entry.read.record);
+        records.push_back(record);
+        if (byPort) {
+            records.back().serial = PortId(record.port);
+            records.back().addressedByPort = true;
+        }
         if (entry.accessDenied)
             DenyAccess(device, &records.back());
         return false;

@@ -30,8 +30,9 @@ public:
     explicit TerminalListing(libusb_context *context) : context_(context) {}
 
     // The terminals with a serial number, those this user may not open
-    // included (their product text names the cause). Safe to call from
-    // several threads.
+    // included (their product text names the cause), and loaders in DFU
+    // mode without one, under an ID made from their port (PortId). Safe to
+    // call from several threads.
     std::vector<UsbDeviceRecord> List();
 
 private:
@@ -41,6 +42,7 @@ private:
         bool accessDenied = false;
         Clock::time_point retryAt{};
         Clock::duration pause = kFirstRetry;
+        bool stateAsked = false; // a loader without a serial number: its DFU state
         bool seen = false;
     };
 

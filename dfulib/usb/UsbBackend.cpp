@@ -141,7 +141,7 @@ uint32_t UsbBackend::StartUpgrade(const char *id, uint32_t idLength, const Packa
         return UPG_NO_UPLOAD;
 
     auto run = std::make_unique<Run>();
-    if (const uint32_t result = bus_->Open(record.serial, &run->transport))
+    if (const uint32_t result = bus_->Open(record, &run->transport))
         return result;
     run->image.assign(payload.data, payload.data + payload.size);
     if (backupPath)

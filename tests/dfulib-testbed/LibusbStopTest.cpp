@@ -27,7 +27,9 @@ TEST_F(TestbedTest, AHeldTransferEndsAtItsTimeOutOrAtOnceOnAStop)
     testbed_->Add(SilentAt(0));
     LibusbBus bus;
     std::unique_ptr<ControlTransport> transport;
-    ASSERT_EQ(bus.Open(kId, &transport), 0u);
+    UsbDeviceRecord terminal;
+    terminal.serial = kId;
+    ASSERT_EQ(bus.Open(terminal, &transport), 0u);
     const uint8_t data[64] = {};
     const ControlSetup dnload{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Dnload), 0,
                               transport->Interface().interfaceNumber};

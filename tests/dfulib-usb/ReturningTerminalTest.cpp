@@ -9,20 +9,22 @@ const UsbPortPath kPort{1, {2, 4}};
 const UsbPortPath kOtherPort{1, {2, 3}};
 const UsbPortPath kOtherBus{2, {2, 4}};
 
-ReturnCandidate Loader(std::string serial, UsbPortPath port, uint16_t idProduct = 0x0470)
+ReturnCandidate Loader(std::string serial, UsbPortPath port)
 {
-    return {std::move(serial), std::move(port), idProduct, true};
+    return {std::move(serial), std::move(port), true};
 }
 
 ReturnCandidate Runtime(std::string serial, UsbPortPath port)
 {
-    return {std::move(serial), std::move(port), 0x0470, false};
+    return {std::move(serial), std::move(port), false};
 }
 
-TEST(ReturningTerminal, TakesItsSerialElseTheOnlyLoaderOfItsModelOnItsPort)
+TEST(ReturningTerminal, TakesItsSerialElseTheOnlyLoaderOnItsPort)
 {
-    const LastSeenTerminal terminal{"K470A0001234", kPort, 0x0470};
-    const LastSeenTerminal firstOpen{"K470A0001234", {}, 0x0470};
+    const LastSeenTerminal terminal{"K470A0001234", kPort};
+    const LastSeenTerminal firstOpen{"K470A0001234", {}};
+    // Listed as a loader without a serial number: known by its port alone.
+    const LastSeenTerminal byPort{"", kPort};
     struct Case {
         const char *what;
         LastSeenTerminal terminal;
@@ -41,7 +43,9 @@ TEST(ReturningTerminal, TakesItsSerialElseTheOnlyLoaderOfItsModelOnItsPort)
         {"a loader on another port", terminal, {Loader("", kOtherPort)}, std::nullopt},
         {"a loader on the same ports of another bus", terminal, {Loader("", kOtherBus)}, std::nullopt},
         {"another terminal in normal operation on its port", terminal, {Runtime("K470B", kPort)}, std::nullopt},
-        {"a loader of another model on its port", terminal, {Loader("", kPort, 0x0460)}, std::nullopt},
+        {"known by its port: back in normal operation there", byPort,
+         {Loader("", kOtherPort), Runtime("K470A0001234", kPort)}, 1},
+        {"known by its port: nothing there", byPort, {Loader("", kOtherPort)}, std::nullopt},
         {"two devices on its port", terminal, {Loader("", kPort), Loader("LDR", kPort)}, std::nullopt},
         {"its port not known yet", firstOpen, {Loader("", kPort)}, std::nullopt},
         {"nothing on the bus", terminal, {}, std::nullopt},

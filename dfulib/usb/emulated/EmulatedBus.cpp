@@ -50,10 +50,10 @@ std::vector<UsbDeviceRecord> EmulatedBus::Enumerate()
     return records;
 }
 
-uint32_t EmulatedBus::Open(const std::string &serial, std::unique_ptr<ControlTransport> *out)
+uint32_t EmulatedBus::Open(const UsbDeviceRecord &wanted, std::unique_ptr<ControlTransport> *out)
 {
     for (const EmulatedTerminal &terminal : terminals_) {
-        if (terminal.record.serial != serial)
+        if (terminal.record.serial != wanted.serial)
             continue;
         if (terminal.openResult != 0)
             return terminal.openResult;

@@ -21,7 +21,7 @@ class EmulatedBus final : public UsbBus {
 public:
     explicit EmulatedBus(std::vector<EmulatedTerminal> terminals);
     std::vector<UsbDeviceRecord> Enumerate() override;
-    uint32_t Open(const std::string &serial, std::unique_ptr<ControlTransport> *out) override;
+    uint32_t Open(const UsbDeviceRecord &terminal, std::unique_ptr<ControlTransport> *out) override;
 
 private:
     std::vector<EmulatedTerminal> terminals_;
