@@ -5,6 +5,9 @@
 #include "TestbedFixture.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "LoaderLayouts.h"
 
 namespace tvxdfu::usb::testbed {
 namespace {
@@ -87,6 +90,79 @@ TEST_F(TestbedTest, ASilentTerminalIsNotAskedAtEveryListingButAgainOnceItMayHave
     silent.SetAnswersStrings(true);
     EXPECT_TRUE(testbed_->WaitFor([] { return Listed(List(), "K460B0004711"); }, 5000));
     EXPECT_EQ(VersionsOf("K460B0004711").firmware, 0x0302u);
+}
+
+} // namespace
+} // namespace tvxdfu::usb::testbed
+
+namespace tvxdfu::usb::testbed {
+namespace {
+
+using Rows = std::vector<std::pair<std::string, std::string>>;
+
+Rows RowsOf(const Listing &listing)
+{
+    EXPECT_EQ(listing.ids.size(), listing.products.size());
+    Rows rows;
+    for (std::size_t i = 0; i < listing.ids.size() && i < listing.products.size(); ++i)
+        rows.emplace_back(listing.ids[i], listing.products[i]);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// A device may put NUL and other control characters into its strings, in
+// sysfs or when asked: they never end or split a row, so every terminal's
+// row keeps its own text.
+TEST_F(TestbedTest, ControlCharactersInStringsNeverShiftTheRows)
+{
+    TerminalSetup asked = ThreePartTerminal(std::string("K470A\x07") + "001");
+    asked.spec.product = std::string("VORN 470\0K460B0004711", 21);
+    asked.stringsInSysfs = false;
+    TerminalSetup shown = ThreePartTerminal("K470A0002");
+    shown.spec.product = "VORN 470\x1b[2J\tonline";
+    testbed_->Add(asked);
+    testbed_->Add(shown);
+    testbed_->Add(BcdTerminal("K460B0004711"));
+    UseUsbBackend();
+
+    const Listing listing = List();
+    ASSERT_EQ(listing.result, 0u);
+    EXPECT_EQ(RowsOf(listing), (Rows{{"K460B0004711", "VORN 460 M KOTRX RTM"},
+                                     {"K470A0002", "VORN 470?[2J?online"},
+                                     {"K470A?001", "VORN 470"}}));
+    EXPECT_EQ(VersionsOf("K470A?001").firmware, 0x01040600u);
+}
+
+// A terminal left in its loader (an upgrade was interrupted) whose loader
+// reports no serial number is listed under its port, also when its loader
+// tells DFU mode by its state only, and can be written; the other one is
+// not touched.
+TEST_F(TestbedTest, ALoaderWithoutSerialIsListedUnderItsPortAndCanBeWritten)
+{
+    TerminalSetup stranded = ThreePartTerminal("K470A0001234");
+    stranded.spec.mode = sim::TerminalMode::Loader;
+    stranded.loaderSerial = "";
+    TerminalSetup quiet = BcdTerminal("K460B0004711");
+    quiet.spec.mode = sim::TerminalMode::Loader;
+    quiet.loaderSerial = "";
+    quiet.loaderLayout = LoaderLayout({0, 1, FunctionalPlace::AfterInterface, true},
+                                      {kAttrCanDnload | kAttrManifestationTolerant, 1000, 1024, 0});
+    TestbedTerminal &terminal = testbed_->Add(stranded);
+    TestbedTerminal &other = testbed_->Add(quiet);
+    UseUsbBackend();
+
+    const Listing listing = List();
+    ASSERT_EQ(listing.result, 0u);
+    EXPECT_EQ(RowsOf(listing), (Rows{{"USB-1-1", "VORN 470 M online KOTRX V 1.4.2 V.4.6.0 DFU"},
+                                     {"USB-1-2", "VORN 460 M KOTRX DFU"}}));
+
+    const std::vector<uint8_t> image = Image(0x01040700, 0x01010402, 6000, 3);
+    ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("USB-1-1").bytes, 16, Part(image).Entry(), nullptr), 0u);
+    const PartEnd end = PollToEnd();
+    EXPECT_EQ(end.status, 0);
+    EXPECT_EQ(terminal.Device().Firmware(), image);
+    EXPECT_TRUE(other.Device().Log().downloadBlocks.empty());
+    EXPECT_TRUE(Listed(List(), "K470A0001234"));
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 // left; no other terminal is ever written in its place.
 #include "TestbedFixture.h"
 
+#include "LoaderLayouts.h"
+
 namespace tvxdfu::usb::testbed {
 namespace {
 
@@ -67,6 +69,32 @@ TEST_F(RefindTest, AnotherModelsLoaderInItsPortIsNotTaken)
     EXPECT_EQ(end.status, 0);
     EXPECT_EQ(terminal.Device().Firmware(), image);
     EXPECT_TRUE(other.Device().Log().downloadBlocks.empty()) << "the terminal in its port was written";
+}
+
+// Its loader enumerates under another product id and without a serial
+// number: it is followed on its port, while a loader just like it in another
+// port is left alone.
+TEST_F(RefindTest, ALoaderUnderAnotherProductIdIsFollowedOnItsPort)
+{
+    const DfuFunctional functional{kAttrCanDnload | kAttrCanUpload | kAttrManifestationTolerant, 1000, 1024, 0x0110};
+    const DeviceLayout loaderLayout = LoaderLayout({kDfuProtocolDfuMode, 1, FunctionalPlace::AfterInterface,
+                                                    false, 0x0471}, functional);
+    TerminalSetup ours = ThreePartTerminal(kId);
+    ours.loaderSerial = "";
+    ours.loaderLayout = loaderLayout;
+    TerminalSetup bystander = ThreePartTerminal("K470A0005678");
+    bystander.spec.mode = sim::TerminalMode::Loader;
+    bystander.loaderSerial = "";
+    bystander.loaderLayout = loaderLayout;
+    TestbedTerminal &terminal = testbed_->Add(ours);
+    TestbedTerminal &other = testbed_->Add(bystander);
+    UseUsbBackend();
+
+    const std::vector<uint8_t> image = Image(0x01040700, 0x01010402, 20000, 1);
+    const PartEnd end = WriteImage(image);
+    EXPECT_EQ(end.status, 0);
+    EXPECT_EQ(terminal.Device().Firmware(), image);
+    EXPECT_TRUE(other.Device().Log().downloadBlocks.empty()) << "the loader on the other port was written";
 }
 
 // Back on another port with its serial number, it is found there, although

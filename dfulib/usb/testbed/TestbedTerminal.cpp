@@ -159,7 +159,8 @@ std::string TestbedTerminal::InterfaceText() const
 {
     return "FW=" + VersionToken(personality_.Firmware()) + " LD=" + VersionToken(personality_.Loader()) +
            " TYPE=" + std::to_string(personality_.ReportedDeviceType()) +
-           (setup_.firmwareAlternate ? " ALT=" + std::to_string(*setup_.firmwareAlternate) : "");
+           (setup_.firmwareAlternate && device_->InDfuMode() ? " ALT=" + std::to_string(*setup_.firmwareAlternate)
+                                                             : "");
 }
 
 std::string TestbedTerminal::StringText(uint8_t index)

@@ -53,8 +53,8 @@ struct TerminalSetup {
     // idProduct of 0 is the spec's.
     std::optional<DeviceLayout> runtimeLayout;
     std::optional<DeviceLayout> loaderLayout;
-    // The alternate setting of the DFU interface the firmware belongs to:
-    // its interface string names it ("ALT=<n>"), and blocks sent while
+    // The alternate setting of the loader's DFU interface the firmware
+    // belongs to: its interface string names it ("ALT=<n>"), and blocks sent while
     // another one is selected are refused as a real loader refuses blocks
     // for a memory it cannot write. Unset: alternate setting 0, unnamed.
     std::optional<uint8_t> firmwareAlternate;
@@ -105,8 +105,6 @@ public:
     // SET_INTERFACE: 0, or the errno the kernel gives (EINVAL for a setting
     // the layout lacks, EPIPE when the device stalls it).
     int SetInterface(uint8_t interfaceNumber, uint8_t alternate);
-    // The alternate setting of its DFU interface in use since it arrived.
-    uint8_t SelectedAlternate() const { return selectedAlternate_; }
     // wValue of the last DFU_DETACH it got (the detach time-out asked for).
     int DetachValue() const { return detachValue_; }
     // Texts for sysfs and udev, as the kernel shows them.
