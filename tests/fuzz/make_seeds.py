@@ -192,3 +192,49 @@ write("fuzz_dfu_engine", "dfu-mode-from-error",
 write("fuzz_dfu_engine", "write-error",
       struct.pack("<H", 64) + b"\0" + interface(dfu=1, attributes=0x05)
       + status(2) + OK + status(4, poll=5) + bytes([0, 3, 0, 0, 0, 10, 0]) + OK)
+
+
+# ---- USB strings, the DFU interface walk and the device lists ----
+def string_descriptor(text, units=None):
+    units = units if units is not None else [ord(c) for c in text]
+    body = b"".join(struct.pack("<H", u) for u in units)
+    return bytes([2 + len(body), 3]) + body
+
+
+write("fuzz_string_descriptor", "product", string_descriptor("VORN 470 M online KOTRX V 4.6.0 V.1.4.2 RTM"))
+write("fuzz_string_descriptor", "nul-and-escape", string_descriptor("", [0x56, 0x1B, 0x5B, 0, 0x41]))
+write("fuzz_string_descriptor", "surrogates", string_descriptor("", [0x4B, 0xD83D, 0xDE00, 0xE9]))
+
+
+def functional(attributes=0x07, detach=1000, transfer=1024, seven=False):
+    body = bytes([attributes]) + struct.pack("<HH", detach, transfer)
+    return bytes([7 if seven else 9, 0x21]) + body + (b"" if seven else struct.pack("<H", 0x0110))
+
+
+def setting(cls, sub, proto, number, alt, string, extra=b""):
+    return bytes([cls, sub, proto, number, alt, string, len(extra)]) + extra
+
+
+write("fuzz_dfu_interface_search", "reader-and-runtime",
+      b"\0" + b"\2" + b"\1" + setting(0x0B, 0, 0, 0, 0, 0)
+      + b"\1" + setting(0xFE, 1, 1, 1, 0, 5, functional()) + b"\0\0")
+write("fuzz_dfu_interface_search", "three-settings-functional-last",
+      b"\0" + b"\1" + b"\3" + setting(0xFE, 1, 2, 0, 0, 5) + setting(0xFE, 1, 2, 0, 1, 0)
+      + setting(0xFE, 1, 2, 0, 2, 0, functional()) + b"\1\2")
+write("fuzz_dfu_interface_search", "functional-on-configuration",
+      bytes([7]) + functional(seven=True) + b"\1" + b"\1" + setting(0xFE, 1, 0, 0, 0, 5) + b"\0\0")
+
+
+def listed(product, serial, pid=0x0470, port=None):
+    out = bytes([len(product)]) + product + bytes([len(serial)]) + serial + struct.pack("<H", pid)
+    if port is None:
+        return out + b"\0"
+    return out + b"\1" + bytes([port[0], len(port) - 2]) + bytes(port[1:])
+
+
+write("fuzz_device_lists", "two-terminals",
+      b"\2" + listed(string_descriptor("VORN 470 M online KOTRX V 4.6.0 V.1.4.2 RTM"), string_descriptor("K470A0001234"))
+      + listed(string_descriptor("VORN 460 M KOTRX RTM"), string_descriptor("K460B0004711"), 0x0460))
+write("fuzz_device_lists", "nul-in-product-and-port-id",
+      b"\2" + listed(string_descriptor("", [0x56, 0, 0x4B]), string_descriptor("K470A0001234"))
+      + listed(b"", b"", 0x0471, [1, 2, 4]))
