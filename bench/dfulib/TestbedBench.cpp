@@ -2,7 +2,8 @@
 // testbed (run under umockdev-wrapper):
 // - the listing's cost on the calling (window) thread with four terminals,
 //   one of which never answers its string requests: median and worst of 100
-//   listings, the first and the worst after it; and the first listing of
+//   listings, the first and the worst after it, with the generated layouts
+//   and with real loaders' layouts in the set; and the first listing of
 //   four terminals, strings from sysfs against strings asked of them;
 // - the host overhead of a 4 MiB download through libusb, next to the same
 //   download straight into the emulated device (UsbEngineBench), the
@@ -20,6 +21,7 @@
 #include "DfuEngine.h"
 #include "DfuSuffix.h"
 #include "LibusbBus.h"
+#include "LoaderLayouts.h"
 #include "ProcessBackend.h"
 #include "SteadyPacer.h"
 #include "TVXDFUUpgrade.h"
@@ -72,6 +74,18 @@ double ListingMs()
     return Milliseconds(std::chrono::steady_clock::now() - start);
 }
 
+// The second and third terminal with real loaders' layouts: the DFU
+// interface 2 of a second configuration, and a loader without a serial
+// number announcing protocol 0 (asked its state, listed under its port).
+void UseRealLayouts(TerminalSetup &second, TerminalSetup &third)
+{
+    const DfuFunctional functional{second.dfu.attributes, second.dfu.detachTimeoutMs, second.dfu.transferSize, 0x0110};
+    second.runtimeLayout = RuntimeBesideOtherInterfaces(functional);
+    third.spec.mode = tvxdfu::sim::TerminalMode::Loader;
+    third.loaderSerial = "";
+    third.loaderLayout = LoaderLayout({0, 3, FunctionalPlace::AfterLastSetting, true}, functional);
+}
+
 void BM_ListingWithASilentTerminal(benchmark::State &state)
 {
     for (auto _ : state) {
@@ -80,8 +94,13 @@ void BM_ListingWithASilentTerminal(benchmark::State &state)
             state.SkipWithError("not running under umockdev-wrapper");
             return;
         }
-        for (const char *id : {"K470A0000001", "K470A0000002", "K470A0000003"})
-            testbed.Add(Terminal(id));
+        TerminalSetup second = Terminal("K470A0000002");
+        TerminalSetup third = Terminal("K470A0000003");
+        if (state.range(1) != 0)
+            UseRealLayouts(second, third);
+        testbed.Add(Terminal("K470A0000001"));
+        testbed.Add(second);
+        testbed.Add(third);
         TerminalSetup silent = Terminal("K470A0000004");
         silent.answersStrings = false;
         testbed.Add(silent);
@@ -101,7 +120,12 @@ void BM_ListingWithASilentTerminal(benchmark::State &state)
         state.SetIterationTime(times[times.size() / 2] / 1000.0);
     }
 }
-BENCHMARK(BM_ListingWithASilentTerminal)->Arg(kListings)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListingWithASilentTerminal)
+    ->Args({kListings, 0})
+    ->Args({kListings, 1})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The first listing of four answering terminals, which meets them all:
 // their strings taken from sysfs (argument 1) or, where the kernel could not
