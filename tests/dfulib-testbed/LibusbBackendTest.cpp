@@ -14,18 +14,6 @@
 namespace tvxdfu::usb::testbed {
 namespace {
 
-using Rows = std::set<std::pair<std::string, std::string>>;
-
-// The listing as (ID, product text) rows.
-Rows RowsOf(const Listing &listing)
-{
-    EXPECT_EQ(listing.ids.size(), listing.products.size());
-    Rows rows;
-    for (std::size_t i = 0; i < listing.ids.size() && i < listing.products.size(); ++i)
-        rows.emplace(listing.ids[i], listing.products[i]);
-    return rows;
-}
-
 std::vector<uint8_t> ReadFile(const std::filesystem::path &path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -5,7 +5,6 @@
 #include "TestbedFixture.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "LoaderLayouts.h"
 
@@ -90,24 +89,6 @@ TEST_F(TestbedTest, ASilentTerminalIsNotAskedAtEveryListingButAgainOnceItMayHave
     silent.SetAnswersStrings(true);
     EXPECT_TRUE(testbed_->WaitFor([] { return Listed(List(), "K460B0004711"); }, 5000));
     EXPECT_EQ(VersionsOf("K460B0004711").firmware, 0x0302u);
-}
-
-} // namespace
-} // namespace tvxdfu::usb::testbed
-
-namespace tvxdfu::usb::testbed {
-namespace {
-
-using Rows = std::vector<std::pair<std::string, std::string>>;
-
-Rows RowsOf(const Listing &listing)
-{
-    EXPECT_EQ(listing.ids.size(), listing.products.size());
-    Rows rows;
-    for (std::size_t i = 0; i < listing.ids.size() && i < listing.products.size(); ++i)
-        rows.emplace_back(listing.ids[i], listing.products[i]);
-    std::sort(rows.begin(), rows.end());
-    return rows;
 }
 
 // A device may put NUL and other control characters into its strings, in

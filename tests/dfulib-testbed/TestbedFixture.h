@@ -8,8 +8,10 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "Backend.h"
@@ -128,6 +130,18 @@ inline Listing List()
         listing.ids = Texts(ids);
     }
     return listing;
+}
+
+using Rows = std::set<std::pair<std::string, std::string>>;
+
+// The listing as (ID, product text) rows.
+inline Rows RowsOf(const Listing &listing)
+{
+    EXPECT_EQ(listing.ids.size(), listing.products.size());
+    Rows rows;
+    for (std::size_t i = 0; i < listing.ids.size() && i < listing.products.size(); ++i)
+        rows.emplace(listing.ids[i], listing.products[i]);
+    return rows;
 }
 
 // A 16-byte ID field as the wizard passes it.
