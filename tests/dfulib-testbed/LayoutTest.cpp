@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 
 #include "LoaderLayouts.h"
 
@@ -32,6 +33,8 @@ struct LayoutCase {
     std::function<TerminalSetup()> setup;
     std::size_t imageSize = 6000;
 };
+
+void PrintTo(const LayoutCase &c, std::ostream *out) { *out << c.what; }
 
 class LayoutTest : public TestbedTest, public ::testing::WithParamInterface<LayoutCase> {};
 
