@@ -79,7 +79,7 @@ public:
         // serial number; only there is its mode worth a request.
         for (std::size_t i = 0; i < opened.size(); ++i) {
             if (!candidates[i].dfuMode && candidates[i].port == terminal_.port)
-                candidates[i].dfuMode = AskDfuMode(opened[i].handle, opened[i].location, kStateTimeoutMs);
+                candidates[i].dfuMode = AskDfuMode(context_, opened[i].handle, opened[i].location, kStateTimeoutMs);
         }
         const std::optional<std::size_t> chosen = Settled(ChooseReturningTerminal(terminal_, candidates), candidates);
         uint32_t result = failure;
@@ -187,7 +187,7 @@ private:
         wasOpen_ = true;
         claimed_ = location.interfaceNumber;
         info_.interfaceNumber = static_cast<uint8_t>(location.interfaceNumber);
-        info_.dfuMode = dfuMode || ReportsDfuState(handle, info_.interfaceNumber, kStateTimeoutMs);
+        info_.dfuMode = dfuMode || ReportsDfuState(context_, handle, info_.interfaceNumber, kStateTimeoutMs);
         info_.functional = location.functional;
         return 0;
     }

@@ -10,6 +10,7 @@
 
 #include "AccessCause.h"
 #include "ProductText.h"
+#include "StoppableControl.h"
 #include "StringDescriptor.h"
 #include "SysfsIdentity.h"
 #include "TVXDFUUpgrade.h"
@@ -70,20 +71,24 @@ UsbPortPath PortPathOf(libusb_device *device)
     return path;
 }
 
-bool ReportsDfuState(libusb_device_handle *handle, uint8_t interfaceNumber, unsigned timeoutMs)
+bool ReportsDfuState(libusb_context *context, libusb_device_handle *handle, uint8_t interfaceNumber,
+                     unsigned timeoutMs)
 {
     uint8_t answer[kStatusLength] = {};
-    const int got = libusb_control_transfer(handle, kRequestTypeIn, static_cast<uint8_t>(DfuRequest::GetStatus), 0,
-                                            interfaceNumber, answer, sizeof answer, timeoutMs);
+    // Through the transfer that cuts an answer longer than asked.
+    const ControlSetup request{kRequestTypeIn, static_cast<uint8_t>(DfuRequest::GetStatus), 0, interfaceNumber};
+    const int got = StoppableControlTransfer(context, handle, request, answer, nullptr, sizeof answer, timeoutMs,
+                                             nullptr);
     const DfuState state = DecodeStatus(answer).state;
     return got == static_cast<int>(kStatusLength) && state >= DfuState::DfuIdle && state <= DfuState::DfuError;
 }
 
-bool AskDfuMode(libusb_device_handle *handle, const DfuInterfaceLocation &location, unsigned timeoutMs)
+bool AskDfuMode(libusb_context *context, libusb_device_handle *handle, const DfuInterfaceLocation &location,
+                unsigned timeoutMs)
 {
     if (location.interfaceNumber < 0 || libusb_claim_interface(handle, location.interfaceNumber) != 0)
         return false;
-    const bool dfu = ReportsDfuState(handle, static_cast<uint8_t>(location.interfaceNumber), timeoutMs);
+    const bool dfu = ReportsDfuState(context, handle, static_cast<uint8_t>(location.interfaceNumber), timeoutMs);
     libusb_release_interface(handle, location.interfaceNumber);
     return dfu;
 }

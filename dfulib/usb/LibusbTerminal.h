@@ -62,11 +62,13 @@ uint32_t OpenTerminal(libusb_device *device, libusb_device_handle **handle,
 // Whether the device answers DFU_GETSTATUS on its DFU interface with a DFU
 // mode state (dfuIDLE to dfuERROR): many loaders announce interface
 // protocol 0 or 1 instead of 2. The interface must be claimed.
-bool ReportsDfuState(libusb_device_handle *handle, uint8_t interfaceNumber, unsigned timeoutMs);
+bool ReportsDfuState(libusb_context *context, libusb_device_handle *handle, uint8_t interfaceNumber,
+                     unsigned timeoutMs);
 
 // The same for a device not yet claimed: claims its DFU interface for the
 // request and releases it.
-bool AskDfuMode(libusb_device_handle *handle, const DfuInterfaceLocation &location, unsigned timeoutMs);
+bool AskDfuMode(libusb_context *context, libusb_device_handle *handle, const DfuInterfaceLocation &location,
+                unsigned timeoutMs);
 
 // The port a device sits on.
 UsbPortPath PortPathOf(libusb_device *device);

@@ -60,7 +60,7 @@ bool TerminalListing::Refresh(libusb_device *device, Entry &entry, Clock::time_p
     // Asked once while it stays on the bus, with the strings' short time-out.
     if (!entry.stateAsked && StateWanted(entry.read)) {
         entry.stateAsked = true;
-        entry.read.record.dfuMode = AskDfuMode(handle, entry.read.location, kStringTimeoutMs);
+        entry.read.record.dfuMode = AskDfuMode(context_, handle, entry.read.location, kStringTimeoutMs);
     }
     libusb_close(handle);
     return true;
