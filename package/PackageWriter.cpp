@@ -209,14 +209,18 @@ bool WritePackage(const std::string &outputPath, const PackageContents &contents
     // complete.
     tvx::AtomicFile file(outputPath);
     if (!file.Open()) {
-        *error = outputPath + ": cannot be created";
+        *error = outputPath + " " + file.Problem();
         return false;
     }
-    if (!WriteAll(file, contents, signing, iv.data(), error) || !file.Commit()) {
-        if (error->empty())
-            *error = "cannot write the package";
-        *error = outputPath + ": " + *error;
+    if (!WriteAll(file, contents, signing, iv.data(), error)) {
+        *error = outputPath + ": " + (error->empty() ? file.Problem() : *error);
         return false;
     }
+    if (!file.Commit()) {
+        *error = outputPath + " " + file.Problem();
+        return false;
+    }
+    if (!file.Warning().empty())
+        *error = outputPath + " " + file.Warning();
     return true;
 }

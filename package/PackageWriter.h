@@ -30,7 +30,8 @@ struct PackageSigning {
 // Writes `contents` to `outputPath`: the catalog entry, one entry per part,
 // each encrypted under the IV of the output's file name, the tar end marker
 // and the signature block. False with `error` set on failure: no partial file
-// is left behind, and an existing file of that name is kept as it was.
+// is left behind, and an existing file of that name is kept as it was. True
+// with `error` set: written, and `error` says what could not be made sure of.
 bool WritePackage(const std::string &outputPath, const PackageContents &contents,
                   const PackageSigning &signing, std::string *error);
 

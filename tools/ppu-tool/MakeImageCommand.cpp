@@ -125,8 +125,10 @@ int RunMakeImage(int argc, char **argv)
     const std::vector<uint8_t> image = BuildPartImage(spec);
     tvx::AtomicFile file(output);
     if (!file.Open() || !file.Write(image.data(), image.size()) || !file.Commit()) {
-        std::cerr << "ppu-tool make-image: " << output << ": cannot be written\n";
+        std::cerr << "ppu-tool make-image: " << output << " " << file.Problem() << "\n";
         return kExitRejected;
     }
+    if (!file.Warning().empty())
+        std::cerr << "ppu-tool make-image: warning: " << output << " " << file.Warning() << "\n";
     return kExitSuccess;
 }

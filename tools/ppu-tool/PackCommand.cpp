@@ -111,5 +111,7 @@ int RunPack(int argc, char **argv)
         std::cerr << "ppu-tool pack: " << error << "\n";
         return kExitRejected;
     }
+    if (!error.empty())
+        std::cerr << "ppu-tool pack: warning: " << error << "\n";
     return kExitSuccess;
 }
