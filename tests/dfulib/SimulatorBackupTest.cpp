@@ -66,8 +66,10 @@ TEST_F(SimulatorBackupTest, BackupIsThePreviousImageWithAValidSuffix)
     ASSERT_TRUE(tvx::ReadDfuSuffix(backup.data(), backup.size(), &suffix));
     EXPECT_EQ(suffix.idVendor, tvx::kVornVendorId);
 
-    // The next read-back returns what the first part wrote.
+    // The next read-back returns what the first part wrote; the backup it
+    // replaces stays beside it.
     now += 1000;
+    const std::vector<uint8_t> earlierBackup = backup;
     TestPart second(WithSuffix(ThreePartImage(0x040800, 0x010402, 1)), "Firmware");
     ASSERT_EQ(Start("T1", second.Entry(), path_.c_str()), 0u);
     ASSERT_EQ(PollToEnd().back().status, 0);
@@ -75,7 +77,8 @@ TEST_F(SimulatorBackupTest, BackupIsThePreviousImageWithAValidSuffix)
     ASSERT_EQ(backup.size(), firstImage.size() + tvx::kDfuSuffixLength);
     EXPECT_TRUE(std::equal(firstImage.begin(), firstImage.end(), backup.begin()));
     EXPECT_TRUE(tvx::DfuSuffixCrcMatches(backup.data(), backup.size()));
-    EXPECT_EQ(FilesInFolder(), 1u);
+    EXPECT_TRUE(ReadFile(path_ + "~") == earlierBackup) << "the earlier backup was not kept beside";
+    EXPECT_EQ(FilesInFolder(), 2u);
 }
 
 TEST_F(SimulatorBackupTest, FailedReadBackLeavesNoFileAndAnEarlierFileUntouched)
@@ -103,15 +106,27 @@ TEST_F(SimulatorBackupTest, FailedReadBackLeavesNoFileAndAnEarlierFileUntouched)
     }
 }
 
-// A terminal holding less than an image header (here after a part that was
-// cut short) reads back nothing worth keeping: the earlier backup stays, and
-// the part ends as a failed backup does, before anything is written.
-TEST_F(SimulatorBackupTest, ReadBackShorterThanAnImageHeaderKeepsTheEarlierBackupAndWritesNothing)
+// A terminal holding less than the image header it starts with (here after
+// a part that was cut short) reads back nothing worth keeping: the earlier
+// backup stays, and the part ends as a failed backup does, before anything
+// is written.
+TEST_F(SimulatorBackupTest, ReadBackShorterThanItsImageHeaderKeepsTheEarlierBackupAndWritesNothing)
 {
-    for (const std::size_t held : {std::size_t{200}, tvxdfu::kMinBackupImageSize - 1}) {
-        SCOPED_TRACE(held);
+    struct Case {
+        std::size_t held;
+        uint32_t headerWord;
+    } cases[] = {
+        {200, 0x00000000},
+        {tvxdfu::kMinBackupImageSize - 1, 0x00000000},
+        {300, 0x00010200}, // three-part layout 2: its fields end at 648
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.held);
         Load({ThreePartTerminal("T1")});
-        TestPart stub(WithSuffix(std::vector<uint8_t>(held, 0x5A)), "Firmware");
+        std::vector<uint8_t> held(c.held, 0x5A);
+        for (std::size_t i = 0; i < 4; ++i)
+            held[i] = static_cast<uint8_t>(c.headerWord >> (8 * i));
+        TestPart stub(WithSuffix(held), "Firmware");
         ASSERT_EQ(Start("T1", stub.Entry()), 0u);
         ASSERT_EQ(PollToEnd().back().status, 0);
         now += 1000;
@@ -121,7 +136,11 @@ TEST_F(SimulatorBackupTest, ReadBackShorterThanAnImageHeaderKeepsTheEarlierBacku
         std::ofstream(path_) << "earlier backup";
         TestPart part(WithSuffix(ThreePartImage(0x040800, 0x010402, 1)), "Firmware");
         ASSERT_EQ(Start("T1", part.Entry(), path_.c_str()), 0u);
+        ::testing::internal::CaptureStderr();
         const std::vector<StatusPoll> polls = PollToEnd();
+        const std::string told = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(told.find("the terminal read back " + std::to_string(c.held) + " bytes"), std::string::npos)
+            << told;
         EXPECT_EQ(polls.back().status, -72);
         for (const StatusPoll &poll : polls)
             EXPECT_TRUE(poll.phase != TVXDFU_PHASE_DOWNLOAD || poll.percent == 0) << "download went on";

@@ -247,8 +247,12 @@ void FaultCampaign::CheckBackup(const FaultRow &row)
         EXPECT_TRUE(std::filesystem::is_empty(BackupPath()));
         return;
     case EarlierKept:
-    case Complete:
         EXPECT_EQ(NamesIn(BackupFolder()), std::set<std::string>{kBackupName}) << "files left beside the backup";
+        break;
+    case Complete: // the earlier backup stays beside the new one
+        EXPECT_EQ(NamesIn(BackupFolder()), (std::set<std::string>{kBackupName, kBackupName + std::string("~")}))
+            << "files left beside the backup";
+        EXPECT_EQ(ReadFile(BackupPath() + "~"), kEarlierBackup) << "the earlier backup was not kept";
         break;
     }
 

@@ -78,10 +78,12 @@ void UsbFaultSlice::RunRow(const FaultRow &row)
         ASSERT_EQ(saved.size(), image.size() + tvx::kDfuSuffixLength);
         EXPECT_TRUE(std::equal(image.begin(), image.end(), reinterpret_cast<const uint8_t *>(saved.data())));
         EXPECT_TRUE(tvx::DfuSuffixCrcMatches(reinterpret_cast<const uint8_t *>(saved.data()), saved.size()));
+        EXPECT_EQ(ReadFile(backup + "~"), kEarlierBackup) << "the earlier backup was not kept beside";
     } else {
         EXPECT_EQ(saved, kEarlierBackup) << "the earlier backup was touched";
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 2)
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()),
+              row.readBack ? 3 : 2)
         << "files left beside the package and the backup";
 
     EXPECT_TRUE(terminal.Device().Firmware() == image) << "the terminal's firmware changed";
