@@ -15,6 +15,14 @@
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 uint32_t WordAt(const std::vector<uint8_t> &image, size_t offset, size_t width)
 {
     uint32_t value = 0;
@@ -332,4 +340,38 @@ TEST_F(PpuToolTest, FailedWritesKeepAnExistingOutput)
     ASSERT_EQ(RunTool(pack + key).exitCode, 0);
     EXPECT_EQ(RunTool("verify " + PathOf("out.ppu")).exitCode, 0);
     EXPECT_EQ(std::filesystem::status(PathOf("out.ppu")).permissions(), std::filesystem::perms(0640));
+}
+
+// An input that memory cannot hold, as read or once encrypted, ends pack with
+// the reason and exit 1 before anything is signed, and leaves no package: a
+// part of an image is never packed as if it were the whole.
+TEST_F(PpuToolTest, InputsMemoryCannotHoldAreNotPacked)
+{
+    if (kAddressSanitizer)
+        GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit leaves";
+    const std::string catalog = CatalogJson({{"fw.bin", "Firmware"}});
+    WriteBytes(PathOf("catalog.json"), std::vector<uint8_t>(catalog.begin(), catalog.end()));
+    // About 400 MiB of address space: the program and one copy of a 200 MiB
+    // image fit, a second copy (the encrypted one) does not.
+    const std::string limited = "ulimit -v 400000; exec ";
+    struct Case {
+        const char *what;
+        uintmax_t imageSize;
+        std::string message;
+    } cases[] = {
+        {"an image larger than the memory", uintmax_t{2} << 30, PathOf("fw.bin") + ": cannot be read: out of memory"},
+        {"an image the memory holds once", uintmax_t{200} << 20, PathOf("out.ppu") + ": out of memory"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(PathOf("fw.bin"));
+        WriteBytes(PathOf("fw.bin"), {});
+        std::filesystem::resize_file(PathOf("fw.bin"), c.imageSize); // sparse: no disk space taken
+        const ProgramRun run = RunTool("pack --catalog " + PathOf("catalog.json") + " --key " TVX_DEV_KEYS_DIR
+                                       "/package-signing.pem --output " + PathOf("out.ppu") + " " + PathOf("fw.bin"),
+                                       limited);
+        EXPECT_EQ(run.exitCode, 1) << run.out;
+        EXPECT_NE(run.out.find(c.message), std::string::npos) << run.out;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2) << "no package, no temporary file";
+    }
 }

@@ -1,13 +1,15 @@
 #include "CommandLine.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
 #include <iostream>
-#include <sstream>
+#include <new>
 
 bool ReadCommandLine(const CommandSpec &spec, int argc, char **argv, CommandOptions *options, int *exitCode)
 {
@@ -41,17 +43,67 @@ bool ParseNumber(const std::string &text, unsigned long long max, unsigned long 
     return errno == 0 && *end == '\0' && *value <= max;
 }
 
-bool ReadFileBytes(const std::string &path, std::string *bytes)
+namespace {
+
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Pipes and other files without a size up front are read in pieces of this
+// size, doubled as they fill.
+constexpr size_t kFirstPiece = size_t{64} << 10;
+
+} // namespace
+
+template <class Bytes>
+std::string ReadWholeFile(const std::string &path, Bytes *bytes)
 {
-    // A folder opens as a stream that reads as empty.
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored))
-        return false;
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    std::ostringstream content;
-    content << file.rdbuf();
-    *bytes = content.str();
-    return !file.bad();
+    bytes->clear();
+    const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    struct stat info {};
+    if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || S_ISDIR(info.st_mode))
+        return "cannot be read";
+    const bool sized = S_ISREG(info.st_mode);
+    const auto size = static_cast<size_t>(info.st_size);
+    std::string failure;
+    try {
+        // One byte more than the size, so that a file that grows shows it.
+        bytes->resize(sized ? size + 1 : kFirstPiece);
+        size_t filled = 0;
+        for (;;) {
+            if (filled == bytes->size()) {
+                if (sized)
+                    break;
+                bytes->resize(2 * filled);
+            }
+            const ssize_t got = ::read(file.fd, bytes->data() + filled, bytes->size() - filled);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                failure = std::string("cannot be read: ") + std::strerror(errno);
+                break;
+            }
+            if (got == 0)
+                break;
+            filled += static_cast<size_t>(got);
+        }
+        if (failure.empty() && sized && filled != size)
+            failure = "changed while it was read";
+        bytes->resize(filled);
+    } catch (const std::bad_alloc &) {
+        failure = "cannot be read: out of memory";
+    }
+    if (!failure.empty()) {
+        bytes->clear();
+        bytes->shrink_to_fit();
+    }
+    return failure;
 }
+
+template std::string ReadWholeFile(const std::string &, std::string *);
+template std::string ReadWholeFile(const std::string &, std::vector<uint8_t> *);

@@ -1,7 +1,9 @@
 // The command line of one ppu-tool sub-command, and what the commands share.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "OptionParser.h"
 
@@ -28,5 +30,12 @@ int UsageError(const CommandSpec &spec, const std::string &message);
 // Parses a whole unsigned number (decimal, or hexadecimal with 0x) up to `max`.
 bool ParseNumber(const std::string &text, unsigned long long max, unsigned long long *value);
 
-// Reads a whole file; false when it cannot be read or is a folder.
-bool ReadFileBytes(const std::string &path, std::string *bytes);
+// Reads a whole file into `bytes`: empty when every byte came, else why not
+// ("cannot be read", "cannot be read: out of memory", ...), with `bytes`
+// left empty. A regular file must keep the size it had when opened, so that
+// no part of a file that changed, or that memory could not hold, is ever
+// taken for the whole of it.
+template <class Bytes>
+std::string ReadWholeFile(const std::string &path, Bytes *bytes);
+extern template std::string ReadWholeFile(const std::string &, std::string *);
+extern template std::string ReadWholeFile(const std::string &, std::vector<uint8_t> *);

@@ -1,6 +1,7 @@
 // ppu-tool pack
 #include <iostream>
 #include <memory>
+#include <new>
 
 #include <openssl/crypto.h>
 
@@ -73,19 +74,19 @@ int RunPack(int argc, char **argv)
     PackageContents contents;
     PackageSigning signing;
     const std::string catalogPath = options.Value("--catalog");
-    if (!ReadFileBytes(catalogPath, &contents.catalog))
-        return Fail(catalogPath, "cannot be read");
+    if (const std::string failure = ReadWholeFile(catalogPath, &contents.catalog); !failure.empty())
+        return Fail(catalogPath, failure);
     if (!CatalogParses(contents.catalog))
         std::cerr << "ppu-tool pack: warning: " << catalogPath
                   << ": not a valid catalog; packed as given, the package will be rejected\n";
     const std::string keyPath = options.Value("--key");
-    if (!ReadFileBytes(keyPath, &signing.signingKeyPem))
-        return Fail(keyPath, "cannot be read");
+    if (const std::string failure = ReadWholeFile(keyPath, &signing.signingKeyPem); !failure.empty())
+        return Fail(keyPath, failure);
     if (options.Has("--content-key")) {
         const std::string contentKeyPath = options.Value("--content-key");
         std::string hex;
-        if (!ReadFileBytes(contentKeyPath, &hex))
-            return Fail(contentKeyPath, "cannot be read");
+        if (const std::string failure = ReadWholeFile(contentKeyPath, &hex); !failure.empty())
+            return Fail(contentKeyPath, failure);
         if (!ParseContentKeyHex(hex, &signing.contentKey))
             return Fail(contentKeyPath, "does not hold 64 hex digits");
     } else {
@@ -95,17 +96,22 @@ int RunPack(int argc, char **argv)
     for (const std::string &argument : options.positional) {
         std::string imagePath;
         PackagePart part = PartOfArgument(argument, &imagePath);
-        std::string bytes;
-        if (!ReadFileBytes(imagePath, &bytes))
-            return Fail(imagePath, "cannot be read");
-        if (bytes.empty())
+        if (const std::string failure = ReadWholeFile(imagePath, &part.image); !failure.empty())
+            return Fail(imagePath, failure);
+        if (part.image.empty())
             return Fail(imagePath, "is empty");
-        part.image.assign(bytes.begin(), bytes.end());
         contents.parts.push_back(std::move(part));
     }
 
+    const std::string output = options.Value("--output");
     std::string error;
-    const bool written = WritePackage(options.Value("--output"), contents, signing, &error);
+    bool written = false;
+    try {
+        written = WritePackage(output, contents, signing, &error);
+    } catch (const std::bad_alloc &) {
+        // The writer's temporary file went with the unwinding.
+        error = output + ": out of memory; nothing was written";
+    }
     OPENSSL_cleanse(signing.contentKey.data(), signing.contentKey.size());
     if (!written) {
         std::cerr << "ppu-tool pack: " << error << "\n";
