@@ -12,6 +12,7 @@
 #include "Language.h"
 #include "LogindSleepInhibitor.h"
 #include "MonitorMemory.h"
+#include "ProgramMain.h"
 #include "QuitOnStopSignal.h"
 #include "SimulatedBusWatcher.h"
 #include "StockTranslations.h"
@@ -26,9 +27,7 @@ namespace {
 // often, fast enough for a terminal's restart to be seen promptly.
 constexpr int kSimulatedBusPollMs = 200;
 
-} // namespace
-
-int main(int argc, char **argv)
+int Run(int argc, char **argv)
 {
     if (AnswerInformationOption(argc, argv, std::cout))
         return EXIT_SUCCESS;
@@ -65,4 +64,11 @@ int main(int argc, char **argv)
     // The library's teardown (ABORT to a terminal mid-download) runs as
     // main returns, then the shell sees how the program was stopped.
     return stopSignals.Received() ? stopSignals.ExitStatus() : EXIT_SUCCESS;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return tvx::RunProgram("TVXUpgrade", [&] { return Run(argc, argv); });
 }

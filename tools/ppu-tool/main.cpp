@@ -5,6 +5,7 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "ProgramMain.h"
 #include "ToolVersion.h"
 
 namespace {
@@ -52,9 +53,7 @@ constexpr Command kCommands[] = {
     {"verify", RunVerify},
 };
 
-} // namespace
-
-int main(int argc, char **argv)
+int Run(int argc, char **argv)
 {
     CommandOptions options;
     if (int exitCode = kExitUsage; !ReadCommandLine(kToolSpec, argc, argv, &options, &exitCode))
@@ -74,4 +73,11 @@ int main(int argc, char **argv)
         if (name == command.name)
             return command.run(argc - options.firstPositional, argv + options.firstPositional);
     return UsageError(kToolSpec, "unknown command " + name);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return tvx::RunProgram("ppu-tool", [&] { return Run(argc, argv); });
 }

@@ -15,6 +15,7 @@
 
 #include "Driver.h"
 #include "OptionParser.h"
+#include "ProgramMain.h"
 #include "SimulatorControl.h"
 #include "StopSignals.h"
 #include "ToolVersion.h"
@@ -89,6 +90,7 @@ const char kUsage[] =
     "Exit status:\n"
     "  0  the script ran (also when commands were refused, unless --strict)\n"
     "  1  with --strict: the script ran and at least one command was refused\n"
+    "     (also, with or without --strict, when tvx-drive ran out of memory)\n"
     "  2  the script could not run: usage error, unreadable script, a line that\n"
     "     is not a command, an unusable scenario or folder\n"
     "  128+N  stopped by signal N (SIGTERM, SIGINT or SIGHUP): the script ends\n"
@@ -177,9 +179,7 @@ std::string FromStartFolder(const std::string &path)
     return absolute.empty() ? path : absolute.string();
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int Run(int argc, char **argv)
 {
     const tvx::cli::OptionSpec spec = {{"--scenario", "--lang", "--dir"}, {"--strict", "--usb", "--version"}};
     tvx::cli::CommandOptions options;
@@ -237,4 +237,11 @@ int main(int argc, char **argv)
     tvx::drive::Driver driver(std::cout);
     RunScript(driver, commands, stopSignals);
     return ExitCode(driver, strict, stopSignals);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return tvx::RunProgram("tvx-drive", [&] { return Run(argc, argv); });
 }
