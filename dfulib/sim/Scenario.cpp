@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "PrintableText.h"
 #include "Scenario.h"
 
 namespace tvxdfu::sim {
@@ -60,15 +61,15 @@ bool LoadScenario(const std::string &source, Scenario *scenario)
     } else {
         std::string reason;
         if (!ReadScenarioFile(source, &text, &reason)) {
-            std::fprintf(stderr, "TVXDFUUpgrade: scenario %s: %s; no simulated terminals\n", source.c_str(),
-                         reason.c_str());
+            std::fprintf(stderr, "TVXDFUUpgrade: scenario %s: %s; no simulated terminals\n",
+                         tvx::PrintableText(source).c_str(), tvx::PrintableText(reason).c_str());
             return false;
         }
     }
     std::string error;
     if (!ParseScenario(text, scenario, &error)) {
         std::fprintf(stderr, "TVXDFUUpgrade: scenario %s: %s; no simulated terminals\n",
-                     source.c_str(), error.c_str());
+                     tvx::PrintableText(source).c_str(), tvx::PrintableText(error).c_str());
         return false;
     }
     return true;

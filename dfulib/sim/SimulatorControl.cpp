@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "PrintableText.h"
 #include "ProcessBackend.h"
 #include "SimulatorBackend.h"
 
@@ -32,7 +33,7 @@ bool UseScenarioJson(const std::string &json)
     const bool usable = ParseScenario(json, &scenario, &error);
     if (!usable)
         std::fprintf(stderr, "TVXDFUUpgrade: scenario text: %s; no simulated terminals\n",
-                     error.c_str());
+                     tvx::PrintableText(error).c_str());
     ReplaceProcessBackend(std::make_unique<SimulatorBackend>(usable ? scenario : Scenario{}));
     return usable;
 }

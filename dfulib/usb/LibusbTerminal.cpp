@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "AccessCause.h"
+#include "PrintableText.h"
 #include "ProductText.h"
 #include "StoppableControl.h"
 #include "StringDescriptor.h"
@@ -163,7 +164,7 @@ void DenyAccess(libusb_device *device, UsbDeviceRecord *record)
     if (!reported.emplace(libusb_get_bus_number(device), libusb_get_device_address(device), finding.cause).second)
         return;
     std::fprintf(stderr, "TVXDFUUpgrade: permission denied opening USB terminal 0d7b:%04x (%s): %s\n",
-                 record->idProduct, node.c_str(), cause.c_str());
+                 record->idProduct, tvx::PrintableText(node).c_str(), tvx::PrintableText(cause).c_str());
 }
 
 uint32_t OpenTerminal(libusb_device *device, libusb_device_handle **handle,

@@ -9,6 +9,7 @@
 
 #include "DeviceLists.h"
 #include "PartImage.h"
+#include "PrintableText.h"
 #include "ProductText.h"
 #include "TerminalId.h"
 #include "TerminalIdentity.h"
@@ -29,11 +30,14 @@ void ReportSharedId(std::string_view id, const std::vector<std::string> &serials
     std::string list;
     for (const std::string &serial : serials)
         list += (list.empty() ? "" : ", ") + serial;
+    // The serial numbers are the devices' own text.
+    const std::string shownList = tvx::PrintableText(list);
+    const std::string shownId = tvx::PrintableText(id);
     std::fprintf(stderr,
                  "TVXDFUUpgrade: the USB terminals %s share the ID %.*s (the first %zu characters of "
                  "their serial numbers), by which they are addressed, so neither can be chosen; "
                  "attach one of them at a time\n",
-                 list.c_str(), static_cast<int>(id.size()), id.data(), kIdCharacters);
+                 shownList.c_str(), static_cast<int>(shownId.size()), shownId.data(), kIdCharacters);
 }
 
 } // namespace

@@ -284,6 +284,24 @@ TEST_F(UsbBackendTest, IdsLongerThanSixteenCharactersAddressByTheirFirstSixteen)
     EXPECT_EQ(alone->Firmware(), Pattern(1000, 1));
 }
 
+// The hint names the terminals by their serial numbers, the devices' own
+// text: it reaches standard error with no escape sequence left in it.
+TEST_F(UsbBackendTest, TheSharedIdHintShowsControlCharactersOfSerialNumbers)
+{
+    AddDevice({}, Record("K460C00000000000\x1b[2J", "VORN 460 M"));
+    AddDevice({}, Record("K460C00000000000\x1b]0;owned\x07", "VORN 460 M"));
+    Install();
+
+    ::testing::internal::CaptureStderr();
+    uint32_t attributes = 0;
+    EXPECT_EQ(GetDFUAttributes(Id("K460C00000000000").bytes, 16, &attributes), UPG_CONNECT_FAILED);
+    const std::string hint = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(hint.find("K460C00000000000\\x1b[2J, K460C00000000000\\x1b]0;owned\\x07 share the ID"),
+              std::string::npos)
+        << hint;
+    EXPECT_EQ(hint.find_first_of("\x1b\x07"), std::string::npos) << hint;
+}
+
 // Run under ThreadSanitizer too: the caller polls while the worker writes.
 TEST_F(UsbBackendTest, WorkerRunsTheUpgradeWhileTheCallerPolls)
 {

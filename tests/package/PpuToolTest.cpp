@@ -375,3 +375,29 @@ TEST_F(PpuToolTest, InputsMemoryCannotHoldAreNotPacked)
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2) << "no package, no temporary file";
     }
 }
+
+// The texts of a package go to the terminal with their control characters
+// shown, in text and in JSON: a package cannot clear the screen, retitle the
+// window or hide a line of what inspect prints.
+TEST_F(PpuToolTest, InspectShowsControlCharactersOfThePackageWithoutActingOnThem)
+{
+    // C0 escape sequences, DEL, and the C1 control CSI in UTF-8 (U+009B).
+    const std::string catalog =
+        CatalogJson({{"fw\\u001b[2J.bin", "Firmware", "\\u001b]0;owned\\u0007 hidden\\rshown"}},
+                    "\"Overview\": {\"Company\": \"V\\u00d6RN\\u009b31m\\u007f\"}");
+    const std::string path =
+        Pack("Hostile.ppu", {catalog, {{"fw\x1b[2J.bin.enc", TestImage(1024, 2)}}});
+    const ProgramRun text = RunTool("inspect " + path);
+    ASSERT_EQ(text.exitCode, 0) << text.out;
+    EXPECT_NE(text.out.find("Part 1: fw\\x1b[2J.bin\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("subject:   \\x1b]0;owned\\x07 hidden\\x0dshown\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("V\xc3\x96RN\\xc2\\x9b31m\\x7f\n"), std::string::npos) << text.out;
+
+    const ProgramRun json = RunTool("inspect --json " + path);
+    ASSERT_EQ(json.exitCode, 0) << json.out;
+    EXPECT_NE(json.out.find("\"V\xc3\x96RN\\u009b31m\\u007f\""), std::string::npos) << json.out;
+    for (const ProgramRun &run : {text, json})
+        for (const char control : {'\x1b', '\x07', '\r', '\x7f'})
+            EXPECT_EQ(run.out.find(control), std::string::npos) << int(control) << "\n" << run.out;
+    EXPECT_EQ(json.out.find("\xc2\x9b"), std::string::npos) << json.out;
+}

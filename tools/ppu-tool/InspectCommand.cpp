@@ -11,6 +11,7 @@
 #include "Commands.h"
 #include "JsonOutput.h"
 #include "Package.h"
+#include "PrintableText.h"
 #include "TextFormat.h"
 #include "Versions.h"
 
@@ -35,13 +36,15 @@ const CommandSpec kInspectSpec = {
     "    that part writes, read from the header of its image (M.m for BCD\n"
     "    headers, M.m.p and the identification number for three-part ones).\n"
     "Each part also shows its name, file name, type, subject, size and the\n"
-    "SHA-256 of its decrypted image.\n"
+    "SHA-256 of its decrypted image. Control characters and bytes that are not\n"
+    "UTF-8 in the package's texts are shown as \\xNN, so that none reaches the\n"
+    "terminal.\n"
     "\n"
     "  --json   print one JSON object on one line instead; each part has an\n"
     "           \"installs\" object {\"firmware\", \"loader\"[, \"ident\"]}, null\n"
     "           when its header cannot be read. The output is UTF-8; bytes of\n"
     "           the package that are not UTF-8 (a catalog written in Latin-1)\n"
-    "           are shown as U+FFFD.\n"
+    "           are shown as U+FFFD, control characters as \\u escapes.\n"
     "\n"
     "Exit 0 when verified, 1 when rejected, 2 on a usage error.\n",
     {{}, {"--json"}},
@@ -183,13 +186,14 @@ void PrintJson(const PackageRecord &record, LoadFailure failure)
     tvx::cli::WriteJsonLine(std::cout, root);
 }
 
-const char *Shown(const char *text) { return text ? text : "(none)"; }
+// Text of the package as it may go to a terminal.
+std::string Shown(const char *text) { return text ? tvx::PrintableText(text) : "(none)"; }
 
 std::string TextList(const TextNode *node)
 {
     std::string out;
     for (; node; node = node->next)
-        out += std::string(node->text) + (node->next ? ", " : "");
+        out += Shown(node->text) + (node->next ? ", " : "");
     return out.empty() ? "(none)" : out;
 }
 
@@ -205,10 +209,11 @@ std::string InstallsText(const InstalledVersions &installed)
 
 void PrintText(const std::string &path, const PackageRecord &record, LoadFailure failure)
 {
+    const std::string shownPath = tvx::PrintableText(path);
     if (failure == LoadFailure::None)
-        std::cout << path << ": verified\n";
+        std::cout << shownPath << ": verified\n";
     else
-        std::cout << path << ": rejected: " << DescribeLoadFailure(failure) << "\n";
+        std::cout << shownPath << ": rejected: " << DescribeLoadFailure(failure) << "\n";
     if (const CatalogInfo *catalog = record.catalog) {
         std::cout << "Catalog version:            " << Shown(catalog->catalogVersion) << "\n"
                   << "PPU header version:         " << Shown(catalog->ppuHeaderVersion) << "\n"
@@ -224,7 +229,7 @@ void PrintText(const std::string &path, const PackageRecord &record, LoadFailure
     int number = 0;
     for (const PartNode *node = record.parts; node; node = node->next) {
         const PackageEntry &entry = *node->entry;
-        std::cout << "Part " << ++number << ": " << entry.name << "\n"
+        std::cout << "Part " << ++number << ": " << Shown(entry.name) << "\n"
                   << "  file name: " << Shown(InfoText(entry, &PartInfo::fileName)) << "\n"
                   << "  type:      " << Shown(InfoText(entry, &PartInfo::type)) << "\n"
                   << "  subject:   " << Shown(InfoText(entry, &PartInfo::subject)) << "\n"
@@ -258,7 +263,7 @@ int RunInspect(int argc, char **argv)
     const Record record(NewPackageRecord());
     const LoadFailure failure = record ? LoadPackageChecked(path.c_str(), record.get()) : LoadFailure::OutOfMemory;
     if (!record) {
-        std::cerr << "ppu-tool inspect: " << path << ": " << DescribeLoadFailure(failure) << "\n";
+        std::cerr << "ppu-tool inspect: " << tvx::PrintableText(path) << ": " << DescribeLoadFailure(failure) << "\n";
         return kExitRejected;
     }
     if (options.Has("--json"))
@@ -278,9 +283,10 @@ int RunVerify(int argc, char **argv)
     const Record record(NewPackageRecord());
     const LoadFailure failure = record ? LoadPackageChecked(path.c_str(), record.get()) : LoadFailure::OutOfMemory;
     if (failure != LoadFailure::None) {
-        std::cerr << "ppu-tool verify: " << path << ": rejected: " << DescribeLoadFailure(failure) << "\n";
+        std::cerr << "ppu-tool verify: " << tvx::PrintableText(path) << ": rejected: " << DescribeLoadFailure(failure)
+                  << "\n";
         return kExitRejected;
     }
-    std::cout << path << ": verified\n";
+    std::cout << tvx::PrintableText(path) << ": verified\n";
     return kExitSuccess;
 }
