@@ -40,7 +40,10 @@ size_t DecodeUtf8(std::string_view text, char32_t *codePoint)
     return length;
 }
 
-bool IsControl(char32_t codePoint) { return codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0); }
+bool IsControl(char32_t codePoint)
+{
+    return codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0);
+}
 
 void AppendEscaped(std::string_view bytes, std::string *out)
 {
