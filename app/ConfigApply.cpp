@@ -3,7 +3,6 @@
 // applied to one terminal, the wizard starts in a batch of them.
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 
 #include "BatchRun.h"
 #include "CTVXUpgradeDlg.h"
@@ -22,20 +21,6 @@ std::string ListEntryName(const std::string &entry)
     return name;
 }
 
-void ClearBatch(CTVXUpgradeDlg &dialog)
-{
-    dialog.batchCount = 0;
-    dialog.batchRemaining = 0;
-    dialog.batchFileIndex = 0;
-    std::memset(dialog.batchListIndex, 0, sizeof dialog.batchListIndex);
-    std::memset(dialog.batchFirmwareVersion, 0, sizeof dialog.batchFirmwareVersion);
-    std::memset(dialog.batchLoaderVersion, 0, sizeof dialog.batchLoaderVersion);
-    std::memset(dialog.batchProductId, 0, sizeof dialog.batchProductId);
-    std::memset(dialog.batchHardwareList, 0, sizeof dialog.batchHardwareList);
-    std::memset(dialog.batchPartCount, 0, sizeof dialog.batchPartCount);
-    std::memset(dialog.batchTerminalType, 0, sizeof dialog.batchTerminalType);
-}
-
 // Each name matched by exactly one file of the list, and every file
 // identified. A name that two entries match (names differing only in letter
 // case) is as unusable as one that none matches.
@@ -51,7 +36,7 @@ bool MatchNames(CTVXUpgradeDlg &dialog, const std::vector<std::string> &names)
         const auto slot = static_cast<std::size_t>(found - names.begin());
         if (matched[slot] || !IdentifyBatchFile(dialog, entry, slot))
             return false;
-        dialog.batchListIndex[slot] = static_cast<uint32_t>(index);
+        dialog.batch.batchListIndex[slot] = static_cast<uint32_t>(index);
         matched[slot] = true;
     }
     return std::all_of(matched.begin(), matched.end(), [](bool m) { return m; });
@@ -63,8 +48,8 @@ bool MatchNames(CTVXUpgradeDlg &dialog, const std::vector<std::string> &names)
 bool OneTerminalModel(const CTVXUpgradeDlg &dialog, std::size_t count)
 {
     for (std::size_t i = 1; i < count; ++i)
-        if (dialog.batchProductId[i] >> 8 != dialog.batchProductId[0] >> 8 ||
-            dialog.batchTerminalType[i] != dialog.batchTerminalType[0])
+        if (dialog.batch.batchProductId[i] >> 8 != dialog.batch.batchProductId[0] >> 8 ||
+            dialog.batch.batchTerminalType[i] != dialog.batch.batchTerminalType[0])
             return false;
     return true;
 }
@@ -73,7 +58,7 @@ bool OneTerminalModel(const CTVXUpgradeDlg &dialog, std::size_t count)
 
 void CTVXUpgradeDlg::ApplyConfiguration()
 {
-    ClearBatch(*this);
+    batch = {};
 
     // No file, or one that cannot be used, is the normal case: no message.
     std::string text;
@@ -87,14 +72,14 @@ void CTVXUpgradeDlg::ApplyConfiguration()
     window.ComboReset(packageCombo);
     window.ComboAddDirectory(packageCombo, "*.PPU");
     if (!MatchNames(*this, names) || !OneTerminalModel(*this, names.size())) {
-        ClearBatch(*this);
+        batch = {};
         window.ComboReset(packageCombo);
         localMessageBox(188, tvx::MB_ICONERROR);
         return;
     }
 
-    batchCount = static_cast<uint32_t>(names.size());
-    batchRemaining = batchCount - 1;
+    batch.batchCount = static_cast<uint32_t>(names.size());
+    batch.batchRemaining = batch.batchCount - 1;
     SelectBatchFile(*this, 0);
     currentStep = StepNextPart;
     RefreshDeviceList(); // listed before the batch was known: filter it now

@@ -49,7 +49,7 @@ bool IdentifyBatchFile(CTVXUpgradeDlg &dialog, const std::string &path, std::siz
     const CatalogInfo *catalog = package->catalog;
     if (!catalog || !catalog->terminalType)
         return false;
-    dialog.batchTerminalType[slot] = ReadCatalogNumber(catalog->terminalType);
+    dialog.batch.batchTerminalType[slot] = ReadCatalogNumber(catalog->terminalType);
     const PackageEntry *first = package->parts->entry;
 
     uint16_t firmware = 0;
@@ -62,16 +62,16 @@ bool IdentifyBatchFile(CTVXUpgradeDlg &dialog, const std::string &path, std::siz
     } else if (status != 0) {
         return false;
     }
-    dialog.batchFirmwareVersion[slot] = firmware;
-    dialog.batchLoaderVersion[slot] = loader;
-    dialog.batchProductId[slot] = productId;
+    dialog.batch.batchFirmwareVersion[slot] = firmware;
+    dialog.batch.batchLoaderVersion[slot] = loader;
+    dialog.batch.batchProductId[slot] = productId;
     // Three-part headers keep other fields where BCD headers list hardware.
     if (HeaderGeneration(headerWord(first)) != 1)
-        ReadHardwareCodes(first, dialog.batchHardwareList[slot]);
+        ReadHardwareCodes(first, dialog.batch.batchHardwareList[slot]);
 
     uint32_t parts = 0;
     for (const PartNode *node = package->parts; node; node = node->next)
         ++parts;
-    dialog.batchPartCount[slot] = parts;
+    dialog.batch.batchPartCount[slot] = parts;
     return true;
 }

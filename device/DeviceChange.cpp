@@ -48,12 +48,12 @@ void CTVXUpgradeDlg::OnDeviceChange(unsigned eventCode, const void *record)
     const auto *interfaceRecord = static_cast<const tvx::DeviceInterfaceRecord *>(record);
     if (!interfaceRecord || interfaceRecord->dbcc_devicetype != tvx::DBT_DEVTYP_DEVICEINTERFACE)
         return;
-    selectedDeviceNumber = 0;
+    terminal.selectedDeviceNumber = 0;
 
-    if (upgradeStage == StageRunning) {
+    if (run.upgradeStage == StageRunning) {
         ForwardDeviceChange(eventCode, interfaceRecord);
-    } else if (upgradeStage == StageRestarting) {
-        if (downloadComplete != 1)
+    } else if (run.upgradeStage == StageRestarting) {
+        if (run.downloadComplete != 1)
             return;
         RefreshDeviceList();
         if (FindSelectedTerminal())
@@ -61,7 +61,7 @@ void CTVXUpgradeDlg::OnDeviceChange(unsigned eventCode, const void *record)
     } else {
         RefreshDeviceList();
         // A terminal that returns after the monitor gave up waiting for it.
-        if (downloadComplete == 1 && finalVersionRead == 0 && eventCode == tvx::DBT_DEVICEARRIVAL &&
+        if (run.downloadComplete == 1 && run.finalVersionRead == 0 && eventCode == tvx::DBT_DEVICEARRIVAL &&
             FindSelectedTerminal())
             ReadReturnedTerminal(false);
     }
@@ -73,11 +73,11 @@ void CTVXUpgradeDlg::ForwardDeviceChange(unsigned eventCode, const tvx::DeviceIn
     if (!RecordPath(record, &path))
         return;
     path = ToLower(path);
-    ToLowerInPlace(selectedDeviceId);
+    ToLowerInPlace(terminal.selectedDeviceId);
     const std::size_t vendor = path.find("vid_0d7b");
     if (vendor == std::string::npos)
         return;
-    bool concernsTerminal = path.find(selectedDeviceId, vendor) != std::string::npos;
+    bool concernsTerminal = path.find(terminal.selectedDeviceId, vendor) != std::string::npos;
     if (!concernsTerminal) {
         // A device without a serial number of its own gets an instance id
         // with '&' from the platform: it may be the terminal in loader mode.
@@ -94,8 +94,8 @@ bool CTVXUpgradeDlg::FindSelectedTerminal()
 {
     for (int row = 0; row < window.ListRowCount(deviceList); ++row) {
         const std::string rowId = ToLower(window.ListItemText(deviceList, row, 2).substr(0, 16));
-        ToLowerInPlace(selectedDeviceId);
-        if (rowId.find(selectedDeviceId) != std::string::npos)
+        ToLowerInPlace(terminal.selectedDeviceId);
+        if (rowId.find(terminal.selectedDeviceId) != std::string::npos)
             return true;
     }
     return false;
@@ -104,9 +104,9 @@ bool CTVXUpgradeDlg::FindSelectedTerminal()
 void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
 {
     uint32_t firmware = 0, loader = 0;
-    const uint32_t read = GetwBCDDeviceFWVersion(selectedDeviceId, 16, &firmware, &loader, &deviceType,
-                                                   &deviceExtraValue, deviceIdentText);
-    deviceIdentText[sizeof deviceIdentText - 1] = '\0';
+    const uint32_t read = GetwBCDDeviceFWVersion(terminal.selectedDeviceId, 16, &firmware, &loader, &terminal.deviceType,
+                                                   &terminal.deviceExtraValue, terminal.deviceIdentText);
+    terminal.deviceIdentText[sizeof terminal.deviceIdentText - 1] = '\0';
     if (read != 0 || (firmware == 0xFFFFFFFFu && loader == 0xFFFFFFFFu))
         return; // the return timer, if armed, tries again
 
@@ -114,18 +114,18 @@ void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
     StoreVersionsAfterPart(firmware, loader, 0);
     // A middle part is not judged by the package's final versions: a
     // pretreatment or loader part leaves the firmware as it was.
-    const bool lastPart = batchRemaining + partsRemaining == 0;
-    bool failed = upgradeFailure != 0;
-    if (lastPart && threePartVersion != 1) {
+    const bool lastPart = batch.batchRemaining + package.partsRemaining == 0;
+    bool failed = run.upgradeFailure != 0;
+    if (lastPart && terminal.threePartVersion != 1) {
         int comparison = 0;
-        if (!CompareValidBcdVersions(expectedFirmwareVersion, deviceFirmwareVersion, &comparison))
+        if (!CompareValidBcdVersions(run.expectedFirmwareVersion, afterPart.deviceFirmwareVersion, &comparison))
             return;
         if (comparison == -1)
             failed = true;
         else if (comparison == 1)
-            failed = failed || packageFirmwareVersion != 0 ||
-                     CompareBcdVersions(firmwareVersionBefore, deviceFirmwareVersion) != 0 ||
-                     CompareBcdVersions(expectedLoaderVersion, deviceLoaderVersion) == -1;
+            failed = failed || package.packageFirmwareVersion != 0 ||
+                     CompareBcdVersions(terminal.firmwareVersionBefore, afterPart.deviceFirmwareVersion) != 0 ||
+                     CompareBcdVersions(run.expectedLoaderVersion, afterPart.deviceLoaderVersion) == -1;
     }
     // The run's last part gets the same final check as on the other paths:
     // the comparison above alone passes a BCD terminal that kept its old
@@ -133,26 +133,26 @@ void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
     if (!failed && lastPart)
         failed = !VersionsMatchAfterUpgrade(false);
 
-    std::string result = pendingResultText;
+    std::string result = run.pendingResultText;
     if (failed) {
         window.SetControlText(hintText, localText(192));
         result = kFirmwareFailedText;
     }
     window.SetControlText(statusText, result + VersionLineAfterPart());
-    if (threePartVersion == 1 || returnCheck)
+    if (terminal.threePartVersion == 1 || returnCheck)
         ShowVersionAfterPart();
     else
         window.SetControlText(versionAfterText, BcdVersionAfterRefresh());
 
-    finalVersionRead = 1;
-    upgradeStage = StageIdle;
-    if (returnTimerId != 0) {
-        window.KillTimer(returnTimerId);
-        returnTimerId = 0;
+    run.finalVersionRead = 1;
+    run.upgradeStage = StageIdle;
+    if (run.returnTimerId != 0) {
+        window.KillTimer(run.returnTimerId);
+        run.returnTimerId = 0;
     }
     // After the wizard said it gave up, the user may be unplugging the
     // terminal: further parts are written only when asked for again.
-    if (!returnCheck && !failed && batchRemaining + partsRemaining != 0)
+    if (!returnCheck && !failed && batch.batchRemaining + package.partsRemaining != 0)
         OfferRemainingParts();
     else
         ShowClosingButtons(failed ? 1 : 0);
@@ -162,13 +162,13 @@ void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
 
 std::string CTVXUpgradeDlg::BcdVersionAfterRefresh() const
 {
-    std::string text = Format("V%x.%.2hx ", static_cast<unsigned>(deviceFirmwareVersion >> 8),
-                              static_cast<unsigned short>(deviceFirmwareVersion & 0xFFu));
-    const auto loaderHigh = static_cast<unsigned>(deviceLoaderVersion >> 8);
-    const auto loaderLow = static_cast<unsigned short>(deviceLoaderVersion & 0xFFu);
-    if (loaderOnlyPackage == 1)
+    std::string text = Format("V%x.%.2hx ", static_cast<unsigned>(afterPart.deviceFirmwareVersion >> 8),
+                              static_cast<unsigned short>(afterPart.deviceFirmwareVersion & 0xFFu));
+    const auto loaderHigh = static_cast<unsigned>(afterPart.deviceLoaderVersion >> 8);
+    const auto loaderLow = static_cast<unsigned short>(afterPart.deviceLoaderVersion & 0xFFu);
+    if (package.loaderOnlyPackage == 1)
         text += Format(" + Loader V%x.%.2hx ", loaderHigh, loaderLow);
-    else if (IsValidBcdVersion(deviceLoaderVersion) && deviceLoaderVersion != 0)
+    else if (IsValidBcdVersion(afterPart.deviceLoaderVersion) && afterPart.deviceLoaderVersion != 0)
         text += Format("+ Loader V%x.%.2hx ", loaderHigh, loaderLow);
     return text;
 }

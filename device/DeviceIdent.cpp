@@ -63,6 +63,6 @@ bool IdentTextNamesModel460(const char (&identText)[kIdentTextSize])
 
 void CTVXUpgradeDlg::ApplyIdentTextModelRule()
 {
-    if (IdentTextNamesModel460(deviceIdentText))
-        deviceType = 460;
+    if (IdentTextNamesModel460(terminal.deviceIdentText))
+        terminal.deviceType = 460;
 }

@@ -78,8 +78,8 @@ uint32_t ModelForPackages(std::string_view id, const std::string &upper)
 bool IsSelectedTerminal(const CTVXUpgradeDlg &dialog, std::string_view id)
 {
     // The ID keeps changing letter case as the run compares it.
-    return dialog.selectedDeviceId[0] != '\0' &&
-           UpperCaseCopy(id.substr(0, 16)) == UpperCaseCopy(dialog.selectedDeviceId);
+    return dialog.terminal.selectedDeviceId[0] != '\0' &&
+           UpperCaseCopy(id.substr(0, 16)) == UpperCaseCopy(dialog.terminal.selectedDeviceId);
 }
 
 // In a batch only terminals that every named file can be written to are
@@ -88,16 +88,16 @@ bool IsSelectedTerminal(const CTVXUpgradeDlg &dialog, std::string_view id)
 // refused at its first file.
 bool FitsBatch(const CTVXUpgradeDlg &dialog, std::string_view id, const std::string &upper)
 {
-    if (dialog.batchCount == 0)
+    if (dialog.batch.batchCount == 0)
         return true;
-    const unsigned family = dialog.batchProductId[0] >> 8;
+    const unsigned family = dialog.batch.batchProductId[0] >> 8;
     const char *series = family == 0x12 ? "VORN 4" : family == 0x13 ? "VORN 2" : nullptr;
     if (series && !Contains(upper, series))
         return false;
     const uint32_t textModel = Contains(upper, "VORN 47") ? 470 : Contains(upper, "VORN 46") ? 460 : 0;
-    const uint32_t files = dialog.batchCount < kMaxBatchFiles ? dialog.batchCount : kMaxBatchFiles;
+    const uint32_t files = dialog.batch.batchCount < kMaxBatchFiles ? dialog.batch.batchCount : kMaxBatchFiles;
     for (uint32_t file = 0; file < files; ++file)
-        if (!HardwareFits(dialog.batchHardwareList[file], textModel))
+        if (!HardwareFits(dialog.batch.batchHardwareList[file], textModel))
             return false;
     // The selected terminal passed when it was chosen; asked again while it
     // restarts it may not answer yet, and its return is looked for here.
@@ -105,7 +105,7 @@ bool FitsBatch(const CTVXUpgradeDlg &dialog, std::string_view id, const std::str
         return true;
     const uint32_t model = ModelForPackages(id, upper);
     for (uint32_t file = 0; file < files; ++file)
-        if (model == 0 || dialog.batchTerminalType[file] != model)
+        if (model == 0 || dialog.batch.batchTerminalType[file] != model)
             return false;
     return true;
 }

@@ -32,16 +32,16 @@ void ClearSelection(CTVXUpgradeDlg &dialog)
     window.SetControlText(CTVXUpgradeDlg::versionBeforeText, "");
     window.SetControlText(CTVXUpgradeDlg::productInfoText, "");
     window.SetControlText(CTVXUpgradeDlg::deviceIdText, "");
-    dialog.selectedDeviceNumber = 0;
-    std::memset(dialog.selectedDeviceId, 0, sizeof dialog.selectedDeviceId);
+    dialog.terminal.selectedDeviceNumber = 0;
+    std::memset(dialog.terminal.selectedDeviceId, 0, sizeof dialog.terminal.selectedDeviceId);
     window.EnableControl(CTVXUpgradeDlg::nextButton, false);
     window.ShowControl(CTVXUpgradeDlg::hintText, false);
-    if (dialog.batchCount > 0) {
+    if (dialog.batch.batchCount > 0) {
         window.SetControlText(CTVXUpgradeDlg::partCounterText, "");
         window.SetControlText(CTVXUpgradeDlg::downloadFileText, "");
         window.SetControlText(CTVXUpgradeDlg::versionViaFileText, "");
     }
-    dialog.deviceInDfuMode = 0;
+    dialog.terminal.deviceInDfuMode = 0;
 }
 
 // Versions stated in the product text: "V " gives the running program's
@@ -49,23 +49,23 @@ void ClearSelection(CTVXUpgradeDlg &dialog)
 // False when the text cannot be understood.
 bool ReadThreePartVersions(CTVXUpgradeDlg &dialog, const std::string &upper)
 {
-    dialog.threePartVersion = 1;
-    dialog.firmwareVersion3 = 0;
-    dialog.loaderVersion3 = 0;
-    dialog.firmwareVersionText.clear();
-    dialog.loaderVersionText.clear();
+    dialog.terminal.threePartVersion = 1;
+    dialog.terminal.firmwareVersion3 = 0;
+    dialog.terminal.loaderVersion3 = 0;
+    dialog.terminal.firmwareVersionText.clear();
+    dialog.terminal.loaderVersionText.clear();
 
     if (Contains(upper, "KOTRX"))
-        dialog.secondVendorDevice = 0;
+        dialog.terminal.secondVendorDevice = 0;
     else if (Contains(upper, "DEBRV"))
-        dialog.secondVendorDevice = 1;
+        dialog.terminal.secondVendorDevice = 1;
     else
         return false;
 
     if (Contains(upper, "VORN 47"))
-        dialog.deviceType = 470;
+        dialog.terminal.deviceType = 470;
     else if (Contains(upper, "VORN 46"))
-        dialog.deviceType = 460;
+        dialog.terminal.deviceType = 460;
     else
         return false;
 
@@ -79,22 +79,22 @@ bool ReadThreePartVersions(CTVXUpgradeDlg &dialog, const std::string &upper)
         return false;
 
     if (Contains(upper, "RTM")) {
-        dialog.firmwareVersion3 = running;
-        dialog.loaderVersion3 = other;
-        dialog.deviceInDfuMode = 0;
+        dialog.terminal.firmwareVersion3 = running;
+        dialog.terminal.loaderVersion3 = other;
+        dialog.terminal.deviceInDfuMode = 0;
     } else if (Contains(upper, "DFU")) {
-        dialog.loaderVersion3 = running;
-        dialog.firmwareVersion3 = other;
-        dialog.deviceInDfuMode = 1;
+        dialog.terminal.loaderVersion3 = running;
+        dialog.terminal.firmwareVersion3 = other;
+        dialog.terminal.deviceInDfuMode = 1;
     } else {
-        dialog.deviceInDfuMode = 0;
+        dialog.terminal.deviceInDfuMode = 0;
         return false;
     }
 
-    const uint32_t firmware = dialog.firmwareVersion3;
-    const uint32_t loader = dialog.loaderVersion3;
-    dialog.firmwareVersionText = FormatVersion3(firmware);
-    dialog.loaderVersionText = FormatVersion3(loader);
+    const uint32_t firmware = dialog.terminal.firmwareVersion3;
+    const uint32_t loader = dialog.terminal.loaderVersion3;
+    dialog.terminal.firmwareVersionText = FormatVersion3(firmware);
+    dialog.terminal.loaderVersionText = FormatVersion3(loader);
     dialog.window.SetControlText(CTVXUpgradeDlg::versionBeforeText,
                                  Format("V %d.%d.%d", Major(firmware), Minor(firmware), Patch(firmware)) +
                                      " + " +
@@ -106,26 +106,26 @@ bool ReadThreePartVersions(CTVXUpgradeDlg &dialog, const std::string &upper)
 // does not answer or its firmware version is not BCD.
 bool ReadBcdVersions(CTVXUpgradeDlg &dialog)
 {
-    dialog.deviceInDfuMode = 0;
-    dialog.threePartVersion = 0;
+    dialog.terminal.deviceInDfuMode = 0;
+    dialog.terminal.threePartVersion = 0;
     uint32_t firmware = 0;
     uint32_t loader = 0;
     const uint32_t result =
-        GetwBCDDeviceFWVersion(dialog.selectedDeviceId, 16, &firmware, &loader, &dialog.deviceType,
-                               &dialog.deviceExtraValue, dialog.deviceIdentText);
-    dialog.firmwareVersionBefore = static_cast<uint16_t>(firmware);
-    dialog.loaderVersionBefore = static_cast<uint16_t>(loader);
-    dialog.secondVendorDevice = ContainsSecondVendorWord(dialog.deviceIdentText);
+        GetwBCDDeviceFWVersion(dialog.terminal.selectedDeviceId, 16, &firmware, &loader, &dialog.terminal.deviceType,
+                               &dialog.terminal.deviceExtraValue, dialog.terminal.deviceIdentText);
+    dialog.terminal.firmwareVersionBefore = static_cast<uint16_t>(firmware);
+    dialog.terminal.loaderVersionBefore = static_cast<uint16_t>(loader);
+    dialog.terminal.secondVendorDevice = ContainsSecondVendorWord(dialog.terminal.deviceIdentText);
     if (result != 0)
         return false;
 
     dialog.ShowDeviceVersion(CTVXUpgradeDlg::versionBeforeText);
-    if (!IsValidBcdVersion(dialog.firmwareVersionBefore))
+    if (!IsValidBcdVersion(dialog.terminal.firmwareVersionBefore))
         return false;
-    if (!IsValidBcdVersion(dialog.loaderVersionBefore))
-        dialog.loaderVersionBefore = 0;
+    if (!IsValidBcdVersion(dialog.terminal.loaderVersionBefore))
+        dialog.terminal.loaderVersionBefore = 0;
 
-    if (dialog.batchCount > 0)
+    if (dialog.batch.batchCount > 0)
         WritePartLabels(dialog, dialog.NextPartNumber());
     return true;
 }
@@ -146,16 +146,16 @@ void CTVXUpgradeDlg::OnDeviceSelectionChanged(int, unsigned, unsigned newState)
     if ((newState & tvx::LVIS_SELECTED) == 0)
         return;
 
-    selectedDeviceNumber = row + 1;
-    StoreDeviceId(selectedDeviceId, window.ListItemText(deviceList, row, 2));
-    selectedProductInfo = window.ListItemText(deviceList, row, 1);
-    window.SetControlText(productInfoText, selectedProductInfo);
+    terminal.selectedDeviceNumber = row + 1;
+    StoreDeviceId(terminal.selectedDeviceId, window.ListItemText(deviceList, row, 2));
+    terminal.selectedProductInfo = window.ListItemText(deviceList, row, 1);
+    window.SetControlText(productInfoText, terminal.selectedProductInfo);
     window.SetControlText(deviceIdText, window.ListItemText(deviceList, row, 2));
     window.EnableControl(nextButton, true);
     window.ShowControl(hintText, true);
 
     // The selection and Next stay as they are: the user may still go on.
-    const std::string upper = UpperCaseCopy(selectedProductInfo);
+    const std::string upper = UpperCaseCopy(terminal.selectedProductInfo);
     const bool understood =
         Contains(upper, "V ") ? ReadThreePartVersions(*this, upper) : ReadBcdVersions(*this);
     if (!understood)

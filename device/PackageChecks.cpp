@@ -39,32 +39,32 @@ const CatalogInfo *Catalog(const PackageRecord *package)
 
 UpgradeResult CTVXUpgradeDlg::CheckPackageFitsDevice()
 {
-    if (secondVendorDevice == 1)
+    if (terminal.secondVendorDevice == 1)
         return UPG_PRODUCT_MISMATCH;
-    if (threePartVersion != 1)
+    if (terminal.threePartVersion != 1)
         ApplyIdentTextModelRule();
-    const CatalogInfo *catalog = Catalog(loadedPackage);
+    const CatalogInfo *catalog = Catalog(package.loadedPackage);
     // A catalog that names no terminal fits none.
     if (!catalog || !catalog->terminalType)
         return UPG_PRODUCT_MISMATCH;
     // The catalog may give the type in decimal, hexadecimal (0x) or octal (0).
-    return ReadCatalogNumber(catalog->terminalType) == deviceType ? 0 : UPG_PRODUCT_MISMATCH;
+    return ReadCatalogNumber(catalog->terminalType) == terminal.deviceType ? 0 : UPG_PRODUCT_MISMATCH;
 }
 
 UpgradeResult CTVXUpgradeDlg::CheckCatalogAndHeader()
 {
-    packageFirmwareText.clear();
-    const PackageEntry *part = FirstPartOfType(loadedPackage, "Firmware");
+    package.packageFirmwareText.clear();
+    const PackageEntry *part = FirstPartOfType(package.loadedPackage, "Firmware");
     if (!part)
         return UPG_BAD_CATALOG_VERSION;
     const uint32_t word = headerWord(part);
     ImageVersions versions;
-    if (const UpgradeResult result = ReadImageVersions(part, word, &versions, &packageIdentNumber); result != 0)
+    if (const UpgradeResult result = ReadImageVersions(part, word, &versions, &package.packageIdentNumber); result != 0)
         return result;
     const uint32_t generation = HeaderGeneration(word);
     if (generation > 1)
         return UPG_BAD_CATALOG_VERSION;
-    const CatalogInfo *catalog = Catalog(loadedPackage);
+    const CatalogInfo *catalog = Catalog(package.loadedPackage);
     if (!catalog || !catalog->catalogVersion)
         return UPG_BAD_CATALOG_VERSION;
     switch (ReadCatalogDecimal(catalog->catalogVersion)) {
@@ -73,7 +73,7 @@ UpgradeResult CTVXUpgradeDlg::CheckCatalogAndHeader()
     case 2:
         if (generation == 0)
             return UPG_BAD_FIRMWARE_FORMAT;
-        packageFirmwareText = versions.firmwareText;
+        package.packageFirmwareText = versions.firmwareText;
         return 0;
     default:
         return UPG_BAD_CATALOG_VERSION;
@@ -82,54 +82,54 @@ UpgradeResult CTVXUpgradeDlg::CheckCatalogAndHeader()
 
 UpgradeResult CTVXUpgradeDlg::CheckSupportedVersions()
 {
-    const CatalogInfo *catalog = Catalog(loadedPackage);
+    const CatalogInfo *catalog = Catalog(package.loadedPackage);
     const ParsedVersion loader =
-        threePartVersion == 1 ? ThreePartNumbers(loaderVersion3) : DecodedBcdNumbers(loaderVersionBefore);
+        terminal.threePartVersion == 1 ? ThreePartNumbers(terminal.loaderVersion3) : DecodedBcdNumbers(terminal.loaderVersionBefore);
     const bool loaderFound = catalog && ListHasVersion(catalog->bootloaderVersions, loader);
-    loaderListed = loaderFound ? 1 : 0;
+    run.loaderListed = loaderFound ? 1 : 0;
 
     ParsedVersion firmware;
-    if (threePartVersion == 1) {
-        if (firmwareVersion3 != 0)
-            firmware = ThreePartNumbers(firmwareVersion3);
-        else if (!firmwareVersionText.empty())
-            firmware = ParseVersionText(firmwareVersionText);
+    if (terminal.threePartVersion == 1) {
+        if (terminal.firmwareVersion3 != 0)
+            firmware = ThreePartNumbers(terminal.firmwareVersion3);
+        else if (!terminal.firmwareVersionText.empty())
+            firmware = ParseVersionText(terminal.firmwareVersionText);
         else
             firmware = loader;
     } else {
         RefreshFirmwareVersionText();
-        firmware = ParseVersionText(firmwareVersionText);
+        firmware = ParseVersionText(terminal.firmwareVersionText);
     }
     const bool firmwareFound =
         firmware.major != kNoVersionNumber && catalog && ListHasVersion(catalog->firmwareVersions, firmware);
 
-    loaderStageNeeded = loaderFound ? 0 : 1;
+    run.loaderStageNeeded = loaderFound ? 0 : 1;
     return firmwareFound ? 0 : UPG_VERSION_NOT_SUPPORTED;
 }
 
 UpgradeResult CTVXUpgradeDlg::CheckLoaderMode()
 {
     // The terminal already runs this very build: nothing to stage.
-    if (threePartVersion == 1 && packageIdentNumber != 0 && deviceIdentNumber != 0 && packageFirmwareVersion3 != 0 &&
-        packageIdentNumber == deviceIdentNumber) {
-        loaderStageNeeded = 0;
+    if (terminal.threePartVersion == 1 && package.packageIdentNumber != 0 && terminal.deviceIdentNumber != 0 && package.packageFirmwareVersion3 != 0 &&
+        package.packageIdentNumber == terminal.deviceIdentNumber) {
+        run.loaderStageNeeded = 0;
         return 0;
     }
-    if (deviceInDfuMode == 1)
-        return loaderListed == 1 ? 0 : UPG_LOADER_MISMATCH;
+    if (terminal.deviceInDfuMode == 1)
+        return run.loaderListed == 1 ? 0 : UPG_LOADER_MISMATCH;
     return 0;
 }
 
 UpgradeResult CTVXUpgradeDlg::SelectStartPart(const PackageEntry *part, PartNode **startNode)
 {
-    if (loaderStageNeeded == 1 || PartHasType(part, "Firmware"))
+    if (run.loaderStageNeeded == 1 || PartHasType(part, "Firmware"))
         return 0;
     // The terminal's loader is supported: the parts in front of the firmware
     // are skipped and no longer counted.
-    for (PartNode *node = loadedPackage ? loadedPackage->cursor : nullptr; node; node = node->next) {
+    for (PartNode *node = package.loadedPackage ? package.loadedPackage->cursor : nullptr; node; node = node->next) {
         if (!PartHasType(node->entry, "Firmware")) {
-            if (partCount > 0)
-                --partCount;
+            if (package.partCount > 0)
+                --package.partCount;
             continue;
         }
         window.SetControlText(partCounterText, Format("(%d/%d)", NextPartNumber(), PartsInRun()));
@@ -142,24 +142,24 @@ UpgradeResult CTVXUpgradeDlg::SelectStartPart(const PackageEntry *part, PartNode
 
 bool CTVXUpgradeDlg::VersionsMatchAfterUpgrade(bool afterReturnTimer)
 {
-    if (threePartVersion == 1) {
-        if (loaderStageNeeded == 1 && packageLoaderVersion3 > deviceLoaderVersion3)
+    if (terminal.threePartVersion == 1) {
+        if (run.loaderStageNeeded == 1 && package.packageLoaderVersion3 > afterPart.deviceLoaderVersion3)
             return false;
-        return packageFirmwareVersion3 == deviceFirmwareVersion3;
+        return package.packageFirmwareVersion3 == afterPart.deviceFirmwareVersion3;
     }
 
     // Right after a part a terminal that reported no firmware keeps the
     // version it had; after the return timer its answer is taken as it is.
-    if (afterReturnTimer || deviceFirmwareVersion != 0)
-        firmwareVersionBefore = deviceFirmwareVersion;
+    if (afterReturnTimer || afterPart.deviceFirmwareVersion != 0)
+        terminal.firmwareVersionBefore = afterPart.deviceFirmwareVersion;
     RefreshFirmwareVersionText();
-    if (ParseVersionText(firmwareVersionText) != ParseVersionText(packageFirmwareText))
+    if (ParseVersionText(terminal.firmwareVersionText) != ParseVersionText(package.packageFirmwareText))
         return false;
-    if (loaderStageNeeded == 1) {
-        const ParsedVersion device = DecodedBcdNumbers(deviceLoaderVersion);
+    if (run.loaderStageNeeded == 1) {
+        const ParsedVersion device = DecodedBcdNumbers(afterPart.deviceLoaderVersion);
         ReadPackageLoaderText();
-        const ParsedVersion package = ParseVersionText(packageLoaderText);
-        if (package.patch != kNoVersionNumber || package.minor != device.minor || package.major != device.major)
+        const ParsedVersion stated = ParseVersionText(package.packageLoaderText);
+        if (stated.patch != kNoVersionNumber || stated.minor != device.minor || stated.major != device.major)
             return false;
     }
     return true;

@@ -23,7 +23,7 @@ constexpr int kStatusTextBase = 192;
 
 void CTVXUpgradeDlg::OnProgressTimer()
 {
-    if (progressTimerId == 0)
+    if (run.progressTimerId == 0)
         return; // a tick that was under way when the part ended
     uint32_t bytes = 0, percent = 0, phase = 0;
     int32_t status = 0;
@@ -94,7 +94,7 @@ void CTVXUpgradeDlg::OnProgressTimer()
         }
         break;
     case TVXDFU_PHASE_FINISHED:
-        upgradeStage = StageRestarting;
+        run.upgradeStage = StageRestarting;
         if (window.IsControlVisible(progressBar))
             window.SetProgressPosition(progressBar, 100);
         if (window.IsControlVisible(downloadText))
@@ -111,8 +111,8 @@ void CTVXUpgradeDlg::OnProgressTimer()
             window.SetControlText(downloadText, "Download: 100 %");
             window.SetProgressPosition(progressBar, 100);
             monitor.manifestStarted = true;
-            manifesting = 1;
-            downloadComplete = 1;
+            run.manifesting = 1;
+            run.downloadComplete = 1;
         } else {
             ManifestEstimateStep();
         }
@@ -137,10 +137,10 @@ void CTVXUpgradeDlg::ManifestEstimateStep()
 
 void CTVXUpgradeDlg::EndOfPart(int32_t status)
 {
-    window.KillTimer(progressTimerId);
-    progressTimerId = 0;
-    manifesting = 0;
-    upgradeStage = StageRestarting;
+    window.KillTimer(run.progressTimerId);
+    run.progressTimerId = 0;
+    run.manifesting = 0;
+    run.upgradeStage = StageRestarting;
     window.SetControlText(stepGroup, kUpgradeStartedCaption);
     window.ShowControl(slashText, false);
     window.SetControlText(statusText, localText(166));
@@ -148,17 +148,17 @@ void CTVXUpgradeDlg::EndOfPart(int32_t status)
     // no tick saw it at 100 percent: a quick terminal installs and restarts
     // between two ticks, and its arrival must still be read.
     if (status == 0)
-        downloadComplete = 1;
+        run.downloadComplete = 1;
 
-    partsRemaining = 0;
-    if (loadedPackage) {
-        if (loadedPackage->cursor)
-            loadedPackage->cursor = loadedPackage->cursor->next;
-        for (const PartNode *node = loadedPackage->cursor; node; node = node->next)
-            ++partsRemaining;
+    package.partsRemaining = 0;
+    if (package.loadedPackage) {
+        if (package.loadedPackage->cursor)
+            package.loadedPackage->cursor = package.loadedPackage->cursor->next;
+        for (const PartNode *node = package.loadedPackage->cursor; node; node = node->next)
+            ++package.partsRemaining;
     }
 
-    if (status == 0 && batchRemaining + partsRemaining != 0) {
+    if (status == 0 && batch.batchRemaining + package.partsRemaining != 0) {
         window.EnableControl(cancelButton, false);
     } else {
         window.ShowControl(nextButton, false);
@@ -166,19 +166,19 @@ void CTVXUpgradeDlg::EndOfPart(int32_t status)
     }
 
     std::string result;
-    if (status == 0 && (partsRemaining > 0 || (batchCount > 0 && batchRemaining > 0))) {
+    if (status == 0 && (package.partsRemaining > 0 || (batch.batchCount > 0 && batch.batchRemaining > 0))) {
         const auto total = static_cast<uint32_t>(PartsInRun());
         const auto done = static_cast<uint32_t>(PartsDoneInRun());
         result = localText(187) + Format(" %u/%u \n", done, total) + localText(189) + "\n" +
                  localText(183);
-        if (partsRemaining > 0)
+        if (package.partsRemaining > 0)
             window.SetControlText(partCounterText, Format("(%u/%u)", done + 1, total));
     } else if (status == 0) {
         result = kFirmwareSucceededText;
     } else {
         window.ShowControl(nextButton, false);
-        batchRemaining = 0;
-        upgradeFailure = static_cast<uint32_t>(status);
+        batch.batchRemaining = 0;
+        run.upgradeFailure = static_cast<uint32_t>(status);
         window.SetControlText(hintText, localText(100));
         window.ShowControl(hintText, true);
         // 64-bit arithmetic: a hostile status near INT32_MIN must not overflow.
@@ -193,7 +193,7 @@ void CTVXUpgradeDlg::EndOfPart(int32_t status)
 
     // The window is laid out for the next part before the read-back: a
     // terminal that answers at once moves straight on to that part.
-    if (batchRemaining + partsRemaining != 0) {
+    if (batch.batchRemaining + package.partsRemaining != 0) {
         monitor.initShown = false;
         monitor.pinShown = false;
         monitor.uploadShown = false;

@@ -29,21 +29,21 @@ void CTVXUpgradeDlg::ReportUpgradeResult(UpgradeResult code, PartNode *node)
             window.ShowControl(statusText, true);
         if (window.ControlText(statusText).empty())
             window.SetControlText(statusText, localText(162));
-        const int counter = backupPath.empty() ? downloadText : uploadText;
+        const int counter = package.backupPath.empty() ? downloadText : uploadText;
         if (!window.IsControlVisible(counter))
             window.ShowControl(counter, true);
-        window.SetControlText(counter, backupPath.empty() ? "Download: 0 %" : "Upload: 0 byte");
+        window.SetControlText(counter, package.backupPath.empty() ? "Download: 0 %" : "Upload: 0 byte");
         if (!window.IsControlVisible(slashText))
             window.ShowControl(slashText, true);
         window.SetControlText(slashText, "");
-        progressTimerId = window.SetTimer(ProgressTimer, kProgressPeriodMs);
+        run.progressTimerId = window.SetTimer(ProgressTimer, kProgressPeriodMs);
         OnSpinnerTimer(true);
-        spinnerTimerId = window.SetTimer(SpinnerTimer, kSpinnerPeriodMs);
+        run.spinnerTimerId = window.SetTimer(SpinnerTimer, kSpinnerPeriodMs);
         return;
     }
     if (code == UPG_RESTART_WITH_PART) {
-        if (loadedPackage)
-            loadedPackage->cursor = node;
+        if (package.loadedPackage)
+            package.loadedPackage->cursor = node;
         currentStep = StepUpgrade;
         ShowStep(StepUpgrade);
         return;
@@ -52,12 +52,12 @@ void CTVXUpgradeDlg::ReportUpgradeResult(UpgradeResult code, PartNode *node)
     ResetAfterError();
     // Failures that send the wizard back to an earlier step.
     auto returnTo = [this](WizardStep step, bool hideStatus) {
-        if (batchCount > 0) // a batch stops where it failed, below
+        if (batch.batchCount > 0) // a batch stops where it failed, below
             return;
         window.EnableControl(nextButton, true);
         if (hideStatus && window.IsControlVisible(statusText))
             window.ShowControl(statusText, false);
-        upgradeStage = StageIdle;
+        run.upgradeStage = StageIdle;
         currentStep = step;
         ShowStep(step);
     };
@@ -83,7 +83,7 @@ void CTVXUpgradeDlg::ReportUpgradeResult(UpgradeResult code, PartNode *node)
         returnTo(StepSelectDevice, false);
         break;
     case UPG_LOADER_MISMATCH:
-        localMessageBox(deviceInDfuMode == 1 ? 137 : 148, tvx::MB_ICONERROR);
+        localMessageBox(terminal.deviceInDfuMode == 1 ? 137 : 148, tvx::MB_ICONERROR);
         window.SetControlText(hintText, localText(100));
         window.ShowControl(hintText, true);
         break;
@@ -113,14 +113,14 @@ void CTVXUpgradeDlg::ReportUpgradeResult(UpgradeResult code, PartNode *node)
     }
     }
     window.EnableControl(cancelButton, true);
-    if (batchCount > 0)
+    if (batch.batchCount > 0)
         StopBatch();
 }
 
 void CTVXUpgradeDlg::ResetAfterError()
 {
-    loaderStageNeeded = 0;
-    startConfirmed = 0;
+    run.loaderStageNeeded = 0;
+    run.startConfirmed = 0;
     sleepLock.Release();
     window.SetControlText(stepGroup, kUpgradeStartedCaption);
     window.SetControlText(statusText, kFirmwareFailedText);

@@ -50,7 +50,7 @@ void RemoveLastCharacter(std::string &text)
 
 void CTVXUpgradeDlg::OnSpinnerTimer(bool restart)
 {
-    if (!restart && spinnerTimerId == 0)
+    if (!restart && run.spinnerTimerId == 0)
         return; // a tick that was under way when the spinner stopped
     if (restart) {
         monitor.typedText = " ";
@@ -60,7 +60,7 @@ void CTVXUpgradeDlg::OnSpinnerTimer(bool restart)
     window.SetControlText(slashText, frame.bar);
     monitor.spinnerIndex = (monitor.spinnerIndex + 1) % 4;
 
-    if (!manifesting)
+    if (!run.manifesting)
         return;
     const std::vector<std::string> message = SplitCharacters(localText(165));
     RemoveLastCharacter(monitor.typedText);

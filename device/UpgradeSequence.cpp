@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 #include "TextFormat.h"
 #include "Versions.h"
@@ -23,7 +24,7 @@ void CTVXUpgradeDlg::StartUpgrade(PackageEntry *part)
 {
     if (!part)
         return;
-    currentPart = part;
+    package.currentPart = part;
 
     PartNode *startNode = nullptr;
     UpgradeResult code = ReReadDeviceVersion();
@@ -40,31 +41,41 @@ void CTVXUpgradeDlg::StartUpgrade(PackageEntry *part)
     if (code == 0)
         code = ConfirmUpgradeStart();
     if (code == 0)
-        code = TVXDeviceFirmwareUpgrade(selectedDeviceId, 16, part,
-                                        backupPath.empty() ? nullptr : backupPath.c_str());
+        code = TVXDeviceFirmwareUpgrade(terminal.selectedDeviceId, 16, part,
+                                        package.backupPath.empty() ? nullptr : package.backupPath.c_str());
     ReportUpgradeResult(code, code == UPG_RESTART_WITH_PART ? startNode : nullptr);
+}
+
+void CTVXUpgradeDlg::BeginPart()
+{
+    // Changes: run, afterPart.
+    // Carried over: the start confirmation, asked once per run, and the
+    // stage the upgrade step set. No timer of the last part is inherited.
+    StopTimers();
+    RunningPart next;
+    next.startConfirmed = run.startConfirmed;
+    next.upgradeStage = run.upgradeStage;
+    next.expectedFirmwareVersion = package.packageFirmwareVersion;
+    next.expectedLoaderVersion = package.packageLoaderVersion;
+    run = std::move(next);
+    afterPart = {};
 }
 
 UpgradeResult CTVXUpgradeDlg::ReReadDeviceVersion()
 {
-    pendingResultText.clear();
-    returnAttempts = 0;
-    upgradeFailure = 0;
-    expectedFirmwareVersion = packageFirmwareVersion;
-    expectedLoaderVersion = packageLoaderVersion;
-    downloadComplete = 0;
-    finalVersionRead = 0;
+    // Changes: run, afterPart, terminal.
+    BeginPart();
     SetBusy(true);
 
-    if (selectedDeviceNumber == 0) {
+    if (terminal.selectedDeviceNumber == 0) {
         // A device event cleared the selection: find the terminal by its ID.
         bool found = false;
         for (int row = 0; row < window.ListRowCount(deviceList) && !found; ++row) {
             std::string rowId = window.ListItemText(deviceList, row, 2).substr(0, 16);
             std::transform(rowId.begin(), rowId.end(), rowId.begin(),
                            [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-            ToUpperInPlace(selectedDeviceId);
-            found = rowId.find(selectedDeviceId) != std::string::npos;
+            ToUpperInPlace(terminal.selectedDeviceId);
+            found = rowId.find(terminal.selectedDeviceId) != std::string::npos;
         }
         if (!found)
             return UPG_DEVICE_REMOVED;
@@ -78,39 +89,39 @@ UpgradeResult CTVXUpgradeDlg::ReReadDeviceVersion()
     window.SetControlText(statusText, localText(162));
 
     uint32_t firmware = 0, loader = 0, type = 0;
-    const uint32_t result = GetwBCDDeviceFWVersion(selectedDeviceId, 16, &firmware, &loader, &type,
-                                                   &deviceExtraValue, deviceIdentText);
-    deviceIdentText[sizeof deviceIdentText - 1] = '\0';
+    const uint32_t result = GetwBCDDeviceFWVersion(terminal.selectedDeviceId, 16, &firmware, &loader, &type,
+                                                   &terminal.deviceExtraValue, terminal.deviceIdentText);
+    terminal.deviceIdentText[sizeof terminal.deviceIdentText - 1] = '\0';
     if (result != 0)
         return result;
     if (type != 0)
-        deviceType = type & ~1u; // an odd type marks the second vendor's variant
+        terminal.deviceType = type & ~1u; // an odd type marks the second vendor's variant
 
-    if (threePartVersion != 1) {
+    if (terminal.threePartVersion != 1) {
         if (firmware != 0)
-            firmwareVersionBefore = static_cast<uint16_t>(firmware);
-        loaderVersionBefore = static_cast<uint16_t>(loader);
-        if (!IsValidBcdVersion(firmwareVersionBefore)) {
+            terminal.firmwareVersionBefore = static_cast<uint16_t>(firmware);
+        terminal.loaderVersionBefore = static_cast<uint16_t>(loader);
+        if (!IsValidBcdVersion(terminal.firmwareVersionBefore)) {
             localMessageBox(159, tvx::MB_ICONERROR);
             return 0xFFFFFFFFu;
         }
         if (!IsValidBcdVersion(static_cast<uint16_t>(loader)))
-            loaderVersionBefore = 0;
+            terminal.loaderVersionBefore = 0;
         window.SetControlText(statusText, window.ControlText(statusText) +
                                               Format("\n\n Firmware Version: V%x.%.2hx ",
-                                                     firmwareVersionBefore >> 8u,
-                                                     static_cast<unsigned short>(firmwareVersionBefore & 0xFFu)));
+                                                     terminal.firmwareVersionBefore >> 8u,
+                                                     static_cast<unsigned short>(terminal.firmwareVersionBefore & 0xFFu)));
     } else {
         uint32_t identNumber = 0;
-        if (firmware > 0 && ReadDeviceIdentNumber(deviceIdentText, &identNumber) == 0)
-            deviceIdentNumber = identNumber;
+        if (firmware > 0 && ReadDeviceIdentNumber(terminal.deviceIdentText, &identNumber) == 0)
+            terminal.deviceIdentNumber = identNumber;
         std::string line;
-        if (firmwareVersion3 != 0)
-            line = Format("\n\n Firmware Version: V %d.%d.%d", (firmwareVersion3 >> 16) & 0xFF,
-                          (firmwareVersion3 >> 8) & 0xFF, firmwareVersion3 & 0xFF);
-        else if (loaderVersion3 != 0)
-            line = Format("\n\n Loader Version: V %d.%d.%d", (loaderVersion3 >> 16) & 0xFF,
-                          (loaderVersion3 >> 8) & 0xFF, loaderVersion3 & 0xFF);
+        if (terminal.firmwareVersion3 != 0)
+            line = Format("\n\n Firmware Version: V %d.%d.%d", (terminal.firmwareVersion3 >> 16) & 0xFF,
+                          (terminal.firmwareVersion3 >> 8) & 0xFF, terminal.firmwareVersion3 & 0xFF);
+        else if (terminal.loaderVersion3 != 0)
+            line = Format("\n\n Loader Version: V %d.%d.%d", (terminal.loaderVersion3 >> 16) & 0xFF,
+                          (terminal.loaderVersion3 >> 8) & 0xFF, terminal.loaderVersion3 & 0xFF);
         window.SetControlText(statusText, window.ControlText(statusText) + line);
     }
     return 0;
@@ -118,10 +129,10 @@ UpgradeResult CTVXUpgradeDlg::ReReadDeviceVersion()
 
 UpgradeResult CTVXUpgradeDlg::ConfirmUpgradeStart()
 {
-    if (startConfirmed != 1) {
+    if (run.startConfirmed != 1) {
         if (ShowReadyBox() != 1 || ShowStartBox() != 1)
             return UPG_USER_CANCELLED;
-        startConfirmed = 1;
+        run.startConfirmed = 1;
     }
     // Taken before every part, so that a run that goes on after the lock was
     // given back holds it again; the end of the run gives it back.

@@ -57,43 +57,43 @@ std::string JoinVersionDisplays(const std::string &firmware, const std::string &
 void CTVXUpgradeDlg::RefreshFirmwareVersionText()
 {
     int dots = 0;
-    const std::string_view token = VersionTokenAfterMarker(selectedProductInfo, &dots);
+    const std::string_view token = VersionTokenAfterMarker(terminal.selectedProductInfo, &dots);
     // A longer token would be cut by the parser into some other version.
     if (dots == 2 && token.size() <= kLongestVersionToken) {
         const ParsedVersion version = ParseVersionText(token);
         if (version.major != kNoVersionNumber && version.minor != kNoVersionNumber &&
             version.patch != kNoVersionNumber) {
-            threePartVersion = 1;
-            firmwareVersionText = Format("%.3d.%.3d.%.3d", version.major, version.minor, version.patch);
+            terminal.threePartVersion = 1;
+            terminal.firmwareVersionText = Format("%.3d.%.3d.%.3d", version.major, version.minor, version.patch);
             return;
         }
     }
-    threePartVersion = 0;
-    firmwareVersionText = BcdVersionText(firmwareVersionBefore);
+    terminal.threePartVersion = 0;
+    terminal.firmwareVersionText = BcdVersionText(terminal.firmwareVersionBefore);
 }
 
 void CTVXUpgradeDlg::ShowDeviceVersion(int row)
 {
     RefreshFirmwareVersionText();
     std::string text;
-    if (!firmwareVersionText.empty()) {
-        const ParsedVersion version = ParseVersionText(firmwareVersionText);
-        text = threePartVersion == 1 ? Format("V%d.%03d.%03d", version.major, version.minor, version.patch)
+    if (!terminal.firmwareVersionText.empty()) {
+        const ParsedVersion version = ParseVersionText(terminal.firmwareVersionText);
+        text = terminal.threePartVersion == 1 ? Format("V%d.%03d.%03d", version.major, version.minor, version.patch)
                                      : Format("V%d.%02d", version.major, version.minor);
     }
-    if (loaderVersionBefore != 0) {
-        if (!firmwareVersionText.empty())
+    if (terminal.loaderVersionBefore != 0) {
+        if (!terminal.firmwareVersionText.empty())
             text += " + ";
-        text += Format("Loader V%x.%.2hx ", Byte(loaderVersionBefore, 8),
-                       static_cast<unsigned short>(Byte(loaderVersionBefore, 0)));
+        text += Format("Loader V%x.%.2hx ", Byte(terminal.loaderVersionBefore, 8),
+                       static_cast<unsigned short>(Byte(terminal.loaderVersionBefore, 0)));
     }
     window.SetControlText(row, text);
 }
 
 void CTVXUpgradeDlg::ReadPackageFirmwareText()
 {
-    packageFirmwareText.clear();
-    const PackageEntry *part = FirstPartOfType(loadedPackage, "Firmware");
+    package.packageFirmwareText.clear();
+    const PackageEntry *part = FirstPartOfType(package.loadedPackage, "Firmware");
     if (!part)
         return;
     const uint32_t word = headerWord(part);
@@ -103,18 +103,18 @@ void CTVXUpgradeDlg::ReadPackageFirmwareText()
     if (generation == 1) {
         ImageVersions versions;
         ReadImageVersions(part, word, &versions, nullptr);
-        packageFirmwareText = versions.firmwareText;
+        package.packageFirmwareText = versions.firmwareText;
         return;
     }
     uint16_t firmware = 0; // stays 0 when the field lies beyond the image
     ImageWord16(part, (word & 0xF0) == 0x00 ? 224 : 352, &firmware);
-    packageFirmwareText = BcdVersionText(firmware);
+    package.packageFirmwareText = BcdVersionText(firmware);
 }
 
 void CTVXUpgradeDlg::ReadPackageLoaderText()
 {
-    packageLoaderText.clear();
-    const PackageEntry *part = FirstPartOfType(loadedPackage, "Bootloader");
+    package.packageLoaderText.clear();
+    const PackageEntry *part = FirstPartOfType(package.loadedPackage, "Bootloader");
     if (!part)
         return;
     uint16_t loader = 0;
@@ -123,7 +123,7 @@ void CTVXUpgradeDlg::ReadPackageLoaderText()
     // The field must also lie clear of the 16-byte suffix.
     if (offset != 0 && part->size > 0 && static_cast<std::size_t>(part->size) > offset + 16)
         ImageWord16(part, offset, &loader);
-    packageLoaderText = Format("%.2hx.%.2hx", static_cast<unsigned short>(Byte(loader, 8)),
+    package.packageLoaderText = Format("%.2hx.%.2hx", static_cast<unsigned short>(Byte(loader, 8)),
                                static_cast<unsigned short>(Byte(loader, 0)));
 }
 
@@ -135,17 +135,17 @@ void CTVXUpgradeDlg::ShowPartVersions(const PackageEntry *part)
     ImageVersions versions;
     if (HeaderGeneration(word) == 1) {
         // An unknown layout leaves both values 0 and the row empty.
-        ReadImageVersions(part, word, &versions, &packageIdentNumber);
+        ReadImageVersions(part, word, &versions, &package.packageIdentNumber);
         if (versions.firmware != 0) {
-            packageFirmwareText = versions.firmwareText;
-            loaderOnlyPackage = 0;
-            packageFirmwareVersion3 = versions.firmware;
+            package.packageFirmwareText = versions.firmwareText;
+            package.loaderOnlyPackage = 0;
+            package.packageFirmwareVersion3 = versions.firmware;
             firmwareDisplay = Format("V %d.%d.%d ", Byte(versions.firmware, 16), Byte(versions.firmware, 8),
                                      Byte(versions.firmware, 0));
         }
         if (versions.loader != 0) {
-            packageLoaderText = versions.loaderText;
-            packageLoaderVersion3 = versions.loader;
+            package.packageLoaderText = versions.loaderText;
+            package.packageLoaderVersion3 = versions.loader;
             loaderDisplay = Format("Loader V %d.%d.%d ", Byte(versions.loader, 16), Byte(versions.loader, 8),
                                    Byte(versions.loader, 0));
         }
@@ -154,13 +154,13 @@ void CTVXUpgradeDlg::ShowPartVersions(const PackageEntry *part)
         ReadPackageLoaderText();
         ReadImageVersions(part, word, &versions, nullptr);
         if (versions.firmware != 0) {
-            loaderOnlyPackage = 0;
+            package.loaderOnlyPackage = 0;
             firmwareDisplay = Format("V %x.%x ", Byte(versions.firmware, 8), Byte(versions.firmware, 0));
         }
         if (versions.loader != 0) {
-            packageLoaderVersion3 = versions.loader;
+            package.packageLoaderVersion3 = versions.loader;
             loaderDisplay = Format("Loader V %x.%x ", Byte(versions.loader, 8), Byte(versions.loader, 0));
         }
     }
-    window.SetControlText(versionViaFileText, JoinVersionDisplays(firmwareDisplay, loaderDisplay, &loaderOnlyPackage));
+    window.SetControlText(versionViaFileText, JoinVersionDisplays(firmwareDisplay, loaderDisplay, &package.loaderOnlyPackage));
 }

@@ -27,62 +27,62 @@ std::string BcdText(const char *format, uint16_t version)
 
 bool CTVXUpgradeDlg::ReadTerminalAfterPart(uint32_t *firmware, uint32_t *loader, uint32_t *type)
 {
-    deviceFirmwareVersion = 0;
+    afterPart.deviceFirmwareVersion = 0;
     *firmware = *loader = *type = 0;
-    const uint32_t result = GetwBCDDeviceFWVersion(selectedDeviceId, 16, firmware, loader, type,
-                                                   &deviceExtraValue, deviceIdentText);
-    deviceIdentText[sizeof deviceIdentText - 1] = '\0';
+    const uint32_t result = GetwBCDDeviceFWVersion(terminal.selectedDeviceId, 16, firmware, loader, type,
+                                                   &terminal.deviceExtraValue, terminal.deviceIdentText);
+    terminal.deviceIdentText[sizeof terminal.deviceIdentText - 1] = '\0';
     return result == 0 && !(*firmware == kUnreadable && *loader == kUnreadable);
 }
 
 void CTVXUpgradeDlg::StoreVersionsAfterPart(uint32_t firmware, uint32_t loader, uint32_t type)
 {
     if ((firmware | loader) & kThreePartFlag) {
-        threePartVersion = 1;
-        deviceFirmwareText = FormatVersion3(firmware);
-        deviceFirmwareVersion3 = firmware & 0xFFFFFFu;
-        deviceLoaderText = FormatVersion3(loader);
-        deviceLoaderVersion3 = loader & 0xFFFFFFu;
+        terminal.threePartVersion = 1;
+        afterPart.deviceFirmwareText = FormatVersion3(firmware);
+        afterPart.deviceFirmwareVersion3 = firmware & 0xFFFFFFu;
+        afterPart.deviceLoaderText = FormatVersion3(loader);
+        afterPart.deviceLoaderVersion3 = loader & 0xFFFFFFu;
         if (type != 0) {
-            secondVendorDevice = type & 1u;
-            deviceType = type & ~1u;
+            terminal.secondVendorDevice = type & 1u;
+            terminal.deviceType = type & ~1u;
         }
     } else {
-        threePartVersion = 0;
-        deviceFirmwareVersion = static_cast<uint16_t>(firmware);
-        deviceLoaderVersion = static_cast<uint16_t>(loader);
+        terminal.threePartVersion = 0;
+        afterPart.deviceFirmwareVersion = static_cast<uint16_t>(firmware);
+        afterPart.deviceLoaderVersion = static_cast<uint16_t>(loader);
         if (type != 0)
-            deviceType = type;
+            terminal.deviceType = type;
     }
 }
 
 std::string CTVXUpgradeDlg::VersionLineAfterPart() const
 {
-    if (threePartVersion == 1)
-        return loaderOnlyPackage == 1
-                   ? ThreePartText("\n\n Loader Version: V %u.%u.%u ", deviceLoaderVersion3)
-                   : ThreePartText("\n\n Firmware Version: V %u.%u.%u ", deviceFirmwareVersion3);
-    return loaderOnlyPackage == 1 ? BcdText("\n\n Loader Version: V%x.%.2hx ", deviceLoaderVersion)
-                                  : BcdText("\n\n Firmware Version: V%x.%.2hx ", deviceFirmwareVersion);
+    if (terminal.threePartVersion == 1)
+        return package.loaderOnlyPackage == 1
+                   ? ThreePartText("\n\n Loader Version: V %u.%u.%u ", afterPart.deviceLoaderVersion3)
+                   : ThreePartText("\n\n Firmware Version: V %u.%u.%u ", afterPart.deviceFirmwareVersion3);
+    return package.loaderOnlyPackage == 1 ? BcdText("\n\n Loader Version: V%x.%.2hx ", afterPart.deviceLoaderVersion)
+                                  : BcdText("\n\n Firmware Version: V%x.%.2hx ", afterPart.deviceFirmwareVersion);
 }
 
 void CTVXUpgradeDlg::ShowVersionAfterPart()
 {
-    if (threePartVersion != 1) {
+    if (terminal.threePartVersion != 1) {
         ShowDeviceVersion(versionAfterText);
         return;
     }
     std::string text = window.ControlText(versionAfterText);
-    if (deviceFirmwareVersion3 != 0) {
-        text = ThreePartText("V %u.%u.%u ", deviceFirmwareVersion3);
-        firmwareVersionText = FormatVersion3(deviceFirmwareVersion3);
-        firmwareVersion3 = deviceFirmwareVersion3;
+    if (afterPart.deviceFirmwareVersion3 != 0) {
+        text = ThreePartText("V %u.%u.%u ", afterPart.deviceFirmwareVersion3);
+        terminal.firmwareVersionText = FormatVersion3(afterPart.deviceFirmwareVersion3);
+        terminal.firmwareVersion3 = afterPart.deviceFirmwareVersion3;
     }
-    if (deviceLoaderVersion3 != 0) {
-        const std::string loaderText = ThreePartText("Loader V %u.%u.%u ", deviceLoaderVersion3);
-        loaderVersionText = FormatVersion3(deviceLoaderVersion3);
-        loaderVersion3 = deviceLoaderVersion3;
-        text = (deviceFirmwareVersion3 != 0 && loaderOnlyPackage != 1) ? text + " + " + loaderText
+    if (afterPart.deviceLoaderVersion3 != 0) {
+        const std::string loaderText = ThreePartText("Loader V %u.%u.%u ", afterPart.deviceLoaderVersion3);
+        terminal.loaderVersionText = FormatVersion3(afterPart.deviceLoaderVersion3);
+        terminal.loaderVersion3 = afterPart.deviceLoaderVersion3;
+        text = (afterPart.deviceFirmwareVersion3 != 0 && package.loaderOnlyPackage != 1) ? text + " + " + loaderText
                                                                        : loaderText;
     }
     window.SetControlText(versionAfterText, text);
@@ -92,10 +92,10 @@ void CTVXUpgradeDlg::ReadVersionsAfterPart(const std::string &result, int32_t st
 {
     uint32_t firmware, loader, type;
     if (!ReadTerminalAfterPart(&firmware, &loader, &type)) {
-        if (upgradeFailure == 0) {
-            pendingResultText = result;
-            ++returnAttempts;
-            returnTimerId = window.SetTimer(ReturnTimer, kReturnPeriodMs);
+        if (run.upgradeFailure == 0) {
+            run.pendingResultText = result;
+            ++run.returnAttempts;
+            run.returnTimerId = window.SetTimer(ReturnTimer, kReturnPeriodMs);
         } else {
             ShowClosingButtons(1);
             SetBusy(false);
@@ -109,35 +109,35 @@ void CTVXUpgradeDlg::ReadVersionsAfterPart(const std::string &result, int32_t st
 
 void CTVXUpgradeDlg::OnReturnTimer()
 {
-    if (returnTimerId == 0)
+    if (run.returnTimerId == 0)
         return; // a tick that was under way when the terminal came back
     window.KillTimer(ReturnTimer);
-    returnTimerId = 0;
-    if (finalVersionRead)
+    run.returnTimerId = 0;
+    if (run.finalVersionRead)
         return;
 
     uint32_t firmware, loader, type;
     if (!ReadTerminalAfterPart(&firmware, &loader, &type)) {
-        if (returnAttempts < kMaxReturnAttempts) {
-            ++returnAttempts;
-            returnTimerId = window.SetTimer(ReturnTimer, kReturnPeriodMs);
+        if (run.returnAttempts < kMaxReturnAttempts) {
+            ++run.returnAttempts;
+            run.returnTimerId = window.SetTimer(ReturnTimer, kReturnPeriodMs);
             return;
         }
         window.SetControlText(statusText, kStorageUnconfirmedText);
         localMessageBox(159, tvx::MB_ICONERROR);
-        upgradeStage = StageIdle;
+        run.upgradeStage = StageIdle;
         ShowClosingButtons(1);
         if (busy)
             SetBusy(false);
         return;
     }
     StoreVersionsAfterPart(firmware, loader, type);
-    CloseReadBack("", true, upgradeFailure != 0);
+    CloseReadBack("", true, run.upgradeFailure != 0);
 }
 
 void CTVXUpgradeDlg::CloseReadBack(std::string result, bool afterReturnTimer, bool partFailed)
 {
-    const bool lastPart = batchRemaining + partsRemaining == 0;
+    const bool lastPart = batch.batchRemaining + package.partsRemaining == 0;
     bool checkFailed = false;
     std::string versionLine = " ";
     if (lastPart) {
@@ -151,8 +151,8 @@ void CTVXUpgradeDlg::CloseReadBack(std::string result, bool afterReturnTimer, bo
     window.SetControlText(statusText, result + versionLine);
     ShowVersionAfterPart();
     StopSpinner();
-    finalVersionRead = 1;
-    upgradeStage = StageIdle;
+    run.finalVersionRead = 1;
+    run.upgradeStage = StageIdle;
     const bool failed = partFailed || checkFailed;
     ShowClosingButtons(failed ? 1 : 0);
     if (!failed && lastPart) {
@@ -165,7 +165,7 @@ void CTVXUpgradeDlg::CloseReadBack(std::string result, bool afterReturnTimer, bo
 
 void CTVXUpgradeDlg::StopSpinner()
 {
-    if (spinnerTimerId != 0)
-        window.KillTimer(spinnerTimerId);
-    spinnerTimerId = 0;
+    if (run.spinnerTimerId != 0)
+        window.KillTimer(run.spinnerTimerId);
+    run.spinnerTimerId = 0;
 }

@@ -8,16 +8,16 @@
 void SelectBatchFile(CTVXUpgradeDlg &dialog, uint32_t index)
 {
     tvx::DialogWindow &window = dialog.window;
-    const int entry = static_cast<int>(dialog.batchListIndex[index]);
+    const int entry = static_cast<int>(dialog.batch.batchListIndex[index]);
     window.ComboSetSelection(CTVXUpgradeDlg::packageCombo, entry);
-    dialog.packagePath = window.ComboItemText(CTVXUpgradeDlg::packageCombo, entry);
-    dialog.packageFirmwareVersion = dialog.batchFirmwareVersion[index];
-    dialog.packageLoaderVersion = dialog.batchLoaderVersion[index];
+    dialog.package.packagePath = window.ComboItemText(CTVXUpgradeDlg::packageCombo, entry);
+    dialog.package.packageFirmwareVersion = dialog.batch.batchFirmwareVersion[index];
+    dialog.package.packageLoaderVersion = dialog.batch.batchLoaderVersion[index];
 }
 
 std::string CurrentBatchFileName(const CTVXUpgradeDlg &dialog)
 {
-    const int entry = static_cast<int>(dialog.batchListIndex[dialog.batchFileIndex]);
+    const int entry = static_cast<int>(dialog.batch.batchListIndex[dialog.batch.batchFileIndex]);
     return std::string(
         tvx::FileNameOfPath(dialog.window.ComboItemText(CTVXUpgradeDlg::packageCombo, entry)));
 }
@@ -59,21 +59,21 @@ bool CTVXUpgradeDlg::BeginBatchFile()
 
 void CTVXUpgradeDlg::AdvanceBatch()
 {
-    if (batchRemaining == 0 || partsRemaining != 0)
+    if (batch.batchRemaining == 0 || package.partsRemaining != 0)
         return;
     // Parts the terminal did not need were left out of partCount: the
     // counters go on from what was written.
-    batchPartCount[batchFileIndex] = partCount;
-    ++batchFileIndex;
-    --batchRemaining;
-    SelectBatchFile(*this, batchFileIndex);
-    partCount = 0;
+    batch.batchPartCount[batch.batchFileIndex] = package.partCount;
+    ++batch.batchFileIndex;
+    --batch.batchRemaining;
+    SelectBatchFile(*this, batch.batchFileIndex);
+    package.partCount = 0;
 }
 
 void CTVXUpgradeDlg::StopBatch()
 {
-    batchRemaining = 0;
-    upgradeStage = StageIdle; // nothing was started: device events only refresh the list
+    batch.batchRemaining = 0;
+    run.upgradeStage = StageIdle; // nothing was started: device events only refresh the list
     window.ShowControl(nextButton, false);
     ShowClosingButtons(1);
 }

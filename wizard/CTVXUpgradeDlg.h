@@ -1,15 +1,21 @@
-// The wizard dialog: one object holds the whole run state. Its operations are
-// spread over wizard/ and device/ by concern, one source file each.
+// The wizard dialog: one object holds the whole run state, in groups by what
+// they describe. Its operations are spread over wizard/ and device/ by
+// concern, one source file each.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "BatchState.h"
 #include "DeviceNotifications.h"
 #include "DialogWindow.h"
+#include "LoadedPackage.h"
 #include "MonitorMemory.h"
 #include "PackageRecord.h"
+#include "RunningPart.h"
+#include "SelectedTerminal.h"
 #include "SleepInhibitor.h"
+#include "TerminalAfterPart.h"
 #include "UpgradeResult.h"
 
 enum WizardStep : int32_t {
@@ -19,12 +25,6 @@ enum WizardStep : int32_t {
     StepUpgrade = 3,
     StepNextPart = 4,
     StepFinished = 5,
-};
-
-enum UpgradeStage : uint32_t {
-    StageRunning = 0,
-    StageRestarting = 3,
-    StageIdle = 255,
 };
 
 enum WizardTimer : unsigned {
@@ -37,7 +37,6 @@ inline constexpr unsigned kProgressPeriodMs = 10;
 inline constexpr unsigned kSpinnerPeriodMs = 250;
 inline constexpr unsigned kReturnPeriodMs = 30000;
 inline constexpr unsigned kAboutCommandId = 16;
-inline constexpr int kMaxBatchFiles = 6;
 // Caption of the string-table message boxes: the executable's base name.
 inline constexpr const char *kApplicationName = "TVXUpgrade";
 
@@ -174,6 +173,9 @@ public:
 
     // ---- Upgrade sequence and results (device/) ----
     void StartUpgrade(PackageEntry *part);
+    // The one reset at a part's start: run and afterPart afresh, with what
+    // carries over from the part before.
+    void BeginPart();
     UpgradeResult ReReadDeviceVersion();
     UpgradeResult ConfirmUpgradeStart();
     void ReportUpgradeResult(UpgradeResult code, PartNode *node);
@@ -207,86 +209,20 @@ public:
     MonitorMemory &monitor;
     tvx::SleepInhibitor &sleepLock;
 
-    // Navigation and control state.
+    // The window, step and language.
     WizardStep currentStep = StepSelectDevice;
     int32_t languageOffset = 0;
-    std::string packagePath;
-    std::string backupPath;
-    int32_t selectedDeviceNumber = 0;
-    char selectedDeviceId[17] = {};
-    uint32_t dfuAttributes = 0;
     uint32_t busy = 0;
     tvx::NotificationHandle readerNotification = nullptr;
     tvx::NotificationHandle usbNotification = nullptr;
-    PackageRecord *loadedPackage = nullptr;
-    PackageEntry *currentPart = nullptr;
-    uint32_t partCount = 0;
-    uint32_t partsRemaining = 0;
-    uint16_t packageFirmwareVersion = 0xFFFF;
-    uint16_t packageLoaderVersion = 0;
-    uint16_t packageProductId = 0;
-    uint32_t loaderOnlyPackage = 0;
-    uint32_t threePartVersion = 0;
     int bannerBitmap;  // resource ids; the window layer holds the images
     int appIcon;
     tvx::FontSpec statusFont;
-    uint32_t startConfirmed = 0;
 
-    // Batch from the configuration file.
-    uint32_t batchCount = 0;
-    uint32_t batchRemaining = 0;
-    uint32_t batchListIndex[kMaxBatchFiles] = {};
-    uint16_t batchFirmwareVersion[kMaxBatchFiles] = {};
-    uint16_t batchLoaderVersion[kMaxBatchFiles] = {};
-    uint16_t batchProductId[kMaxBatchFiles] = {};
-    uint16_t batchHardwareList[kMaxBatchFiles][16] = {};
-    uint32_t batchPartCount[kMaxBatchFiles] = {}; // parts of each named file
-    uint32_t batchTerminalType[kMaxBatchFiles] = {}; // the catalog's terminal type of each file
-    uint32_t batchFileIndex = 0;                  // the file being applied, from 0
-
-    // Selected terminal.
-    std::string selectedProductInfo;
-    uint32_t deviceInDfuMode = 0;
-    uint32_t secondVendorDevice = 0;
-    uint32_t deviceType = 0;
-    uint16_t deviceExtraValue = 0;
-    char deviceIdentText[130] = {};
-    uint16_t firmwareVersionBefore = 0;
-    uint16_t loaderVersionBefore = 0;
-    uint32_t firmwareVersion3 = 0;
-    uint32_t loaderVersion3 = 0;
-    std::string firmwareVersionText;
-    std::string loaderVersionText;
-
-    // Versions of the package and the checks.
-    std::string packageFirmwareText;
-    std::string packageLoaderText;
-    uint32_t packageFirmwareVersion3 = 0;
-    uint32_t packageLoaderVersion3 = 0;
-    uint32_t packageIdentNumber = 0;
-    uint32_t deviceIdentNumber = 0;
-    uint32_t loaderListed = 0;
-    uint32_t loaderStageNeeded = 0;
-
-    // Upgrade run.
-    uint16_t expectedFirmwareVersion = 0;
-    uint16_t expectedLoaderVersion = 0;
-    uint32_t upgradeStage = StageIdle;
-    uint32_t downloadComplete = 0;
-    uint32_t finalVersionRead = 0;
-    uint32_t manifesting = 0;
-    uint32_t returnAttempts = 0;
-    uint32_t upgradeFailure = 0;
-    std::string pendingResultText;
-    unsigned progressTimerId = 0;
-    unsigned spinnerTimerId = 0;
-    unsigned returnTimerId = 0;
-
-    // The terminal's versions read after a part.
-    uint16_t deviceFirmwareVersion = 0;
-    uint16_t deviceLoaderVersion = 0;
-    uint32_t deviceFirmwareVersion3 = 0;
-    uint32_t deviceLoaderVersion3 = 0;
-    std::string deviceFirmwareText;
-    std::string deviceLoaderText;
+    // The state by what it describes; each group resets with `group = {}`.
+    SelectedTerminal terminal;
+    LoadedPackage package;
+    BatchState batch;
+    RunningPart run;
+    TerminalAfterPart afterPart;
 };

@@ -15,7 +15,7 @@ void CTVXUpgradeDlg::UnregisterNotifications()
 void CTVXUpgradeDlg::StopTimers()
 {
     // A tick that still arrives finds its id cleared and does nothing.
-    for (unsigned *id : {&progressTimerId, &spinnerTimerId, &returnTimerId}) {
+    for (unsigned *id : {&run.progressTimerId, &run.spinnerTimerId, &run.returnTimerId}) {
         if (*id != 0)
             window.KillTimer(*id);
         *id = 0;

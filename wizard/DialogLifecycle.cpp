@@ -1,7 +1,5 @@
 // The wizard window's life: construction, the one-time initialisation when it
 // opens, and its destruction.
-#include <cstring>
-
 #include "CTVXUpgradeDlg.h"
 #include "Package.h"
 #include "Resources.h"
@@ -10,58 +8,8 @@ namespace {
 
 constexpr const char *kAboutEntryText = "Inf&o VORN 470 M online Firmware-Update...";
 
-// The device, version and progress state a fresh dialog starts with.
-void ResetDeviceState(CTVXUpgradeDlg &dlg)
-{
-    dlg.selectedDeviceNumber = 0;
-    dlg.selectedProductInfo.clear();
-    dlg.threePartVersion = 0;
-    dlg.deviceInDfuMode = 0;
-    dlg.secondVendorDevice = 0;
-    dlg.deviceType = 0;
-    dlg.deviceExtraValue = 0;
-    std::memset(dlg.deviceIdentText, 0, sizeof dlg.deviceIdentText);
-    dlg.firmwareVersionBefore = 0;
-    dlg.loaderVersionBefore = 0;
-    dlg.firmwareVersion3 = 0;
-    dlg.loaderVersion3 = 0;
-    dlg.firmwareVersionText.clear();
-    dlg.loaderVersionText.clear();
-
-    dlg.packageFirmwareText.clear();
-    dlg.packageLoaderText.clear();
-    dlg.packageFirmwareVersion3 = 0;
-    dlg.packageLoaderVersion3 = 0;
-    dlg.packageIdentNumber = 0;
-    dlg.deviceIdentNumber = 0;
-    dlg.loaderListed = 0;
-    dlg.loaderStageNeeded = 0;
-
-    dlg.expectedFirmwareVersion = 0;
-    dlg.expectedLoaderVersion = 0;
-    dlg.upgradeStage = StageIdle;
-    dlg.downloadComplete = 0;
-    dlg.finalVersionRead = 0;
-    dlg.manifesting = 0;
-    dlg.returnAttempts = 0;
-    dlg.upgradeFailure = 0;
-    dlg.pendingResultText.clear();
-    dlg.progressTimerId = 0;
-    dlg.spinnerTimerId = 0;
-    dlg.returnTimerId = 0;
-
-    dlg.deviceFirmwareVersion = 0;
-    dlg.deviceLoaderVersion = 0;
-    dlg.deviceFirmwareVersion3 = 0;
-    dlg.deviceLoaderVersion3 = 0;
-    dlg.deviceFirmwareText.clear();
-    dlg.deviceLoaderText.clear();
-    dlg.busy = 0;
-}
-
 void SetUpDeviceList(CTVXUpgradeDlg &dlg)
 {
-    std::memset(dlg.selectedDeviceId, 0, sizeof dlg.selectedDeviceId);
     // Registered once for the dialog's life; a failed registration leaves a
     // null handle and the wizard goes on without hot-plug events.
     dlg.readerNotification = tvx::RegisterDeviceNotification(dlg, tvx::kSmartCardReaderInterface);
@@ -93,14 +41,21 @@ CTVXUpgradeDlg::~CTVXUpgradeDlg()
     // device events that would reach a dead object.
     UnregisterNotifications();
     sleepLock.Release();
-    FreePackage(loadedPackage);
+    FreePackage(package.loadedPackage);
 }
 
 int CTVXUpgradeDlg::DoModal() { return window.RunModal(*this); }
 
 bool CTVXUpgradeDlg::OnInitDialog()
 {
-    ResetDeviceState(*this);
+    // Changes: every group. The configuration file read below may then start
+    // a batch and choose its first package.
+    FreePackage(package.loadedPackage);
+    terminal = {};
+    package = {};
+    run = {};
+    afterPart = {};
+    busy = 0;
 
     window.SetControlImage(bannerPicture, bannerBitmap);
 
@@ -124,28 +79,19 @@ bool CTVXUpgradeDlg::OnInitDialog()
     window.SetControlText(downloadFileText, "");
     window.SetControlText(partCounterText, "");
 
-    packageLoaderVersion = 0;
-    loaderOnlyPackage = 0;
-    loadedPackage = nullptr;
-    startConfirmed = 0;
-
     if (window.ListColumnCount(deviceList) == 0)
         SetUpDeviceList(*this);
 
     window.ComboReset(packageCombo);
-    packageFirmwareVersion = 0xFFFF;
-    packagePath.clear();
-    backupPath.clear();
 
     ApplyConfiguration();
-    if (packagePath.size() >= 4) {
+    if (package.packagePath.size() >= 4) {
         // A batch begins with a package chosen: its backup goes beside it.
-        backupPath = packagePath.substr(0, packagePath.size() - 4) + "bak.bak";
-        window.ComboAddString(backupCombo, backupPath);
+        package.backupPath = package.packagePath.substr(0, package.packagePath.size() - 4) + "bak.bak";
+        window.ComboAddString(backupCombo, package.backupPath);
         window.ComboSetSelection(backupCombo, window.ComboCount(backupCombo) - 1);
     }
 
-    dfuAttributes = 0;
     window.SetControlText(statusText, "");
     window.ShowControl(uploadText, false);
     window.SetControlText(downloadText, "");

@@ -57,10 +57,10 @@ void CTVXUpgradeDlg::OnSearchClicked()
         const std::string path = window.FileDialog(PackageOpenDialog());
         if (path.empty())
             return;
-        packageFirmwareVersion = 0;
+        package.packageFirmwareVersion = 0;
         window.ComboAddString(packageCombo, path);
         window.ComboSetSelection(packageCombo, window.ComboCount(packageCombo) - 1);
-        packagePath = path;
+        package.packagePath = path;
         window.SetControlText(downloadFileText, std::string(tvx::FileNameOfPath(path)));
     } else if (currentStep == StepBackup) {
         const CurrentDirectoryKeeper keeper;
@@ -71,7 +71,7 @@ void CTVXUpgradeDlg::OnSearchClicked()
         const int count = window.ComboCount(backupCombo);
         if (count > 0) {
             window.ComboSetSelection(backupCombo, count - 1);
-            backupPath = path;
+            package.backupPath = path;
         }
     }
 }
@@ -82,13 +82,13 @@ void CTVXUpgradeDlg::OnBackupCheckClicked()
     window.ShowControl(backupCombo, wanted);
     window.ShowControl(searchButton, wanted);
     if (!wanted) {
-        backupPath.clear();
+        package.backupPath.clear();
         return;
     }
     const int selection = window.ComboSelection(backupCombo);
     if (selection >= 0) {
         window.ComboSetSelection(backupCombo, selection);
-        backupPath = window.ComboItemText(backupCombo, selection);
+        package.backupPath = window.ComboItemText(backupCombo, selection);
     }
 }
 
@@ -98,8 +98,8 @@ void CTVXUpgradeDlg::OnPackageSelChange()
     if (selection < 0)
         return;
     window.ComboSetSelection(packageCombo, selection);
-    packagePath = window.ComboItemText(packageCombo, selection);
-    window.SetControlText(downloadFileText, std::string(tvx::FileNameOfPath(packagePath)));
+    package.packagePath = window.ComboItemText(packageCombo, selection);
+    window.SetControlText(downloadFileText, std::string(tvx::FileNameOfPath(package.packagePath)));
 }
 
 void CTVXUpgradeDlg::OnBackupSelChange()
@@ -108,5 +108,5 @@ void CTVXUpgradeDlg::OnBackupSelChange()
     if (selection < 0)
         return;
     window.ComboSetSelection(backupCombo, selection);
-    backupPath = window.ComboItemText(backupCombo, selection);
+    package.backupPath = window.ComboItemText(backupCombo, selection);
 }

@@ -20,11 +20,11 @@ void AcceptPackageStep(CTVXUpgradeDlg &dialog)
     tvx::DialogWindow &window = dialog.window;
     const int selection = window.ComboSelection(CTVXUpgradeDlg::packageCombo);
     if (selection >= 0) {
-        dialog.packagePath = window.ComboItemText(CTVXUpgradeDlg::packageCombo, selection);
+        dialog.package.packagePath = window.ComboItemText(CTVXUpgradeDlg::packageCombo, selection);
         window.SetControlText(CTVXUpgradeDlg::downloadFileText,
-                              std::string(tvx::FileNameOfPath(dialog.packagePath)));
+                              std::string(tvx::FileNameOfPath(dialog.package.packagePath)));
     }
-    if (dialog.packagePath.empty()) {
+    if (dialog.package.packagePath.empty()) {
         window.MessageBox(dialog.localText(160), kNoPackageCaption, tvx::MB_ICONERROR);
         dialog.ShowStep(StepSelectPackage);
         return;
@@ -38,10 +38,10 @@ void AcceptPackageStep(CTVXUpgradeDlg &dialog)
     }
     if (!IdentifyFirstPart(dialog)) {
         dialog.localMessageBox(160, tvx::MB_ICONERROR | tvx::MB_OKCANCEL); // either answer goes on
-        dialog.currentPart = nullptr;
+        dialog.package.currentPart = nullptr;
     }
     window.SetControlText(CTVXUpgradeDlg::partCounterText,
-                          Format("(1/%d)", static_cast<int>(dialog.batchCount + dialog.partCount)));
+                          Format("(1/%d)", static_cast<int>(dialog.batch.batchCount + dialog.package.partCount)));
     dialog.currentStep = StepBackup;
     dialog.ShowStep(StepBackup);
 }
@@ -58,7 +58,7 @@ void CTVXUpgradeDlg::OnNextClicked()
         AcceptPackageStep(*this);
         return;
     case StepBackup:
-        if (window.CheckState(backupCheck) != tvx::BST_UNCHECKED && backupPath.empty()) {
+        if (window.CheckState(backupCheck) != tvx::BST_UNCHECKED && package.backupPath.empty()) {
             localMessageBox(161, tvx::MB_ICONERROR);
             ShowStep(StepBackup);
             return;
@@ -70,14 +70,14 @@ void CTVXUpgradeDlg::OnNextClicked()
         ShowStep(StepNextPart);
         // As between parts: a three-part terminal keeps the versions the
         // part's header states, not the BCD ones of the batch file.
-        if (threePartVersion != 1)
+        if (terminal.threePartVersion != 1)
             ShowPartLabels(NextPartNumber());
         return;
     case StepFinished:
         ShowStep(StepFinished);
         currentStep = StepNextPart;
         ShowStep(StepNextPart);
-        if (threePartVersion != 1)
+        if (terminal.threePartVersion != 1)
             ShowPartLabels(NextPartNumber());
         return;
     default:
@@ -107,10 +107,10 @@ void CTVXUpgradeDlg::ShowClosingButtons(int failed)
         window.EnableControl(cancelButton, true);
         window.ShowControl(cancelButton, true);
         window.FocusControl(cancelButton);
-        if (batchCount > 0)
+        if (batch.batchCount > 0)
             NameFailedBatchFile(*this);
     } else {
-        if (partsRemaining + batchRemaining != 0) {
+        if (package.partsRemaining + batch.batchRemaining != 0) {
             OnNextClicked(); // the next part starts without a click
             return;
         }
@@ -127,7 +127,7 @@ void CTVXUpgradeDlg::ShowClosingButtons(int failed)
 
 void CTVXUpgradeDlg::OfferRemainingParts()
 {
-    startConfirmed = 0; // Next asks both confirmations again
+    run.startConfirmed = 0; // Next asks both confirmations again
     window.EnableControl(finishButton, false);
     window.ShowControl(finishButton, false);
     window.EnableControl(cancelButton, true);

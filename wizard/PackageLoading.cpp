@@ -6,23 +6,23 @@
 
 PackageLoad LoadPackageForTerminal(CTVXUpgradeDlg &dialog)
 {
-    FreePackage(dialog.loadedPackage);
-    dialog.currentPart = nullptr; // it pointed into the released package
-    dialog.loadedPackage = NewPackageRecord();
-    if (!LoadPackage(dialog.packagePath.c_str(), dialog.loadedPackage))
+    FreePackage(dialog.package.loadedPackage);
+    dialog.package.currentPart = nullptr; // it pointed into the released package
+    dialog.package.loadedPackage = NewPackageRecord();
+    if (!LoadPackage(dialog.package.packagePath.c_str(), dialog.package.loadedPackage))
         return PackageLoad::Unreadable;
     if (dialog.CheckPackageFitsDevice() != 0)
         return PackageLoad::NotForTerminal;
 
-    dialog.partCount = 0;
-    dialog.partsRemaining = 0;
-    PartNode *const parts = dialog.loadedPackage->parts;
-    dialog.loadedPackage->cursor = parts;
+    dialog.package.partCount = 0;
+    dialog.package.partsRemaining = 0;
+    PartNode *const parts = dialog.package.loadedPackage->parts;
+    dialog.package.loadedPackage->cursor = parts;
     if (!parts)
         return PackageLoad::NoParts;
-    dialog.currentPart = parts->entry;
+    dialog.package.currentPart = parts->entry;
     for (const PartNode *node = parts; node; node = node->next)
-        ++dialog.partCount;
+        ++dialog.package.partCount;
     return PackageLoad::Loaded;
 }
 
@@ -36,15 +36,15 @@ void ShowPackageRefusal(CTVXUpgradeDlg &dialog, PackageLoad result)
 
 bool IdentifyFirstPart(CTVXUpgradeDlg &dialog)
 {
-    const PackageEntry *part = dialog.currentPart;
-    if (dialog.threePartVersion != 1)
-        return dialog.IdentifyImage(part, &dialog.packageFirmwareVersion, &dialog.packageLoaderVersion,
-                                    &dialog.packageProductId) == 0;
+    const PackageEntry *part = dialog.package.currentPart;
+    if (dialog.terminal.threePartVersion != 1)
+        return dialog.IdentifyImage(part, &dialog.package.packageFirmwareVersion, &dialog.package.packageLoaderVersion,
+                                    &dialog.package.packageProductId) == 0;
     if (!part || !part->data)
         return false;
     const uint32_t word = headerWord(part);
     if (HeaderGeneration(word) != 1)
         return true;
     ImageVersions unused; // only the identification number is kept
-    return ReadImageVersions(part, word, &unused, &dialog.packageIdentNumber) == 0;
+    return ReadImageVersions(part, word, &unused, &dialog.package.packageIdentNumber) == 0;
 }

@@ -13,8 +13,8 @@ unsigned short LowByte(uint16_t version) { return static_cast<unsigned short>(ve
 uint32_t PartsBeforePackage(const CTVXUpgradeDlg &dialog)
 {
     uint32_t parts = 0;
-    for (uint32_t i = 0; i < dialog.batchFileIndex && i < dialog.batchCount; ++i)
-        parts += dialog.batchPartCount[i];
+    for (uint32_t i = 0; i < dialog.batch.batchFileIndex && i < dialog.batch.batchCount; ++i)
+        parts += dialog.batch.batchPartCount[i];
     return parts;
 }
 
@@ -26,29 +26,29 @@ void WritePartLabels(CTVXUpgradeDlg &dialog, int firstNumber)
     const int total = dialog.PartsInRun();
     window.SetControlText(CTVXUpgradeDlg::partCounterText, Format("(%d/%d)", firstNumber, total));
     window.SetControlText(CTVXUpgradeDlg::downloadFileText,
-                          std::string(tvx::FileNameOfPath(dialog.packagePath)));
+                          std::string(tvx::FileNameOfPath(dialog.package.packagePath)));
 
-    const uint16_t firmware = dialog.packageFirmwareVersion;
-    const uint16_t loader = dialog.packageLoaderVersion;
+    const uint16_t firmware = dialog.package.packageFirmwareVersion;
+    const uint16_t loader = dialog.package.packageLoaderVersion;
     std::string versions;
     if (firmware != 0) {
         versions = Format("V%x.%.2hx ", HighByte(firmware), LowByte(firmware));
         if (loader != 0)
             versions += Format("+ Loader V%x.%.2hx ", HighByte(loader), LowByte(loader));
-        dialog.loaderOnlyPackage = 0;
+        dialog.package.loaderOnlyPackage = 0;
     } else {
         versions = Format("Loader V%x.%.2hx ", HighByte(loader), LowByte(loader));
-        dialog.loaderOnlyPackage = 1;
+        dialog.package.loaderOnlyPackage = 1;
     }
     // Once a part is being written the row shows that part's own versions,
     // not the ones the package's first part states.
-    if (dialog.upgradeStage != StageRunning)
+    if (dialog.run.upgradeStage != StageRunning)
         window.SetControlText(CTVXUpgradeDlg::versionViaFileText, versions);
 }
 
 void CTVXUpgradeDlg::ShowPartLabels(int firstNumber)
 {
-    if (packageFirmwareVersion == 0xFFFF) // no package version read yet
+    if (package.packageFirmwareVersion == 0xFFFF) // no package version read yet
         return;
     WritePartLabels(*this, firstNumber);
 }
@@ -56,23 +56,23 @@ void CTVXUpgradeDlg::ShowPartLabels(int firstNumber)
 int CTVXUpgradeDlg::NextPartNumber() const
 {
     // partsRemaining is 0 until the package's first part has ended.
-    const uint32_t doneInPackage = partsRemaining > 0 ? partCount - partsRemaining : 0;
+    const uint32_t doneInPackage = package.partsRemaining > 0 ? package.partCount - package.partsRemaining : 0;
     return static_cast<int>(PartsBeforePackage(*this) + doneInPackage + 1);
 }
 
 int CTVXUpgradeDlg::PartsDoneInRun() const
 {
-    return static_cast<int>(PartsBeforePackage(*this) + partCount - partsRemaining);
+    return static_cast<int>(PartsBeforePackage(*this) + package.partCount - package.partsRemaining);
 }
 
 int CTVXUpgradeDlg::PartsInRun() const
 {
-    if (batchCount == 0)
-        return static_cast<int>(partCount);
+    if (batch.batchCount == 0)
+        return static_cast<int>(package.partCount);
     // The loaded file counts as written, skipped parts left out; the others
     // as identified.
     uint32_t parts = 0;
-    for (uint32_t i = 0; i < batchCount && i < kMaxBatchFiles; ++i)
-        parts += i == batchFileIndex && partCount > 0 ? partCount : batchPartCount[i];
+    for (uint32_t i = 0; i < batch.batchCount && i < kMaxBatchFiles; ++i)
+        parts += i == batch.batchFileIndex && package.partCount > 0 ? package.partCount : batch.batchPartCount[i];
     return static_cast<int>(parts);
 }

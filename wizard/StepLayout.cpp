@@ -16,11 +16,11 @@ void ShowDeviceStep(CTVXUpgradeDlg &dialog)
     window.ShowControl(CTVXUpgradeDlg::deviceList, true);
     const int row = window.ListFirstSelectedRow(CTVXUpgradeDlg::deviceList);
     if (row >= 0) {
-        dialog.selectedDeviceNumber = row + 1;
-        StoreDeviceId(dialog.selectedDeviceId, window.ListItemText(CTVXUpgradeDlg::deviceList, row, 2));
+        dialog.terminal.selectedDeviceNumber = row + 1;
+        StoreDeviceId(dialog.terminal.selectedDeviceId, window.ListItemText(CTVXUpgradeDlg::deviceList, row, 2));
     } else {
-        dialog.selectedDeviceNumber = 0;
-        std::memset(dialog.selectedDeviceId, 0, sizeof dialog.selectedDeviceId);
+        dialog.terminal.selectedDeviceNumber = 0;
+        std::memset(dialog.terminal.selectedDeviceId, 0, sizeof dialog.terminal.selectedDeviceId);
     }
     window.EnableControl(CTVXUpgradeDlg::nextButton, row >= 0);
     window.ShowControl(CTVXUpgradeDlg::hintText, row >= 0);
@@ -41,7 +41,7 @@ void ShowPackageStep(CTVXUpgradeDlg &dialog)
     window.ShowControl(CTVXUpgradeDlg::packageCombo, true);
     window.ShowControl(CTVXUpgradeDlg::searchButton, true);
     window.EnableControl(CTVXUpgradeDlg::nextButton, true);
-    if (dialog.threePartVersion != 1)
+    if (dialog.terminal.threePartVersion != 1)
         dialog.ApplyIdentTextModelRule();
 }
 
@@ -63,13 +63,13 @@ bool ShowBackupStep(CTVXUpgradeDlg &dialog)
 {
     tvx::DialogWindow &window = dialog.window;
     dialog.SetBusy(true);
-    GetDFUAttributes(dialog.selectedDeviceId, 16, &dialog.dfuAttributes); // a failure keeps what was stored
+    GetDFUAttributes(dialog.terminal.selectedDeviceId, 16, &dialog.terminal.dfuAttributes); // a failure keeps what was stored
     dialog.SetBusy(false);
-    dialog.dfuAttributes &= TVXDFU_ATTR_CAN_UPLOAD;
+    dialog.terminal.dfuAttributes &= TVXDFU_ATTR_CAN_UPLOAD;
     window.ShowControl(CTVXUpgradeDlg::packageCombo, false);
     window.EnableControl(CTVXUpgradeDlg::nextButton, true);
-    if (dialog.dfuAttributes == 0) {
-        dialog.backupPath.clear();
+    if (dialog.terminal.dfuAttributes == 0) {
+        dialog.package.backupPath.clear();
         return false;
     }
     window.SetControlText(CTVXUpgradeDlg::stepGroup, dialog.localText(173));
@@ -78,7 +78,7 @@ bool ShowBackupStep(CTVXUpgradeDlg &dialog)
     window.ShowControl(CTVXUpgradeDlg::backupCombo, wanted);
     window.ShowControl(CTVXUpgradeDlg::searchButton, wanted);
     if (!wanted)
-        dialog.backupPath.clear();
+        dialog.package.backupPath.clear();
     return true;
 }
 
@@ -91,17 +91,17 @@ std::string PartName(const PackageEntry *part)
 void ShowUpgradeStep(CTVXUpgradeDlg &dialog)
 {
     tvx::DialogWindow &window = dialog.window;
-    PackageRecord *package = dialog.loadedPackage;
+    PackageRecord *package = dialog.package.loadedPackage;
     PackageEntry *part = package && package->cursor ? package->cursor->entry : nullptr;
     window.SetControlText(CTVXUpgradeDlg::stepGroup, kUpgradeStartedCaption);
     window.ShowControl(CTVXUpgradeDlg::searchButton, false);
-    if (dialog.dfuAttributes != 0) {
+    if (dialog.terminal.dfuAttributes != 0) {
         window.ShowControl(CTVXUpgradeDlg::backupCheck, false);
         window.ShowControl(CTVXUpgradeDlg::backupCombo, false);
     }
-    dialog.upgradeStage = StageRunning;
-    dialog.packagePath = PartName(part);
-    window.SetControlText(CTVXUpgradeDlg::downloadFileText, dialog.packagePath);
+    dialog.run.upgradeStage = StageRunning;
+    dialog.package.packagePath = PartName(part);
+    window.SetControlText(CTVXUpgradeDlg::downloadFileText, dialog.package.packagePath);
     dialog.ShowPartVersions(part);
     dialog.StartUpgrade(part);
 }
@@ -112,8 +112,8 @@ void ShowBatchFileStep(CTVXUpgradeDlg &dialog)
 {
     if (!dialog.BeginBatchFile())
         return;
-    if (dialog.batchFileIndex > 0) {
-        dialog.backupPath.clear();
+    if (dialog.batch.batchFileIndex > 0) {
+        dialog.package.backupPath.clear();
         ShowUpgradeStep(dialog);
         return;
     }
@@ -169,12 +169,12 @@ void CTVXUpgradeDlg::ShowStep(WizardStep step)
         // step: the backup was read before the first part and must not be
         // replaced, and Next there would load the package from its first
         // part again.
-        if (partsRemaining > 0) {
-            backupPath.clear();
+        if (package.partsRemaining > 0) {
+            package.backupPath.clear();
             ShowUpgradeStep(*this);
             return;
         }
-        if (batchCount > 0) {
+        if (batch.batchCount > 0) {
             ShowBatchFileStep(*this);
             return;
         }

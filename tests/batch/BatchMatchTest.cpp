@@ -25,15 +25,15 @@ TEST_F(BatchTest, MatchedNamesStartInTheBatchWithTheFirstFileAndItsBackupName)
 
     const CTVXUpgradeDlg &dialog = Dialog();
     EXPECT_EQ(Count(EnglishText(188)), 0);
-    EXPECT_EQ(dialog.batchCount, 2u);
-    EXPECT_EQ(dialog.batchRemaining, 1u);
+    EXPECT_EQ(dialog.batch.batchCount, 2u);
+    EXPECT_EQ(dialog.batch.batchRemaining, 1u);
     EXPECT_EQ(dialog.currentStep, StepNextPart);
-    EXPECT_EQ(dialog.packagePath, "first.ppu");
+    EXPECT_EQ(dialog.package.packagePath, "first.ppu");
     EXPECT_EQ(Window().ComboItemText(D::packageCombo, Window().ComboSelection(D::packageCombo)), "first.ppu");
-    EXPECT_EQ(dialog.packageFirmwareVersion, 0x0407); // the suffix of a 4.7.0 image
-    EXPECT_EQ(dialog.batchFirmwareVersion[1], 0x0407);
-    EXPECT_EQ(dialog.batchProductId[1], 0x1200);
-    EXPECT_EQ(dialog.backupPath, "firstbak.bak");
+    EXPECT_EQ(dialog.package.packageFirmwareVersion, 0x0407); // the suffix of a 4.7.0 image
+    EXPECT_EQ(dialog.batch.batchFirmwareVersion[1], 0x0407);
+    EXPECT_EQ(dialog.batch.batchProductId[1], 0x1200);
+    EXPECT_EQ(dialog.package.backupPath, "firstbak.bak");
     EXPECT_EQ(Window().ComboItemText(D::backupCombo, Window().ComboSelection(D::backupCombo)), "firstbak.bak");
 }
 
@@ -57,7 +57,7 @@ TEST_F(BatchTest, ConfigurationFileIsFoundInAnyLetterCase)
             std::ofstream(folder + "/" + name, std::ios::binary) << text;
         Start({ThreePartTerminal("K470A01")});
         EXPECT_EQ(Count(EnglishText(188)), 0);
-        EXPECT_EQ(Dialog().batchCount, c.batchCount);
+        EXPECT_EQ(Dialog().batch.batchCount, c.batchCount);
         TearDown();
         SetUp();
     }
@@ -86,10 +86,10 @@ TEST_P(BatchMismatchTest, GivesTheMessageAndTheNormalWizard)
     EXPECT_EQ(Boxes().front(), EnglishText(188));
     EXPECT_EQ(Count(EnglishText(188)), 1);
     const CTVXUpgradeDlg &dialog = Dialog();
-    EXPECT_EQ(dialog.batchCount, 0u);
+    EXPECT_EQ(dialog.batch.batchCount, 0u);
     EXPECT_EQ(dialog.currentStep, StepSelectDevice);
-    EXPECT_TRUE(dialog.packagePath.empty());
-    EXPECT_TRUE(dialog.backupPath.empty());
+    EXPECT_TRUE(dialog.package.packagePath.empty());
+    EXPECT_TRUE(dialog.package.backupPath.empty());
     EXPECT_EQ(ListedIds(), (Ids{"K470A01", "K210C01"}));
     // The normal wizard: the package is chosen on its own step.
     Drive("select 0\nnext\npackage first.ppu\nnext");
@@ -127,7 +127,7 @@ TEST_P(BatchListingTest, OffersOnlyTerminalsOfTheSeriesHardwareAndModelOfEveryFi
     Pack("b.ppu", HardwarePackage(c.productId, c.secondCodes, c.terminalType));
     WriteIni("a.b");
     Start({ThreePartTerminal("K470A01"), BcdTerminal("K460B01", "0x0110"), kOtherSeries});
-    EXPECT_EQ(Dialog().batchCount, 2u);
+    EXPECT_EQ(Dialog().batch.batchCount, 2u);
     EXPECT_EQ(ListedIds(), c.listed);
     // Row numbers count the rows listed.
     for (int row = 0; row < Window().ListRowCount(D::deviceList); ++row)

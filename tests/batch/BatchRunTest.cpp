@@ -33,7 +33,7 @@ TEST_F(BatchTest, ThreeFilesGoIntoOneTerminalWithOneConfirmationOneBackupAndFini
     EXPECT_EQ(Text(D::stepGroup), EnglishText(173)); // the backup step, before the first file only
     EXPECT_EQ(Text(D::downloadFileText), "a.ppu");
     ASSERT_TRUE(Window().ClickButton(D::backupCheck));
-    EXPECT_EQ(Dialog().backupPath, "abak.bak");
+    EXPECT_EQ(Dialog().package.backupPath, "abak.bak");
     Drive("next");
     Follow();
 
@@ -126,7 +126,7 @@ TEST_P(BatchFailureTest, StopsTheBatchWithCancelOnlyAndNamesTheFile)
     EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(), [&](const std::string &box) { return box.starts_with(c.box); }))
         << Lines(boxes);
     EXPECT_EQ(std::count(boxes.begin(), boxes.end(), kSuccessCaption), 0) << Lines(boxes);
-    EXPECT_EQ(Dialog().batchRemaining, 0u);
+    EXPECT_EQ(Dialog().batch.batchRemaining, 0u);
     const std::string status = Text(D::statusText);
     const std::string named = std::string("Batch stopped at ") + c.failedFile + ".";
     EXPECT_EQ(status.substr(status.size() - std::min(status.size(), named.size())), named) << status;

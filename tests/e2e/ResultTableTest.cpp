@@ -120,10 +120,10 @@ TEST_F(DriveTest, EveryStartResultGivesItsMessageAndStep)
         EXPECT_EQ(Usable(D::nextButton), row.next);
         EXPECT_TRUE(Usable(D::cancelButton));
         EXPECT_FALSE(Usable(D::finishButton));
-        EXPECT_EQ(Dialog().upgradeStage, row.stage);
+        EXPECT_EQ(Dialog().run.upgradeStage, row.stage);
         EXPECT_EQ(Visible(D::statusText), row.statusShown);
         EXPECT_EQ(Text(D::statusText), kFirmwareFailedText);
-        EXPECT_EQ(Dialog().startConfirmed, 0u);
+        EXPECT_EQ(Dialog().run.startConfirmed, 0u);
         EXPECT_EQ(Dialog().busy, 0u);
         EXPECT_FALSE(Window().IsEnded());
         TearDown();
@@ -177,13 +177,13 @@ TEST_F(DriveTest, EveryEndingStatusGivesItsMessageAndLeavesCancelOnly)
         Follow();
 
         EXPECT_EQ(Boxes(before), std::vector<std::string>{row.box});
-        EXPECT_EQ(Dialog().upgradeFailure, static_cast<uint32_t>(row.status));
+        EXPECT_EQ(Dialog().run.upgradeFailure, static_cast<uint32_t>(row.status));
         EXPECT_TRUE(Text(D::statusText).starts_with(kFirmwareFailedText)) << Text(D::statusText);
         EXPECT_EQ(Text(D::hintText), Literal(192));
         EXPECT_TRUE(Usable(D::cancelButton));
         EXPECT_FALSE(Visible(D::finishButton));
         EXPECT_FALSE(Visible(D::nextButton));
-        EXPECT_EQ(Dialog().upgradeStage, StageIdle);
+        EXPECT_EQ(Dialog().run.upgradeStage, StageIdle);
         EXPECT_EQ(Dialog().busy, 0u);
         EXPECT_EQ(Count(kSuccessCaption), 0);
         TearDown();

@@ -28,13 +28,13 @@ TEST_F(DriveTest, TerminalBackOnSecondReturnTimerTryIsASuccess)
     Dialog().UnregisterNotifications(); // the terminal's return raises no event here
     Follow(20'000);
     ASSERT_TRUE(Window().IsTimerActive(ReturnTimer)) << "the terminal should not answer after its part";
-    EXPECT_EQ(Dialog().returnAttempts, 1u);
-    EXPECT_EQ(Dialog().upgradeStage, StageRestarting);
+    EXPECT_EQ(Dialog().run.returnAttempts, 1u);
+    EXPECT_EQ(Dialog().run.upgradeStage, StageRestarting);
     EXPECT_FALSE(Usable(D::finishButton));
 
     Drive("wait 31");
     ASSERT_TRUE(Window().IsTimerActive(ReturnTimer)) << "the terminal should still be away after 30 s";
-    EXPECT_EQ(Dialog().returnAttempts, 2u);
+    EXPECT_EQ(Dialog().run.returnAttempts, 2u);
     Follow();
 
     const std::string line = "\n\n Firmware Version: V 4.7.0 ";
@@ -42,7 +42,7 @@ TEST_F(DriveTest, TerminalBackOnSecondReturnTimerTryIsASuccess)
     EXPECT_EQ(Boxes(opening), (std::vector<std::string>{kReadyCaption, kStartCaption, kSuccessCaption}));
     EXPECT_EQ(Text(D::versionAfterText), "V 4.7.0  + Loader V 1.4.2 ");
     EXPECT_TRUE(Usable(D::finishButton));
-    EXPECT_EQ(Dialog().upgradeStage, StageIdle);
+    EXPECT_EQ(Dialog().run.upgradeStage, StageIdle);
     EXPECT_EQ(Dialog().busy, 0u);
 }
 
@@ -58,12 +58,12 @@ TEST_F(DriveTest, TerminalThatNeverReturnsIsGivenUpAfterTheSecondTry)
 
     EXPECT_EQ(Text(D::statusText), kStorageUnconfirmedText);
     EXPECT_EQ(Boxes(opening), (std::vector<std::string>{kReadyCaption, kStartCaption, EnglishText(159)}));
-    EXPECT_EQ(Dialog().returnAttempts, 2u);
+    EXPECT_EQ(Dialog().run.returnAttempts, 2u);
     EXPECT_TRUE(Usable(D::cancelButton));
     EXPECT_FALSE(Visible(D::finishButton));
     EXPECT_FALSE(Visible(D::nextButton));
     EXPECT_EQ(Text(D::hintText), EnglishText(192));
-    EXPECT_EQ(Dialog().upgradeStage, StageIdle);
+    EXPECT_EQ(Dialog().run.upgradeStage, StageIdle);
     EXPECT_EQ(Dialog().busy, 0u);
 }
 
@@ -80,10 +80,10 @@ TEST_F(DriveTest, TerminalBackThroughItsArrivalEndsTheRun)
     EXPECT_EQ(Text(D::statusText), std::string(kFirmwareSucceededText) + "\n\n Firmware Version: V 4.7.0 ");
     EXPECT_EQ(Boxes(opening), (std::vector<std::string>{kReadyCaption, kStartCaption}));
     EXPECT_FALSE(Window().IsTimerActive(ReturnTimer));
-    EXPECT_EQ(Dialog().returnTimerId, 0u);
-    EXPECT_EQ(Dialog().returnAttempts, 1u);
+    EXPECT_EQ(Dialog().run.returnTimerId, 0u);
+    EXPECT_EQ(Dialog().run.returnAttempts, 1u);
     EXPECT_TRUE(Usable(D::finishButton));
-    EXPECT_EQ(Dialog().upgradeStage, StageIdle);
+    EXPECT_EQ(Dialog().run.upgradeStage, StageIdle);
 }
 
 // The terminal installs at once, so that the part is over before any tick
@@ -99,9 +99,9 @@ TEST_F(DriveTest, TerminalBackThroughItsArrivalAfterAPartOverBetweenTwoTicks)
     Follow(20'000);
 
     EXPECT_EQ(Text(D::statusText), std::string(kFirmwareSucceededText) + "\n\n Firmware Version: V 4.7.0 ");
-    EXPECT_EQ(Dialog().returnAttempts, 1u);
+    EXPECT_EQ(Dialog().run.returnAttempts, 1u);
     EXPECT_TRUE(Usable(D::finishButton));
-    EXPECT_EQ(Dialog().upgradeStage, StageIdle);
+    EXPECT_EQ(Dialog().run.upgradeStage, StageIdle);
 }
 
 // The package needs loader 1.5.0, which it does not bring: the terminal is
@@ -139,7 +139,7 @@ TEST_F(DriveTest, BcdTerminalBackThroughItsArrivalWithItsOldFirmwareFails)
     EXPECT_EQ(Text(D::hintText), EnglishText(192));
     EXPECT_TRUE(Usable(D::cancelButton));
     EXPECT_FALSE(Visible(D::finishButton));
-    EXPECT_EQ(Dialog().finalVersionRead, 1u) << "read through the arrival, not given up";
+    EXPECT_EQ(Dialog().run.finalVersionRead, 1u) << "read through the arrival, not given up";
 }
 
 // The package's second firmware part carries the old firmware 3.02: the
@@ -160,7 +160,7 @@ TEST_F(DriveTest, TerminalReportingAnOlderFirmwareAfterTheUpgradeFails)
     EXPECT_FALSE(Visible(D::finishButton));
     EXPECT_FALSE(Visible(D::nextButton));
     EXPECT_EQ(Count(kSuccessCaption), 0);
-    EXPECT_EQ(Dialog().upgradeStage, StageIdle);
+    EXPECT_EQ(Dialog().run.upgradeStage, StageIdle);
 }
 
 TEST_F(DriveTest, UnpluggingDuringDownloadEndsThePartAsFailed)
@@ -178,7 +178,7 @@ TEST_F(DriveTest, UnpluggingDuringDownloadEndsThePartAsFailed)
     Follow();
 
     EXPECT_EQ(Boxes(before), std::vector<std::string>{EnglishText(120)}); // status -72
-    EXPECT_EQ(Dialog().upgradeFailure, static_cast<uint32_t>(-72));
+    EXPECT_EQ(Dialog().run.upgradeFailure, static_cast<uint32_t>(-72));
     EXPECT_TRUE(Text(D::statusText).starts_with(kFirmwareFailedText)) << Text(D::statusText);
     EXPECT_TRUE(Usable(D::cancelButton));
     EXPECT_FALSE(Visible(D::finishButton));
@@ -204,9 +204,9 @@ TEST_F(DriveTest, TimersOfAnEndedDialogAreDeadAndLateTicksDoNothing)
 
     for (unsigned timer : {ProgressTimer, SpinnerTimer, ReturnTimer})
         EXPECT_FALSE(Window().IsTimerActive(timer)) << timer;
-    EXPECT_EQ(Dialog().progressTimerId, 0u);
-    EXPECT_EQ(Dialog().spinnerTimerId, 0u);
-    EXPECT_EQ(Dialog().returnTimerId, 0u);
+    EXPECT_EQ(Dialog().run.progressTimerId, 0u);
+    EXPECT_EQ(Dialog().run.spinnerTimerId, 0u);
+    EXPECT_EQ(Dialog().run.returnTimerId, 0u);
 
     const std::size_t boxes = BoxCount();
     const std::string status = Text(D::statusText);
@@ -215,7 +215,7 @@ TEST_F(DriveTest, TimersOfAnEndedDialogAreDeadAndLateTicksDoNothing)
             Dialog().OnTimer(timer);
     EXPECT_EQ(BoxCount(), boxes);
     EXPECT_EQ(Text(D::statusText), status);
-    EXPECT_EQ(Dialog().returnAttempts, 1u);
+    EXPECT_EQ(Dialog().run.returnAttempts, 1u);
 }
 
 TEST_F(DriveTest, EveryWayOutLeavesNoTimerArmed)

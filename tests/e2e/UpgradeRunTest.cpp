@@ -53,7 +53,7 @@ TEST_F(DriveTest, ThreePartTerminalTakesOnePartPackageThroughEveryPhaseToFinish)
     EXPECT_TRUE(Usable(D::finishButton));
     EXPECT_FALSE(Visible(D::cancelButton));
     EXPECT_EQ(Text(D::hintText), EnglishText(99));
-    EXPECT_EQ(Dialog().upgradeStage, StageIdle);
+    EXPECT_EQ(Dialog().run.upgradeStage, StageIdle);
     uint32_t firmware, loader;
     ReadTerminal("K470A01", &firmware, &loader);
     EXPECT_EQ(firmware, 0x01040700u);
@@ -156,7 +156,7 @@ TEST_F(DriveTest, DecliningReadyOrStartBoxWritesNothing)
         EXPECT_TRUE(Window().IsEnded());
         EXPECT_EQ(Window().EndCode(), tvx::IDCANCEL);
         EXPECT_EQ(Text(D::statusText), kFirmwareFailedText);
-        EXPECT_EQ(Dialog().startConfirmed, 0u);
+        EXPECT_EQ(Dialog().run.startConfirmed, 0u);
         uint32_t bytes = 0, percent = 0, phase = 0;
         int32_t status = 0;
         EXPECT_EQ(GetUpgradeStatus(&bytes, &percent, &phase, &status), UPG_HOST_ERROR) << "a part was started";

@@ -34,7 +34,7 @@ TEST_F(DriveTest, UnreadableConfigurationFileIsPassedOverSilently)
         ASSERT_EQ(boxes.size(), 2u); // the welcome and the preparation box only
         for (const auto &box : boxes)
             EXPECT_EQ(box.text.find("TVXUpgrade.ini"), std::string::npos) << box.text;
-        EXPECT_EQ(Dialog().batchCount, 0u);
+        EXPECT_EQ(Dialog().batch.batchCount, 0u);
         EXPECT_EQ(Dialog().currentStep, StepSelectDevice);
         EXPECT_EQ(Window().ListRowCount(D::deviceList), 1);
         TearDown();

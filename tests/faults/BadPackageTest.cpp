@@ -193,5 +193,5 @@ TEST_F(BadPackage, BatchFileNamingAnOversizedPackageIsRefusedUnread)
     EXPECT_LT(PeakResidentKb() - peakBefore, 64 * 1024);
     const auto &boxes = Window().MessageBoxes();
     EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(), [](const auto &box) { return box.text == EnglishText(188); }));
-    EXPECT_EQ(Dialog().batchCount, 0u);
+    EXPECT_EQ(Dialog().batch.batchCount, 0u);
 }

@@ -68,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     PartNode node{&part, nullptr};
     PackageRecord record{};
     record.parts = &node;
-    dialog->dialog.loadedPackage = &record;
+    dialog->dialog.package.loadedPackage = &record;
     dialog->dialog.ShowPartVersions(&part);
-    dialog->dialog.loadedPackage = nullptr;
+    dialog->dialog.package.loadedPackage = nullptr;
     return 0;
 }

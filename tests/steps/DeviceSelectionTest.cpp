@@ -36,33 +36,33 @@ TEST_P(ProductTextTest, VersionsComeFromTheProductText)
     const std::size_t boxesBefore = BoxCount();
     Select("K470A0000001");
 
-    EXPECT_EQ(dialog->selectedDeviceNumber, 1);
-    EXPECT_STREQ(dialog->selectedDeviceId, "K470A0000001");
+    EXPECT_EQ(dialog->terminal.selectedDeviceNumber, 1);
+    EXPECT_STREQ(dialog->terminal.selectedDeviceId, "K470A0000001");
     EXPECT_EQ(Text(CTVXUpgradeDlg::productInfoText), c.product);
     EXPECT_EQ(Text(CTVXUpgradeDlg::deviceIdText), "K470A0000001");
     // A terminal that is not understood may still be taken on.
     EXPECT_TRUE(Enabled(CTVXUpgradeDlg::nextButton));
     EXPECT_TRUE(Visible(CTVXUpgradeDlg::hintText));
-    EXPECT_EQ(dialog->threePartVersion, 1u);
+    EXPECT_EQ(dialog->terminal.threePartVersion, 1u);
     EXPECT_FALSE(window.WaitCursor());
     if (c.refused) {
         ASSERT_EQ(BoxCount(), boxesBefore + 1);
         EXPECT_EQ(LastBox().text, EnglishText(159));
         EXPECT_EQ(LastBox().type, tvx::MB_ICONERROR);
-        EXPECT_EQ(dialog->deviceInDfuMode, 0u);
+        EXPECT_EQ(dialog->terminal.deviceInDfuMode, 0u);
         return;
     }
     EXPECT_EQ(BoxCount(), boxesBefore);
     EXPECT_EQ(Text(CTVXUpgradeDlg::versionBeforeText), c.versionRow);
-    EXPECT_EQ(dialog->firmwareVersion3, c.firmware3);
-    EXPECT_EQ(dialog->loaderVersion3, c.loader3);
-    EXPECT_EQ(dialog->deviceInDfuMode, c.dfuMode);
-    EXPECT_EQ(dialog->deviceType, c.deviceType);
-    EXPECT_EQ(dialog->secondVendorDevice, c.secondVendor);
+    EXPECT_EQ(dialog->terminal.firmwareVersion3, c.firmware3);
+    EXPECT_EQ(dialog->terminal.loaderVersion3, c.loader3);
+    EXPECT_EQ(dialog->terminal.deviceInDfuMode, c.dfuMode);
+    EXPECT_EQ(dialog->terminal.deviceType, c.deviceType);
+    EXPECT_EQ(dialog->terminal.secondVendorDevice, c.secondVendor);
     char expectedFirmwareText[16];
     std::snprintf(expectedFirmwareText, sizeof expectedFirmwareText, "%.3u.%.3u.%.3u", c.firmware3 >> 16,
                   c.firmware3 >> 8 & 0xFF, c.firmware3 & 0xFF);
-    EXPECT_EQ(dialog->firmwareVersionText, expectedFirmwareText);
+    EXPECT_EQ(dialog->terminal.firmwareVersionText, expectedFirmwareText);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -107,11 +107,11 @@ TEST_F(DeviceSelectionTest, BcdTerminalIsAskedForItsVersions)
     Select("K460B0000002");
 
     EXPECT_EQ(BoxCount(), boxesBefore);
-    EXPECT_EQ(dialog->threePartVersion, 0u);
-    EXPECT_EQ(dialog->firmwareVersionBefore, 0x0302);
-    EXPECT_EQ(dialog->loaderVersionBefore, 0x0110);
-    EXPECT_EQ(dialog->deviceType, 460u);
-    EXPECT_EQ(dialog->secondVendorDevice, 0u);
+    EXPECT_EQ(dialog->terminal.threePartVersion, 0u);
+    EXPECT_EQ(dialog->terminal.firmwareVersionBefore, 0x0302);
+    EXPECT_EQ(dialog->terminal.loaderVersionBefore, 0x0110);
+    EXPECT_EQ(dialog->terminal.deviceType, 460u);
+    EXPECT_EQ(dialog->terminal.secondVendorDevice, 0u);
     EXPECT_EQ(Text(CTVXUpgradeDlg::versionBeforeText), "V3.02 + Loader V1.10 ");
     EXPECT_EQ(Text(CTVXUpgradeDlg::productInfoText), "VORN 460 M KOTRX RTM");
 }
@@ -139,8 +139,8 @@ TEST_P(BcdVersionTest, VersionsMustBeBcd)
         EXPECT_EQ(LastBox().text, EnglishText(159));
     }
     EXPECT_TRUE(Enabled(CTVXUpgradeDlg::nextButton));
-    EXPECT_EQ(dialog->loaderVersionBefore, c.loaderBefore);
-    EXPECT_EQ(dialog->secondVendorDevice, c.secondVendor ? 1u : 0u);
+    EXPECT_EQ(dialog->terminal.loaderVersionBefore, c.loaderBefore);
+    EXPECT_EQ(dialog->terminal.secondVendorDevice, c.secondVendor ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, BcdVersionTest,
@@ -154,7 +154,7 @@ TEST_F(DeviceSelectionTest, IdNumberIsCutTo16Characters)
     Open({R"("id": "K470A000000123456789", "model": "VORN 470 M online", "vendorCode": "KOTRX",
              "versionFormat": "three-part", "firmware": "4.6.0", "loader": "1.4.2")"});
     Select("K470A000000123456789");
-    EXPECT_EQ(std::string(dialog->selectedDeviceId, sizeof dialog->selectedDeviceId),
+    EXPECT_EQ(std::string(dialog->terminal.selectedDeviceId, sizeof dialog->terminal.selectedDeviceId),
               std::string("K470A00000012345") + '\0');
     EXPECT_EQ(Text(CTVXUpgradeDlg::deviceIdText), "K470A000000123456789");
 }
@@ -162,17 +162,17 @@ TEST_F(DeviceSelectionTest, IdNumberIsCutTo16Characters)
 TEST_F(DeviceSelectionTest, BatchRunShowsThePackageRowsOnSelection)
 {
     Open({BcdTerminal("0x0302", "0x0110")});
-    dialog->batchCount = 2;
-    dialog->batchRemaining = 1;
-    dialog->batchPartCount[0] = dialog->batchPartCount[1] = 1; // one part each, as identified
-    dialog->packagePath = "C:\\updates\\first.ppu";
-    dialog->packageFirmwareVersion = 0x0319;
-    dialog->packageLoaderVersion = 0x0102;
+    dialog->batch.batchCount = 2;
+    dialog->batch.batchRemaining = 1;
+    dialog->batch.batchPartCount[0] = dialog->batch.batchPartCount[1] = 1; // one part each, as identified
+    dialog->package.packagePath = "C:\\updates\\first.ppu";
+    dialog->package.packageFirmwareVersion = 0x0319;
+    dialog->package.packageLoaderVersion = 0x0102;
     Select("K460B0000002");
     EXPECT_EQ(Text(CTVXUpgradeDlg::partCounterText), "(1/2)");
     EXPECT_EQ(Text(CTVXUpgradeDlg::downloadFileText), "first.ppu");
     EXPECT_EQ(Text(CTVXUpgradeDlg::versionViaFileText), "V3.19 + Loader V1.02 ");
-    EXPECT_EQ(dialog->loaderOnlyPackage, 0u);
+    EXPECT_EQ(dialog->package.loaderOnlyPackage, 0u);
 
     // The list loses its selection: the terminal and batch rows are cleared.
     window.ListDeleteAllRows(CTVXUpgradeDlg::deviceList);
@@ -181,8 +181,8 @@ TEST_F(DeviceSelectionTest, BatchRunShowsThePackageRowsOnSelection)
                     CTVXUpgradeDlg::deviceIdText, CTVXUpgradeDlg::partCounterText,
                     CTVXUpgradeDlg::downloadFileText, CTVXUpgradeDlg::versionViaFileText})
         EXPECT_EQ(Text(row), "") << row;
-    EXPECT_EQ(dialog->selectedDeviceNumber, 0);
-    EXPECT_EQ(std::string(dialog->selectedDeviceId, 17), std::string(17, '\0'));
+    EXPECT_EQ(dialog->terminal.selectedDeviceNumber, 0);
+    EXPECT_EQ(std::string(dialog->terminal.selectedDeviceId, 17), std::string(17, '\0'));
     EXPECT_FALSE(Enabled(CTVXUpgradeDlg::nextButton));
     EXPECT_FALSE(Visible(CTVXUpgradeDlg::hintText));
 }
@@ -190,13 +190,13 @@ TEST_F(DeviceSelectionTest, BatchRunShowsThePackageRowsOnSelection)
 TEST_F(DeviceSelectionTest, LoaderOnlyPackageInABatch)
 {
     Open({BcdTerminal("0x0302", "0x0110")});
-    dialog->batchCount = 1;
-    dialog->packagePath = "loader.ppu";
-    dialog->packageFirmwareVersion = 0;
-    dialog->packageLoaderVersion = 0x1002;
+    dialog->batch.batchCount = 1;
+    dialog->package.packagePath = "loader.ppu";
+    dialog->package.packageFirmwareVersion = 0;
+    dialog->package.packageLoaderVersion = 0x1002;
     Select("K460B0000002");
     EXPECT_EQ(Text(CTVXUpgradeDlg::versionViaFileText), "Loader V10.02 ");
-    EXPECT_EQ(dialog->loaderOnlyPackage, 1u);
+    EXPECT_EQ(dialog->package.loaderOnlyPackage, 1u);
 }
 
 TEST_F(DeviceSelectionTest, SelectionOutsideTheDeviceStepIsIgnored)
@@ -207,6 +207,6 @@ TEST_F(DeviceSelectionTest, SelectionOutsideTheDeviceStepIsIgnored)
     GoToPackageStep("K460B0000002");
     const int other = RowOf("K470A0000001");
     window.ListSelectRow(CTVXUpgradeDlg::deviceList, other);
-    EXPECT_EQ(dialog->selectedDeviceNumber, RowOf("K460B0000002") + 1);
-    EXPECT_EQ(dialog->threePartVersion, 0u);
+    EXPECT_EQ(dialog->terminal.selectedDeviceNumber, RowOf("K460B0000002") + 1);
+    EXPECT_EQ(dialog->terminal.threePartVersion, 0u);
 }

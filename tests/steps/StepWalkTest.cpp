@@ -72,7 +72,7 @@ TEST_F(StepWalkTest, PackageListShowsPackagesInAnyCaseAndFoldersWithTheLastSelec
     EXPECT_EQ(window.ComboSelection(CTVXUpgradeDlg::packageCombo), 4);
 
     ASSERT_TRUE(window.SelectComboItem(CTVXUpgradeDlg::packageCombo, 1));
-    EXPECT_EQ(dialog->packagePath, "alpha.ppu");
+    EXPECT_EQ(dialog->package.packagePath, "alpha.ppu");
     EXPECT_EQ(Text(CTVXUpgradeDlg::downloadFileText), "alpha.ppu");
     ASSERT_TRUE(window.ClickButton(CTVXUpgradeDlg::nextButton));
     EXPECT_EQ(dialog->currentStep, StepBackup);
@@ -89,7 +89,7 @@ TEST_F(StepWalkTest, NoPackageChosenAsksForOne)
     EXPECT_EQ(LastBox().caption, "VORN 470 M online Firmware-Update");
     EXPECT_EQ(LastBox().type, tvx::MB_ICONERROR);
     EXPECT_EQ(dialog->currentStep, StepSelectPackage);
-    EXPECT_EQ(dialog->loadedPackage, nullptr);
+    EXPECT_EQ(dialog->package.loadedPackage, nullptr);
     EXPECT_TRUE(Enabled(CTVXUpgradeDlg::nextButton));
 }
 
@@ -129,13 +129,13 @@ TEST_F(StepWalkTest, SearchAddsTheChosenPackage)
     const int last = window.ComboCount(CTVXUpgradeDlg::packageCombo) - 1;
     EXPECT_EQ(window.ComboItemText(CTVXUpgradeDlg::packageCombo, last), chosen);
     EXPECT_EQ(window.ComboSelection(CTVXUpgradeDlg::packageCombo), last);
-    EXPECT_EQ(dialog->packagePath, chosen);
+    EXPECT_EQ(dialog->package.packagePath, chosen);
     EXPECT_EQ(Text(CTVXUpgradeDlg::downloadFileText), "chosen.ppu");
-    EXPECT_EQ(dialog->packageFirmwareVersion, 0);
+    EXPECT_EQ(dialog->package.packageFirmwareVersion, 0);
 
     // A cancelled dialog changes nothing.
     ASSERT_TRUE(window.ClickButton(CTVXUpgradeDlg::searchButton));
-    EXPECT_EQ(dialog->packagePath, chosen);
+    EXPECT_EQ(dialog->package.packagePath, chosen);
     EXPECT_EQ(window.ComboCount(CTVXUpgradeDlg::packageCombo), last + 1);
 }
 
@@ -148,17 +148,17 @@ TEST_F(StepWalkTest, TerminalThatCanUploadIsOfferedTheBackup)
 
     ASSERT_EQ(dialog->currentStep, StepBackup);
     EXPECT_EQ(Text(CTVXUpgradeDlg::stepGroup), EnglishText(173));
-    EXPECT_EQ(dialog->dfuAttributes, 2u);
+    EXPECT_EQ(dialog->terminal.dfuAttributes, 2u);
     EXPECT_TRUE(Visible(CTVXUpgradeDlg::backupCheck));
     EXPECT_FALSE(Visible(CTVXUpgradeDlg::backupCombo));
     EXPECT_FALSE(Visible(CTVXUpgradeDlg::searchButton));
     EXPECT_FALSE(Visible(CTVXUpgradeDlg::packageCombo));
     EXPECT_TRUE(Enabled(CTVXUpgradeDlg::nextButton));
     EXPECT_EQ(Text(CTVXUpgradeDlg::partCounterText), "(1/1)");
-    EXPECT_EQ(dialog->partCount, 1u);
-    EXPECT_EQ(dialog->packageIdentNumber, 12345u);
-    ASSERT_NE(dialog->loadedPackage, nullptr);
-    EXPECT_EQ(dialog->loadedPackage->cursor, dialog->loadedPackage->parts);
+    EXPECT_EQ(dialog->package.partCount, 1u);
+    EXPECT_EQ(dialog->package.packageIdentNumber, 12345u);
+    ASSERT_NE(dialog->package.loadedPackage, nullptr);
+    EXPECT_EQ(dialog->package.loadedPackage->cursor, dialog->package.loadedPackage->parts);
 
     // Backup wanted but no file chosen: asked again on the same step.
     ASSERT_TRUE(window.ClickButton(CTVXUpgradeDlg::backupCheck));
@@ -180,17 +180,17 @@ TEST_F(StepWalkTest, TerminalThatCanUploadIsOfferedTheBackup)
     EXPECT_EQ(save.fileName, "*.bak");
     EXPECT_EQ(save.filter, "PPU Backup Files (*.bak) |*.bak|All Files (*.*) |*.*||");
     EXPECT_EQ(save.options, tvx::OFN_HIDEREADONLY | tvx::OFN_OVERWRITEPROMPT);
-    EXPECT_EQ(dialog->backupPath, backup);
+    EXPECT_EQ(dialog->package.backupPath, backup);
     EXPECT_EQ(window.ComboSelection(CTVXUpgradeDlg::backupCombo),
               window.ComboCount(CTVXUpgradeDlg::backupCombo) - 1);
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(folder));
 
     // Unchecking forgets the path; checking again takes the list's selection.
     ASSERT_TRUE(window.ClickButton(CTVXUpgradeDlg::backupCheck));
-    EXPECT_EQ(dialog->backupPath, "");
+    EXPECT_EQ(dialog->package.backupPath, "");
     EXPECT_FALSE(Visible(CTVXUpgradeDlg::backupCombo));
     ASSERT_TRUE(window.ClickButton(CTVXUpgradeDlg::backupCheck));
-    EXPECT_EQ(dialog->backupPath, backup);
+    EXPECT_EQ(dialog->package.backupPath, backup);
 
     ASSERT_TRUE(window.ClickButton(CTVXUpgradeDlg::nextButton));
     EXPECT_EQ(dialog->currentStep, StepUpgrade);
@@ -198,7 +198,7 @@ TEST_F(StepWalkTest, TerminalThatCanUploadIsOfferedTheBackup)
     EXPECT_FALSE(Visible(CTVXUpgradeDlg::backupCheck));
     EXPECT_FALSE(Visible(CTVXUpgradeDlg::backupCombo));
     EXPECT_FALSE(Visible(CTVXUpgradeDlg::searchButton));
-    EXPECT_EQ(dialog->packagePath, "part0.dfu");
+    EXPECT_EQ(dialog->package.packagePath, "part0.dfu");
     EXPECT_EQ(Text(CTVXUpgradeDlg::downloadFileText), "part0.dfu");
 }
 
@@ -210,11 +210,11 @@ TEST_F(StepWalkTest, TerminalThatCannotUploadGoesStraightToTheUpgrade)
     ASSERT_TRUE(window.ClickButton(CTVXUpgradeDlg::nextButton));
 
     EXPECT_EQ(dialog->currentStep, StepBackup);
-    EXPECT_EQ(dialog->dfuAttributes, 0u);
+    EXPECT_EQ(dialog->terminal.dfuAttributes, 0u);
     EXPECT_EQ(Text(CTVXUpgradeDlg::stepGroup), kUpgradeStartedCaption);
     EXPECT_FALSE(Visible(CTVXUpgradeDlg::backupCheck));
     EXPECT_FALSE(Visible(CTVXUpgradeDlg::searchButton));
-    EXPECT_EQ(dialog->backupPath, "");
+    EXPECT_EQ(dialog->package.backupPath, "");
     EXPECT_EQ(Text(CTVXUpgradeDlg::downloadFileText), "part0.dfu");
 }
 
@@ -226,10 +226,10 @@ TEST_F(StepWalkTest, BcdTerminalIdentifiesTheFirstPartAndCountsThePartsOn)
     ASSERT_TRUE(window.ClickButton(CTVXUpgradeDlg::nextButton));
 
     ASSERT_EQ(dialog->currentStep, StepBackup);
-    EXPECT_EQ(dialog->packageFirmwareVersion, 0x0319);
-    EXPECT_EQ(dialog->packageLoaderVersion, 0x0102);
-    EXPECT_EQ(dialog->packageProductId, 0x1234);
-    EXPECT_EQ(dialog->partCount, 3u);
+    EXPECT_EQ(dialog->package.packageFirmwareVersion, 0x0319);
+    EXPECT_EQ(dialog->package.packageLoaderVersion, 0x0102);
+    EXPECT_EQ(dialog->package.packageProductId, 0x1234);
+    EXPECT_EQ(dialog->package.partCount, 3u);
     EXPECT_EQ(Text(CTVXUpgradeDlg::partCounterText), "(1/3)");
 
     // The first part has ended and two remain: the next one starts at once,
@@ -237,8 +237,8 @@ TEST_F(StepWalkTest, BcdTerminalIdentifiesTheFirstPartAndCountsThePartsOn)
     ASSERT_TRUE(window.ClickButton(CTVXUpgradeDlg::nextButton));
     ASSERT_EQ(dialog->currentStep, StepUpgrade);
     dialog->currentStep = StepFinished;
-    dialog->partsRemaining = 2;
-    dialog->loadedPackage->cursor = dialog->loadedPackage->cursor->next;
+    dialog->package.partsRemaining = 2;
+    dialog->package.loadedPackage->cursor = dialog->package.loadedPackage->cursor->next;
     dialog->ShowClosingButtons(0);
 
     EXPECT_EQ(Text(CTVXUpgradeDlg::partCounterText), "(2/3)");
@@ -246,7 +246,7 @@ TEST_F(StepWalkTest, BcdTerminalIdentifiesTheFirstPartAndCountsThePartsOn)
     EXPECT_EQ(Text(CTVXUpgradeDlg::stepGroup), kUpgradeStartedCaption);
     EXPECT_EQ(Text(CTVXUpgradeDlg::downloadFileText), "part1.dfu");
     EXPECT_FALSE(Visible(CTVXUpgradeDlg::backupCheck));
-    EXPECT_EQ(dialog->backupPath, "");
+    EXPECT_EQ(dialog->package.backupPath, "");
 }
 
 TEST_F(StepWalkTest, UnreadableIdentificationIsToldAndTheStepGoesOn)
@@ -260,7 +260,7 @@ TEST_F(StepWalkTest, UnreadableIdentificationIsToldAndTheStepGoesOn)
     EXPECT_EQ(LastBox().text, EnglishText(160));
     EXPECT_EQ(LastBox().type, tvx::MB_ICONERROR | tvx::MB_OKCANCEL);
     EXPECT_EQ(dialog->currentStep, StepBackup);
-    EXPECT_EQ(dialog->currentPart, nullptr);
+    EXPECT_EQ(dialog->package.currentPart, nullptr);
     EXPECT_EQ(Text(CTVXUpgradeDlg::partCounterText), "(1/3)");
 }
 

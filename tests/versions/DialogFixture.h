@@ -13,7 +13,7 @@
 class DialogTest : public ::testing::Test {
 protected:
     // The dialog takes the record and releases it.
-    void Load(PackageBuilder &package) { dialog.loadedPackage = package.Release(); }
+    void Load(PackageBuilder &package) { dialog.package.loadedPackage = package.Release(); }
     std::string Row(int id) const { return window.ControlText(id); }
 
     tvx::ScriptedWindow window{90};

@@ -10,11 +10,11 @@ protected:
     // Drops the loaded package so that one test can try several.
     void Unload()
     {
-        FreePackage(dialog.loadedPackage);
-        dialog.loadedPackage = nullptr;
+        FreePackage(dialog.package.loadedPackage);
+        dialog.package.loadedPackage = nullptr;
     }
     // A BCD terminal whose identification text names the 460 model.
-    void SetModel460Ident() { std::memcpy(dialog.deviceIdentText, "FABCDEFGHJ9 VORN", 16); }
+    void SetModel460Ident() { std::memcpy(dialog.terminal.deviceIdentText, "FABCDEFGHJ9 VORN", 16); }
 };
 
 TEST_F(PackageChecks, TerminalTypeOfTheCatalogMustMatch)
@@ -48,10 +48,10 @@ TEST_F(PackageChecks, TerminalTypeOfTheCatalogMustMatch)
         PackageBuilder package;
         package.TerminalType(c.terminalType);
         Load(package);
-        dialog.deviceType = 470;
-        dialog.threePartVersion = c.threePart;
-        dialog.secondVendorDevice = c.secondVendor;
-        std::memset(dialog.deviceIdentText, 0, sizeof dialog.deviceIdentText);
+        dialog.terminal.deviceType = 470;
+        dialog.terminal.threePartVersion = c.threePart;
+        dialog.terminal.secondVendorDevice = c.secondVendor;
+        std::memset(dialog.terminal.deviceIdentText, 0, sizeof dialog.terminal.deviceIdentText);
         if (c.model460Ident)
             SetModel460Ident();
         EXPECT_EQ(dialog.CheckPackageFitsDevice(), c.result)
@@ -72,17 +72,17 @@ TEST_F(PackageChecks, ModelRuleNeedsNineAndABlankInTheIdentText)
         {"FABCDEFGHJ8 VORN", 470},
     };
     for (const Case &c : cases) {
-        std::memset(dialog.deviceIdentText, 0, sizeof dialog.deviceIdentText);
-        std::memcpy(dialog.deviceIdentText, c.ident, std::strlen(c.ident));
-        dialog.deviceType = 470;
+        std::memset(dialog.terminal.deviceIdentText, 0, sizeof dialog.terminal.deviceIdentText);
+        std::memcpy(dialog.terminal.deviceIdentText, c.ident, std::strlen(c.ident));
+        dialog.terminal.deviceType = 470;
         dialog.ApplyIdentTextModelRule();
-        EXPECT_EQ(dialog.deviceType, c.type) << c.ident;
+        EXPECT_EQ(dialog.terminal.deviceType, c.type) << c.ident;
     }
     // An empty text names no model, whatever is left behind it.
-    dialog.deviceIdentText[0] = '\0';
-    dialog.deviceType = 470;
+    dialog.terminal.deviceIdentText[0] = '\0';
+    dialog.terminal.deviceType = 470;
     dialog.ApplyIdentTextModelRule();
-    EXPECT_EQ(dialog.deviceType, 470u);
+    EXPECT_EQ(dialog.terminal.deviceType, 470u);
 }
 
 TEST_F(PackageChecks, OnlyCatalogVersion2WithAThreePartHeaderPasses)
@@ -115,11 +115,11 @@ TEST_F(PackageChecks, OnlyCatalogVersion2WithAThreePartHeaderPasses)
             .Part(Gen1Image(0x050000, 0x020000, 1), "Bootloader")
             .Part(c.firmware, "Firmware");
         Load(package);
-        dialog.packageFirmwareText = "stale";
+        dialog.package.packageFirmwareText = "stale";
         EXPECT_EQ(dialog.CheckCatalogAndHeader(), c.result) << c.description;
-        EXPECT_EQ(dialog.packageFirmwareText, c.result == 0 ? "004.007.000" : "") << c.description;
+        EXPECT_EQ(dialog.package.packageFirmwareText, c.result == 0 ? "004.007.000" : "") << c.description;
         if (c.result == 0) {
-            EXPECT_EQ(dialog.packageIdentNumber, 99u) << c.description;
+            EXPECT_EQ(dialog.package.packageIdentNumber, 99u) << c.description;
         }
         Unload();
     }
@@ -141,13 +141,13 @@ TEST_F(PackageChecks, BcdTerminalVersionsAgainstTheCatalogLists)
         PackageBuilder package;
         package.LoaderVersions({"1.0", c.loaderEntry}).FirmwareVersions({"3.18", "3.19"});
         Load(package);
-        dialog.threePartVersion = 0;
-        dialog.selectedProductInfo = "VORN 460 M";
-        dialog.loaderVersionBefore = 0x0302;
-        dialog.firmwareVersionBefore = 0x0319;
+        dialog.terminal.threePartVersion = 0;
+        dialog.terminal.selectedProductInfo = "VORN 460 M";
+        dialog.terminal.loaderVersionBefore = 0x0302;
+        dialog.terminal.firmwareVersionBefore = 0x0319;
         EXPECT_EQ(dialog.CheckSupportedVersions(), 0u) << c.loaderEntry;
-        EXPECT_EQ(dialog.loaderListed, c.loaderListed) << c.loaderEntry;
-        EXPECT_EQ(dialog.loaderStageNeeded, 1 - c.loaderListed) << c.loaderEntry;
+        EXPECT_EQ(dialog.run.loaderListed, c.loaderListed) << c.loaderEntry;
+        EXPECT_EQ(dialog.run.loaderStageNeeded, 1 - c.loaderListed) << c.loaderEntry;
         Unload();
     }
 }
@@ -163,34 +163,34 @@ TEST_F(PackageChecks, ThreePartTerminalVersionsAgainstTheCatalogLists)
         PackageBuilder package;
         package.LoaderVersions({"1.2.3"}).FirmwareVersions({c.firmwareEntry});
         Load(package);
-        dialog.threePartVersion = 1;
-        dialog.firmwareVersion3 = 0x040700;
-        dialog.loaderVersion3 = 0x010203;
+        dialog.terminal.threePartVersion = 1;
+        dialog.terminal.firmwareVersion3 = 0x040700;
+        dialog.terminal.loaderVersion3 = 0x010203;
         EXPECT_EQ(dialog.CheckSupportedVersions(), c.result) << c.firmwareEntry;
-        EXPECT_EQ(dialog.loaderListed, 1u) << c.firmwareEntry;
-        EXPECT_EQ(dialog.loaderStageNeeded, 0u) << c.firmwareEntry;
+        EXPECT_EQ(dialog.run.loaderListed, 1u) << c.firmwareEntry;
+        EXPECT_EQ(dialog.run.loaderStageNeeded, 0u) << c.firmwareEntry;
         Unload();
     }
 }
 
 TEST_F(PackageChecks, LoaderListedIsRecomputedForEveryPackage)
 {
-    dialog.threePartVersion = 1;
-    dialog.firmwareVersion3 = 0x040700;
-    dialog.loaderVersion3 = 0x010203;
+    dialog.terminal.threePartVersion = 1;
+    dialog.terminal.firmwareVersion3 = 0x040700;
+    dialog.terminal.loaderVersion3 = 0x010203;
     PackageBuilder first;
     first.LoaderVersions({"1.2.3"}).FirmwareVersions({"4.7.0"});
     Load(first);
     EXPECT_EQ(dialog.CheckSupportedVersions(), 0u);
-    EXPECT_EQ(dialog.loaderListed, 1u);
+    EXPECT_EQ(dialog.run.loaderListed, 1u);
     Unload();
 
     // Empty lists never match.
     PackageBuilder second;
     Load(second);
     EXPECT_EQ(dialog.CheckSupportedVersions(), UPG_VERSION_NOT_SUPPORTED);
-    EXPECT_EQ(dialog.loaderListed, 0u);
-    EXPECT_EQ(dialog.loaderStageNeeded, 1u);
+    EXPECT_EQ(dialog.run.loaderListed, 0u);
+    EXPECT_EQ(dialog.run.loaderStageNeeded, 1u);
 }
 
 TEST_F(PackageChecks, FirmwareWithoutAMajorNumberNeverMatches)
@@ -200,14 +200,14 @@ TEST_F(PackageChecks, FirmwareWithoutAMajorNumberNeverMatches)
     PackageBuilder package;
     package.LoaderVersions({"1.2.3"}).FirmwareVersions({"unknown"});
     Load(package);
-    dialog.threePartVersion = 1;
-    dialog.firmwareVersion3 = 0;
-    dialog.firmwareVersionText = "n/a";
-    dialog.loaderVersion3 = 0x010203;
+    dialog.terminal.threePartVersion = 1;
+    dialog.terminal.firmwareVersion3 = 0;
+    dialog.terminal.firmwareVersionText = "n/a";
+    dialog.terminal.loaderVersion3 = 0x010203;
     EXPECT_EQ(dialog.CheckSupportedVersions(), UPG_VERSION_NOT_SUPPORTED);
 
     // Neither value nor text: the loader version stands in.
-    dialog.firmwareVersionText.clear();
+    dialog.terminal.firmwareVersionText.clear();
     Unload();
     PackageBuilder loaderOnly;
     loaderOnly.LoaderVersions({"1.2.3"}).FirmwareVersions({"1.2.3"});
@@ -239,15 +239,15 @@ TEST_F(PackageChecks, LoaderModeNeedsAListedLoaderUnlessTheBuildIsTheSame)
         {"no build numbers", 1, 1, 0, 0, 0, 0x040700, UPG_LOADER_MISMATCH, 1},
     };
     for (const Case &c : cases) {
-        dialog.threePartVersion = c.threePart;
-        dialog.deviceInDfuMode = c.dfuMode;
-        dialog.loaderListed = c.loaderListed;
-        dialog.packageIdentNumber = c.packageIdent;
-        dialog.deviceIdentNumber = c.deviceIdent;
-        dialog.packageFirmwareVersion3 = c.packageFirmware3;
-        dialog.loaderStageNeeded = 1;
+        dialog.terminal.threePartVersion = c.threePart;
+        dialog.terminal.deviceInDfuMode = c.dfuMode;
+        dialog.run.loaderListed = c.loaderListed;
+        dialog.package.packageIdentNumber = c.packageIdent;
+        dialog.terminal.deviceIdentNumber = c.deviceIdent;
+        dialog.package.packageFirmwareVersion3 = c.packageFirmware3;
+        dialog.run.loaderStageNeeded = 1;
         EXPECT_EQ(dialog.CheckLoaderMode(), c.result) << c.description;
-        EXPECT_EQ(dialog.loaderStageNeeded, c.stageAfter) << c.description;
+        EXPECT_EQ(dialog.run.loaderStageNeeded, c.stageAfter) << c.description;
     }
 }
 
@@ -257,22 +257,22 @@ TEST_F(PackageChecks, StartPartSkipsToTheFirmwareWhenTheLoaderIsListed)
     package.Part(BcdImage(0, 0x0302), "Bootloader").Part(BcdImage(0x0319, 0x0302), "Firmware");
     PartNode *firmwareNode = package.node(1);
     Load(package);
-    PackageEntry *loaderPart = dialog.loadedPackage->parts->entry;
+    PackageEntry *loaderPart = dialog.package.loadedPackage->parts->entry;
 
-    dialog.partCount = 2;
-    dialog.loaderStageNeeded = 1;
+    dialog.package.partCount = 2;
+    dialog.run.loaderStageNeeded = 1;
     PartNode *start = nullptr;
     EXPECT_EQ(dialog.SelectStartPart(loaderPart, &start), 0u);
     EXPECT_EQ(start, nullptr);
-    EXPECT_EQ(dialog.partCount, 2u);
+    EXPECT_EQ(dialog.package.partCount, 2u);
 
-    dialog.loaderStageNeeded = 0;
+    dialog.run.loaderStageNeeded = 0;
     EXPECT_EQ(dialog.SelectStartPart(firmwareNode->entry, &start), 0u);
     EXPECT_EQ(start, nullptr);
 
     EXPECT_EQ(dialog.SelectStartPart(loaderPart, &start), UPG_RESTART_WITH_PART);
     EXPECT_EQ(start, firmwareNode);
-    EXPECT_EQ(dialog.partCount, 1u);
+    EXPECT_EQ(dialog.package.partCount, 1u);
     EXPECT_EQ(Row(CTVXUpgradeDlg::partCounterText), "(1/1)");
 }
 
@@ -283,12 +283,12 @@ TEST_F(PackageChecks, StartPartSkipsToTheFirmwareAndNeedsOne)
         .Part(BcdImage(0, 0x0302), "Bootloader")
         .Part(BcdImage(0x0319, 0x0302), "Firmware");
     Load(package);
-    dialog.partCount = 3;
-    dialog.loaderStageNeeded = 0;
+    dialog.package.partCount = 3;
+    dialog.run.loaderStageNeeded = 0;
     PartNode *start = nullptr;
-    EXPECT_EQ(dialog.SelectStartPart(dialog.loadedPackage->parts->entry, &start), UPG_RESTART_WITH_PART);
-    EXPECT_EQ(start, dialog.loadedPackage->parts->next->next);
-    EXPECT_EQ(dialog.partCount, 1u);
+    EXPECT_EQ(dialog.SelectStartPart(dialog.package.loadedPackage->parts->entry, &start), UPG_RESTART_WITH_PART);
+    EXPECT_EQ(start, dialog.package.loadedPackage->parts->next->next);
+    EXPECT_EQ(dialog.package.partCount, 1u);
     EXPECT_EQ(Row(CTVXUpgradeDlg::partCounterText), "(1/1)"); // batch counters: tests/batch
 
     // The walk starts at the cursor: past the firmware there is none left.
@@ -296,8 +296,8 @@ TEST_F(PackageChecks, StartPartSkipsToTheFirmwareAndNeedsOne)
     PackageBuilder withoutFirmware;
     withoutFirmware.Part(BcdImage(0, 0), "Pretreatment").Part(BcdImage(0, 0x0302), "Bootloader");
     Load(withoutFirmware);
-    dialog.partCount = 2;
-    EXPECT_EQ(dialog.SelectStartPart(dialog.loadedPackage->parts->entry, &start), UPG_NO_DOWNLOAD);
+    dialog.package.partCount = 2;
+    EXPECT_EQ(dialog.SelectStartPart(dialog.package.loadedPackage->parts->entry, &start), UPG_NO_DOWNLOAD);
 }
 
 TEST_F(PackageChecks, ThreePartVersionsAfterTheUpgrade)
@@ -317,12 +317,12 @@ TEST_F(PackageChecks, ThreePartVersionsAfterTheUpgrade)
         {"other firmware", 0, 0x010200, 0x040701, false},
     };
     for (const Case &c : cases) {
-        dialog.threePartVersion = 1;
-        dialog.loaderStageNeeded = c.stage;
-        dialog.packageLoaderVersion3 = 0x010200;
-        dialog.packageFirmwareVersion3 = 0x040700;
-        dialog.deviceLoaderVersion3 = c.deviceLoader;
-        dialog.deviceFirmwareVersion3 = c.deviceFirmware;
+        dialog.terminal.threePartVersion = 1;
+        dialog.run.loaderStageNeeded = c.stage;
+        dialog.package.packageLoaderVersion3 = 0x010200;
+        dialog.package.packageFirmwareVersion3 = 0x040700;
+        dialog.afterPart.deviceLoaderVersion3 = c.deviceLoader;
+        dialog.afterPart.deviceFirmwareVersion3 = c.deviceFirmware;
         EXPECT_EQ(dialog.VersionsMatchAfterUpgrade(false), c.match) << c.description;
     }
 }
@@ -334,9 +334,9 @@ TEST_F(PackageChecks, BcdVersionsAfterTheUpgrade)
     loader.Put16(226, 0x0102);
     package.Part(loader, "Bootloader").Part(BcdImage(0x0319, 0), "Firmware");
     Load(package);
-    dialog.threePartVersion = 0;
-    dialog.selectedProductInfo = "VORN 460 M";
-    dialog.packageFirmwareText = "003.019.---";
+    dialog.terminal.threePartVersion = 0;
+    dialog.terminal.selectedProductInfo = "VORN 460 M";
+    dialog.package.packageFirmwareText = "003.019.---";
 
     struct Case {
         const char *description;
@@ -356,17 +356,17 @@ TEST_F(PackageChecks, BcdVersionsAfterTheUpgrade)
         {"staged loader missing", 0x0100, 0x0319, false, 1, 0x0101, false},
     };
     for (const Case &c : cases) {
-        dialog.firmwareVersionBefore = c.before;
-        dialog.deviceFirmwareVersion = c.deviceFirmware;
-        dialog.loaderStageNeeded = c.stage;
-        dialog.deviceLoaderVersion = c.deviceLoader;
+        dialog.terminal.firmwareVersionBefore = c.before;
+        dialog.afterPart.deviceFirmwareVersion = c.deviceFirmware;
+        dialog.run.loaderStageNeeded = c.stage;
+        dialog.afterPart.deviceLoaderVersion = c.deviceLoader;
         EXPECT_EQ(dialog.VersionsMatchAfterUpgrade(c.afterReturnTimer), c.match) << c.description;
     }
 
     // A three-part package text never equals a BCD terminal's version.
-    dialog.packageFirmwareText = "004.007.000";
-    dialog.deviceFirmwareVersion = 0x0407;
-    dialog.loaderStageNeeded = 0;
+    dialog.package.packageFirmwareText = "004.007.000";
+    dialog.afterPart.deviceFirmwareVersion = 0x0407;
+    dialog.run.loaderStageNeeded = 0;
     EXPECT_FALSE(dialog.VersionsMatchAfterUpgrade(false));
 }
 

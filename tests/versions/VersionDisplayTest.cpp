@@ -29,29 +29,29 @@ TEST_F(VersionDisplay, FirmwareTextFromTheProductTokenOrTheBcdVersion)
         {"V 100.200.3000 RTM", 0, "003.019.---"},
     };
     for (const ProductCase &c : cases) {
-        dialog.selectedProductInfo = c.product;
-        dialog.firmwareVersionBefore = 0x0319;
-        dialog.threePartVersion = 1 - c.threePart;
+        dialog.terminal.selectedProductInfo = c.product;
+        dialog.terminal.firmwareVersionBefore = 0x0319;
+        dialog.terminal.threePartVersion = 1 - c.threePart;
         dialog.RefreshFirmwareVersionText();
-        EXPECT_EQ(dialog.threePartVersion, c.threePart) << c.product;
-        EXPECT_EQ(dialog.firmwareVersionText, c.text) << c.product;
+        EXPECT_EQ(dialog.terminal.threePartVersion, c.threePart) << c.product;
+        EXPECT_EQ(dialog.terminal.firmwareVersionText, c.text) << c.product;
     }
 }
 
 TEST_F(VersionDisplay, DeviceRowShowsFirmwareAndLoader)
 {
-    dialog.firmwareVersionBefore = 0x0319;
-    dialog.loaderVersionBefore = 0x0102;
+    dialog.terminal.firmwareVersionBefore = 0x0319;
+    dialog.terminal.loaderVersionBefore = 0x0102;
     dialog.ShowDeviceVersion(CTVXUpgradeDlg::versionAfterText);
     EXPECT_EQ(Row(CTVXUpgradeDlg::versionAfterText), "V3.19 + Loader V1.02 ");
     EXPECT_EQ(Row(CTVXUpgradeDlg::versionBeforeText), "");
 
-    dialog.loaderVersionBefore = 0;
+    dialog.terminal.loaderVersionBefore = 0;
     dialog.ShowDeviceVersion(CTVXUpgradeDlg::versionBeforeText);
     EXPECT_EQ(Row(CTVXUpgradeDlg::versionBeforeText), "V3.19");
 
-    dialog.selectedProductInfo = "VORN 470 M online V 4.6.0 RTM";
-    dialog.loaderVersionBefore = 0x1203;
+    dialog.terminal.selectedProductInfo = "VORN 470 M online V 4.6.0 RTM";
+    dialog.terminal.loaderVersionBefore = 0x1203;
     dialog.ShowDeviceVersion(CTVXUpgradeDlg::versionBeforeText);
     EXPECT_EQ(Row(CTVXUpgradeDlg::versionBeforeText), "V4.006.000 + Loader V12.03 ");
 }
@@ -77,19 +77,19 @@ TEST_F(VersionDisplay, PackageFirmwareTextByHeaderGeneration)
         PackageBuilder package;
         package.Part(BcdImage(0x0999, 0x0999), "Bootloader").Part(c.image, "Firmware");
         Load(package);
-        dialog.packageFirmwareText = "stale";
+        dialog.package.packageFirmwareText = "stale";
         dialog.ReadPackageFirmwareText();
-        EXPECT_EQ(dialog.packageFirmwareText, c.text) << c.description;
-        FreePackage(dialog.loadedPackage);
-        dialog.loadedPackage = nullptr;
+        EXPECT_EQ(dialog.package.packageFirmwareText, c.text) << c.description;
+        FreePackage(dialog.package.loadedPackage);
+        dialog.package.loadedPackage = nullptr;
     }
 
     PackageBuilder noFirmware;
     noFirmware.Part(BcdImage(0x0319, 0x0102), "Bootloader");
     Load(noFirmware);
-    dialog.packageFirmwareText = "stale";
+    dialog.package.packageFirmwareText = "stale";
     dialog.ReadPackageFirmwareText();
-    EXPECT_EQ(dialog.packageFirmwareText, "");
+    EXPECT_EQ(dialog.package.packageFirmwareText, "");
 }
 
 TEST_F(VersionDisplay, PackageLoaderTextFromTheFirstBootloaderPart)
@@ -114,17 +114,17 @@ TEST_F(VersionDisplay, PackageLoaderTextFromTheFirstBootloaderPart)
         package.Part(image, "Bootloader").Part(BcdImage(0x0101, 0x0101), "Bootloader");
         Load(package);
         dialog.ReadPackageLoaderText();
-        EXPECT_EQ(dialog.packageLoaderText, c.text) << c.description;
-        FreePackage(dialog.loadedPackage);
-        dialog.loadedPackage = nullptr;
+        EXPECT_EQ(dialog.package.packageLoaderText, c.text) << c.description;
+        FreePackage(dialog.package.loadedPackage);
+        dialog.package.loadedPackage = nullptr;
     }
 
     PackageBuilder noLoader;
     noLoader.Part(BcdImage(0x0319, 0x0102), "Firmware");
     Load(noLoader);
-    dialog.packageLoaderText = "stale";
+    dialog.package.packageLoaderText = "stale";
     dialog.ReadPackageLoaderText();
-    EXPECT_EQ(dialog.packageLoaderText, "");
+    EXPECT_EQ(dialog.package.packageLoaderText, "");
 }
 
 TEST_F(VersionDisplay, PartRowOfAThreePartPackage)
@@ -132,15 +132,15 @@ TEST_F(VersionDisplay, PartRowOfAThreePartPackage)
     PackageBuilder package;
     package.Part(Gen1Image(0x040700, 0x010203, 4711), "Firmware");
     Load(package);
-    dialog.loaderOnlyPackage = 1;
-    dialog.ShowPartVersions(dialog.loadedPackage->parts->entry);
+    dialog.package.loaderOnlyPackage = 1;
+    dialog.ShowPartVersions(dialog.package.loadedPackage->parts->entry);
     EXPECT_EQ(Row(CTVXUpgradeDlg::versionViaFileText), "V 4.7.0  + Loader V 1.2.3 ");
-    EXPECT_EQ(dialog.loaderOnlyPackage, 0u);
-    EXPECT_EQ(dialog.packageFirmwareVersion3, 0x040700u);
-    EXPECT_EQ(dialog.packageLoaderVersion3, 0x010203u);
-    EXPECT_EQ(dialog.packageFirmwareText, "004.007.000");
-    EXPECT_EQ(dialog.packageLoaderText, "001.002.003");
-    EXPECT_EQ(dialog.packageIdentNumber, 4711u);
+    EXPECT_EQ(dialog.package.loaderOnlyPackage, 0u);
+    EXPECT_EQ(dialog.package.packageFirmwareVersion3, 0x040700u);
+    EXPECT_EQ(dialog.package.packageLoaderVersion3, 0x010203u);
+    EXPECT_EQ(dialog.package.packageFirmwareText, "004.007.000");
+    EXPECT_EQ(dialog.package.packageLoaderText, "001.002.003");
+    EXPECT_EQ(dialog.package.packageIdentNumber, 4711u);
 }
 
 TEST_F(VersionDisplay, PartRowOfALoaderOnlyOrUnreadablePart)
@@ -148,13 +148,13 @@ TEST_F(VersionDisplay, PartRowOfALoaderOnlyOrUnreadablePart)
     PackageBuilder package;
     package.Part(Gen1Image(0, 0x010203), "Bootloader").Part(Gen1Image(0x040700, 0x010203, 0, 3), "Firmware");
     Load(package);
-    dialog.packageFirmwareVersion3 = 0x030000;
-    dialog.ShowPartVersions(dialog.loadedPackage->parts->entry);
+    dialog.package.packageFirmwareVersion3 = 0x030000;
+    dialog.ShowPartVersions(dialog.package.loadedPackage->parts->entry);
     EXPECT_EQ(Row(CTVXUpgradeDlg::versionViaFileText), "Loader V 1.2.3 ");
-    EXPECT_EQ(dialog.loaderOnlyPackage, 1u);
-    EXPECT_EQ(dialog.packageFirmwareVersion3, 0x030000u); // only non-zero values are taken
+    EXPECT_EQ(dialog.package.loaderOnlyPackage, 1u);
+    EXPECT_EQ(dialog.package.packageFirmwareVersion3, 0x030000u); // only non-zero values are taken
 
-    dialog.ShowPartVersions(dialog.loadedPackage->parts->next->entry);
+    dialog.ShowPartVersions(dialog.package.loadedPackage->parts->next->entry);
     EXPECT_EQ(Row(CTVXUpgradeDlg::versionViaFileText), "");
 }
 
@@ -165,18 +165,18 @@ TEST_F(VersionDisplay, PartRowOfABcdPackage)
     loader.Put16(226, 0x0302);
     package.Part(loader, "Bootloader").Part(BcdImage(0x0319, 0x0102), "Firmware");
     Load(package);
-    dialog.ShowPartVersions(dialog.loadedPackage->parts->next->entry);
+    dialog.ShowPartVersions(dialog.package.loadedPackage->parts->next->entry);
     EXPECT_EQ(Row(CTVXUpgradeDlg::versionViaFileText), "V 3.19  + Loader V 1.2 ");
-    EXPECT_EQ(dialog.packageFirmwareText, "003.019.---");
-    EXPECT_EQ(dialog.packageLoaderText, "03.02");
-    EXPECT_EQ(dialog.packageLoaderVersion3, 0x0102u);
+    EXPECT_EQ(dialog.package.packageFirmwareText, "003.019.---");
+    EXPECT_EQ(dialog.package.packageLoaderText, "03.02");
+    EXPECT_EQ(dialog.package.packageLoaderVersion3, 0x0102u);
 
     // Too short for its header fields: nothing to show, nothing read past it.
     PackageBuilder hostile;
     hostile.Part(ImageBytes(225, 0), "Firmware");
-    FreePackage(dialog.loadedPackage);
+    FreePackage(dialog.package.loadedPackage);
     Load(hostile);
-    dialog.ShowPartVersions(dialog.loadedPackage->parts->entry);
+    dialog.ShowPartVersions(dialog.package.loadedPackage->parts->entry);
     EXPECT_EQ(Row(CTVXUpgradeDlg::versionViaFileText), "");
 }
 

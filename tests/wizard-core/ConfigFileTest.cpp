@@ -104,9 +104,9 @@ TEST_F(WizardTest, ConfigFileNamingPackagesGivesOneMessageAndTheWizardOpens)
             EXPECT_EQ(boxes[0].type, MB_ICONERROR);
         }
         // Nothing of a batch is taken up: the wizard opens as without a file.
-        EXPECT_EQ(dialog->batchCount, 0u);
-        EXPECT_TRUE(dialog->packagePath.empty());
-        EXPECT_TRUE(dialog->backupPath.empty());
+        EXPECT_EQ(dialog->batch.batchCount, 0u);
+        EXPECT_TRUE(dialog->package.packagePath.empty());
+        EXPECT_TRUE(dialog->package.backupPath.empty());
         EXPECT_EQ(window->ComboCount(CTVXUpgradeDlg::backupCombo), 0);
         EXPECT_EQ(boxes[boxes.size() - 2].type, 4129u); // the welcome box follows
         dialog->OnCancel();

@@ -249,7 +249,7 @@ void Driver::WriteState()
     const bool ended = window_.IsEnded();
     WriteJsonLine(out_, {{"state",
                           {{"step", static_cast<int>(dialog_->currentStep)},
-                           {"stage", dialog_->upgradeStage},
+                           {"stage", dialog_->run.upgradeStage},
                            {"controls", controls},
                            {"deviceRows", deviceRows},
                            {"packageEntries", packageEntries},
