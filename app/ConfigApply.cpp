@@ -26,6 +26,7 @@ std::string ListEntryName(const std::string &entry)
 // case) is as unusable as one that none matches.
 bool MatchNames(CTVXUpgradeDlg &dialog, const std::vector<std::string> &names)
 {
+    // Changes: batch.
     tvx::DialogWindow &window = dialog.window;
     std::vector<bool> matched(names.size(), false);
     for (int index = window.ComboCount(CTVXUpgradeDlg::packageCombo) - 1; index >= 0; --index) {
@@ -58,6 +59,7 @@ bool OneTerminalModel(const CTVXUpgradeDlg &dialog, std::size_t count)
 
 void CTVXUpgradeDlg::ApplyConfiguration()
 {
+    // Changes: batch, currentStep.
     batch = {};
 
     // No file, or one that cannot be used, is the normal case: no message.

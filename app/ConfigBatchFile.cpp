@@ -40,6 +40,7 @@ bool IdentifyFromHeader(const PackageEntry *part, uint16_t *firmware, uint16_t *
 
 bool IdentifyBatchFile(CTVXUpgradeDlg &dialog, const std::string &path, std::size_t slot)
 {
+    // Changes: batch.
     // The file's own bytes are encrypted: its first part is read from the
     // loaded package.
     std::unique_ptr<PackageRecord, PackageDeleter> package(NewPackageRecord());

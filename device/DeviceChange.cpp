@@ -45,6 +45,7 @@ bool RecordPath(const tvx::DeviceInterfaceRecord *record, std::string *path)
 
 void CTVXUpgradeDlg::OnDeviceChange(unsigned eventCode, const void *record)
 {
+    // Changes: terminal.
     const auto *interfaceRecord = static_cast<const tvx::DeviceInterfaceRecord *>(record);
     if (!interfaceRecord || interfaceRecord->dbcc_devicetype != tvx::DBT_DEVTYP_DEVICEINTERFACE)
         return;
@@ -69,6 +70,7 @@ void CTVXUpgradeDlg::OnDeviceChange(unsigned eventCode, const void *record)
 
 void CTVXUpgradeDlg::ForwardDeviceChange(unsigned eventCode, const tvx::DeviceInterfaceRecord *record)
 {
+    // Changes: terminal.
     std::string path;
     if (!RecordPath(record, &path))
         return;
@@ -92,6 +94,7 @@ void CTVXUpgradeDlg::ForwardDeviceChange(unsigned eventCode, const tvx::DeviceIn
 
 bool CTVXUpgradeDlg::FindSelectedTerminal()
 {
+    // Changes: terminal.
     for (int row = 0; row < window.ListRowCount(deviceList); ++row) {
         const std::string rowId = ToLower(window.ListItemText(deviceList, row, 2).substr(0, 16));
         ToLowerInPlace(terminal.selectedDeviceId);
@@ -103,6 +106,7 @@ bool CTVXUpgradeDlg::FindSelectedTerminal()
 
 void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
 {
+    // Changes: terminal, run.
     uint32_t firmware = 0, loader = 0;
     const uint32_t read = GetwBCDDeviceFWVersion(terminal.selectedDeviceId, 16, &firmware, &loader, &terminal.deviceType,
                                                    &terminal.deviceExtraValue, terminal.deviceIdentText);

@@ -63,6 +63,7 @@ bool IdentTextNamesModel460(const char (&identText)[kIdentTextSize])
 
 void CTVXUpgradeDlg::ApplyIdentTextModelRule()
 {
+    // Changes: terminal.
     if (IdentTextNamesModel460(terminal.deviceIdentText))
         terminal.deviceType = 460;
 }

@@ -28,6 +28,7 @@ int Patch(uint32_t version) { return static_cast<int>(version & 0xFF); }
 
 void ClearSelection(CTVXUpgradeDlg &dialog)
 {
+    // Changes: terminal.
     tvx::DialogWindow &window = dialog.window;
     window.SetControlText(CTVXUpgradeDlg::versionBeforeText, "");
     window.SetControlText(CTVXUpgradeDlg::productInfoText, "");
@@ -49,6 +50,7 @@ void ClearSelection(CTVXUpgradeDlg &dialog)
 // False when the text cannot be understood.
 bool ReadThreePartVersions(CTVXUpgradeDlg &dialog, const std::string &upper)
 {
+    // Changes: terminal.
     dialog.terminal.threePartVersion = 1;
     dialog.terminal.firmwareVersion3 = 0;
     dialog.terminal.loaderVersion3 = 0;
@@ -106,6 +108,7 @@ bool ReadThreePartVersions(CTVXUpgradeDlg &dialog, const std::string &upper)
 // does not answer or its firmware version is not BCD.
 bool ReadBcdVersions(CTVXUpgradeDlg &dialog)
 {
+    // Changes: terminal.
     dialog.terminal.deviceInDfuMode = 0;
     dialog.terminal.threePartVersion = 0;
     uint32_t firmware = 0;
@@ -134,6 +137,7 @@ bool ReadBcdVersions(CTVXUpgradeDlg &dialog)
 
 void CTVXUpgradeDlg::OnDeviceSelectionChanged(int, unsigned, unsigned newState)
 {
+    // Changes: terminal.
     const WaitCursor waitCursor(window);
     if (currentStep != StepSelectDevice && currentStep != StepNextPart)
         return;

@@ -53,6 +53,7 @@ UpgradeResult CTVXUpgradeDlg::CheckPackageFitsDevice()
 
 UpgradeResult CTVXUpgradeDlg::CheckCatalogAndHeader()
 {
+    // Changes: package.
     package.packageFirmwareText.clear();
     const PackageEntry *part = FirstPartOfType(package.loadedPackage, "Firmware");
     if (!part)
@@ -82,6 +83,7 @@ UpgradeResult CTVXUpgradeDlg::CheckCatalogAndHeader()
 
 UpgradeResult CTVXUpgradeDlg::CheckSupportedVersions()
 {
+    // Changes: run.
     const CatalogInfo *catalog = Catalog(package.loadedPackage);
     const ParsedVersion loader =
         terminal.threePartVersion == 1 ? ThreePartNumbers(terminal.loaderVersion3) : DecodedBcdNumbers(terminal.loaderVersionBefore);
@@ -109,6 +111,7 @@ UpgradeResult CTVXUpgradeDlg::CheckSupportedVersions()
 
 UpgradeResult CTVXUpgradeDlg::CheckLoaderMode()
 {
+    // Changes: run.
     // The terminal already runs this very build: nothing to stage.
     if (terminal.threePartVersion == 1 && package.packageIdentNumber != 0 && terminal.deviceIdentNumber != 0 && package.packageFirmwareVersion3 != 0 &&
         package.packageIdentNumber == terminal.deviceIdentNumber) {
@@ -122,6 +125,7 @@ UpgradeResult CTVXUpgradeDlg::CheckLoaderMode()
 
 UpgradeResult CTVXUpgradeDlg::SelectStartPart(const PackageEntry *part, PartNode **startNode)
 {
+    // Changes: package.
     if (run.loaderStageNeeded == 1 || PartHasType(part, "Firmware"))
         return 0;
     // The terminal's loader is supported: the parts in front of the firmware
@@ -142,6 +146,7 @@ UpgradeResult CTVXUpgradeDlg::SelectStartPart(const PackageEntry *part, PartNode
 
 bool CTVXUpgradeDlg::VersionsMatchAfterUpgrade(bool afterReturnTimer)
 {
+    // Changes: terminal.
     if (terminal.threePartVersion == 1) {
         if (run.loaderStageNeeded == 1 && package.packageLoaderVersion3 > afterPart.deviceLoaderVersion3)
             return false;

@@ -23,6 +23,7 @@ constexpr int kStatusTextBase = 192;
 
 void CTVXUpgradeDlg::OnProgressTimer()
 {
+    // Changes: run.
     if (run.progressTimerId == 0)
         return; // a tick that was under way when the part ended
     uint32_t bytes = 0, percent = 0, phase = 0;
@@ -137,6 +138,7 @@ void CTVXUpgradeDlg::ManifestEstimateStep()
 
 void CTVXUpgradeDlg::EndOfPart(int32_t status)
 {
+    // Changes: package, batch, run, currentStep.
     window.KillTimer(run.progressTimerId);
     run.progressTimerId = 0;
     run.manifesting = 0;

@@ -24,6 +24,7 @@ constexpr unsigned kUnknownErrorText = 151;
 
 void CTVXUpgradeDlg::ReportUpgradeResult(UpgradeResult code, PartNode *node)
 {
+    // Changes: package, run, currentStep.
     if (code == 0) {
         if (!window.IsControlVisible(statusText))
             window.ShowControl(statusText, true);
@@ -119,6 +120,7 @@ void CTVXUpgradeDlg::ReportUpgradeResult(UpgradeResult code, PartNode *node)
 
 void CTVXUpgradeDlg::ResetAfterError()
 {
+    // Changes: run.
     run.loaderStageNeeded = 0;
     run.startConfirmed = 0;
     sleepLock.Release();

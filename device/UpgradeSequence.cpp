@@ -22,6 +22,7 @@ void ToUpperInPlace(char *text)
 
 void CTVXUpgradeDlg::StartUpgrade(PackageEntry *part)
 {
+    // Changes: package.
     if (!part)
         return;
     package.currentPart = part;
@@ -63,7 +64,7 @@ void CTVXUpgradeDlg::BeginPart()
 
 UpgradeResult CTVXUpgradeDlg::ReReadDeviceVersion()
 {
-    // Changes: run, afterPart, terminal.
+    // Changes: terminal, run, afterPart.
     BeginPart();
     SetBusy(true);
 
@@ -129,6 +130,7 @@ UpgradeResult CTVXUpgradeDlg::ReReadDeviceVersion()
 
 UpgradeResult CTVXUpgradeDlg::ConfirmUpgradeStart()
 {
+    // Changes: run.
     if (run.startConfirmed != 1) {
         if (ShowReadyBox() != 1 || ShowStartBox() != 1)
             return UPG_USER_CANCELLED;

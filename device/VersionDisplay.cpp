@@ -56,6 +56,7 @@ std::string JoinVersionDisplays(const std::string &firmware, const std::string &
 
 void CTVXUpgradeDlg::RefreshFirmwareVersionText()
 {
+    // Changes: terminal.
     int dots = 0;
     const std::string_view token = VersionTokenAfterMarker(terminal.selectedProductInfo, &dots);
     // A longer token would be cut by the parser into some other version.
@@ -92,6 +93,7 @@ void CTVXUpgradeDlg::ShowDeviceVersion(int row)
 
 void CTVXUpgradeDlg::ReadPackageFirmwareText()
 {
+    // Changes: package.
     package.packageFirmwareText.clear();
     const PackageEntry *part = FirstPartOfType(package.loadedPackage, "Firmware");
     if (!part)
@@ -113,6 +115,7 @@ void CTVXUpgradeDlg::ReadPackageFirmwareText()
 
 void CTVXUpgradeDlg::ReadPackageLoaderText()
 {
+    // Changes: package.
     package.packageLoaderText.clear();
     const PackageEntry *part = FirstPartOfType(package.loadedPackage, "Bootloader");
     if (!part)
@@ -129,6 +132,7 @@ void CTVXUpgradeDlg::ReadPackageLoaderText()
 
 void CTVXUpgradeDlg::ShowPartVersions(const PackageEntry *part)
 {
+    // Changes: package.
     const uint32_t word = headerWord(part);
     std::string firmwareDisplay;
     std::string loaderDisplay;

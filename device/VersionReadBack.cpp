@@ -27,6 +27,7 @@ std::string BcdText(const char *format, uint16_t version)
 
 bool CTVXUpgradeDlg::ReadTerminalAfterPart(uint32_t *firmware, uint32_t *loader, uint32_t *type)
 {
+    // Changes: terminal, afterPart.
     afterPart.deviceFirmwareVersion = 0;
     *firmware = *loader = *type = 0;
     const uint32_t result = GetwBCDDeviceFWVersion(terminal.selectedDeviceId, 16, firmware, loader, type,
@@ -37,6 +38,7 @@ bool CTVXUpgradeDlg::ReadTerminalAfterPart(uint32_t *firmware, uint32_t *loader,
 
 void CTVXUpgradeDlg::StoreVersionsAfterPart(uint32_t firmware, uint32_t loader, uint32_t type)
 {
+    // Changes: terminal, afterPart.
     if ((firmware | loader) & kThreePartFlag) {
         terminal.threePartVersion = 1;
         afterPart.deviceFirmwareText = FormatVersion3(firmware);
@@ -68,6 +70,7 @@ std::string CTVXUpgradeDlg::VersionLineAfterPart() const
 
 void CTVXUpgradeDlg::ShowVersionAfterPart()
 {
+    // Changes: terminal.
     if (terminal.threePartVersion != 1) {
         ShowDeviceVersion(versionAfterText);
         return;
@@ -90,6 +93,7 @@ void CTVXUpgradeDlg::ShowVersionAfterPart()
 
 void CTVXUpgradeDlg::ReadVersionsAfterPart(const std::string &result, int32_t status)
 {
+    // Changes: run.
     uint32_t firmware, loader, type;
     if (!ReadTerminalAfterPart(&firmware, &loader, &type)) {
         if (run.upgradeFailure == 0) {
@@ -109,6 +113,7 @@ void CTVXUpgradeDlg::ReadVersionsAfterPart(const std::string &result, int32_t st
 
 void CTVXUpgradeDlg::OnReturnTimer()
 {
+    // Changes: run.
     if (run.returnTimerId == 0)
         return; // a tick that was under way when the terminal came back
     window.KillTimer(ReturnTimer);
@@ -137,6 +142,7 @@ void CTVXUpgradeDlg::OnReturnTimer()
 
 void CTVXUpgradeDlg::CloseReadBack(std::string result, bool afterReturnTimer, bool partFailed)
 {
+    // Changes: run.
     const bool lastPart = batch.batchRemaining + package.partsRemaining == 0;
     bool checkFailed = false;
     std::string versionLine = " ";
@@ -165,6 +171,7 @@ void CTVXUpgradeDlg::CloseReadBack(std::string result, bool afterReturnTimer, bo
 
 void CTVXUpgradeDlg::StopSpinner()
 {
+    // Changes: run.
     if (run.spinnerTimerId != 0)
         window.KillTimer(run.spinnerTimerId);
     run.spinnerTimerId = 0;

@@ -7,6 +7,7 @@
 
 void SelectBatchFile(CTVXUpgradeDlg &dialog, uint32_t index)
 {
+    // Changes: package.
     tvx::DialogWindow &window = dialog.window;
     const int entry = static_cast<int>(dialog.batch.batchListIndex[index]);
     window.ComboSetSelection(CTVXUpgradeDlg::packageCombo, entry);
@@ -59,6 +60,7 @@ bool CTVXUpgradeDlg::BeginBatchFile()
 
 void CTVXUpgradeDlg::AdvanceBatch()
 {
+    // Changes: package, batch.
     if (batch.batchRemaining == 0 || package.partsRemaining != 0)
         return;
     // Parts the terminal did not need were left out of partCount: the
@@ -72,6 +74,7 @@ void CTVXUpgradeDlg::AdvanceBatch()
 
 void CTVXUpgradeDlg::StopBatch()
 {
+    // Changes: batch, run.
     batch.batchRemaining = 0;
     run.upgradeStage = StageIdle; // nothing was started: device events only refresh the list
     window.ShowControl(nextButton, false);

@@ -220,6 +220,9 @@ public:
     tvx::FontSpec statusFont;
 
     // The state by what it describes; each group resets with `group = {}`.
+    // An operation that changes state says so in its first line
+    // ("Changes: run, afterPart."), naming what it changes itself; the
+    // operations it calls say theirs.
     SelectedTerminal terminal;
     LoadedPackage package;
     BatchState batch;

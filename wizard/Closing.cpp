@@ -14,6 +14,7 @@ void CTVXUpgradeDlg::UnregisterNotifications()
 
 void CTVXUpgradeDlg::StopTimers()
 {
+    // Changes: run.
     // A tick that still arrives finds its id cleared and does nothing.
     for (unsigned *id : {&run.progressTimerId, &run.spinnerTimerId, &run.returnTimerId}) {
         if (*id != 0)

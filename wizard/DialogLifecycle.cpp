@@ -48,8 +48,8 @@ int CTVXUpgradeDlg::DoModal() { return window.RunModal(*this); }
 
 bool CTVXUpgradeDlg::OnInitDialog()
 {
-    // Changes: every group. The configuration file read below may then start
-    // a batch and choose its first package.
+    // Changes: terminal, package, run, afterPart, busy; the configuration
+    // file read below sets batch and may choose the first package.
     FreePackage(package.loadedPackage);
     terminal = {};
     package = {};

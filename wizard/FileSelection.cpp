@@ -53,6 +53,7 @@ private:
 
 void CTVXUpgradeDlg::OnSearchClicked()
 {
+    // Changes: package.
     if (currentStep == StepSelectPackage) {
         const std::string path = window.FileDialog(PackageOpenDialog());
         if (path.empty())
@@ -78,6 +79,7 @@ void CTVXUpgradeDlg::OnSearchClicked()
 
 void CTVXUpgradeDlg::OnBackupCheckClicked()
 {
+    // Changes: package.
     const bool wanted = window.CheckState(backupCheck) != tvx::BST_UNCHECKED;
     window.ShowControl(backupCombo, wanted);
     window.ShowControl(searchButton, wanted);
@@ -94,6 +96,7 @@ void CTVXUpgradeDlg::OnBackupCheckClicked()
 
 void CTVXUpgradeDlg::OnPackageSelChange()
 {
+    // Changes: package.
     const int selection = window.ComboSelection(packageCombo);
     if (selection < 0)
         return;
@@ -104,6 +107,7 @@ void CTVXUpgradeDlg::OnPackageSelChange()
 
 void CTVXUpgradeDlg::OnBackupSelChange()
 {
+    // Changes: package.
     const int selection = window.ComboSelection(backupCombo);
     if (selection < 0)
         return;

@@ -17,6 +17,7 @@ constexpr const char *kNoPackageCaption = "VORN 470 M online Firmware-Update";
 // step again.
 void AcceptPackageStep(CTVXUpgradeDlg &dialog)
 {
+    // Changes: package, currentStep.
     tvx::DialogWindow &window = dialog.window;
     const int selection = window.ComboSelection(CTVXUpgradeDlg::packageCombo);
     if (selection >= 0) {
@@ -50,6 +51,7 @@ void AcceptPackageStep(CTVXUpgradeDlg &dialog)
 
 void CTVXUpgradeDlg::OnNextClicked()
 {
+    // Changes: currentStep.
     window.FocusControl(cancelButton);
     window.EnableControl(nextButton, false);
 
@@ -89,6 +91,7 @@ void CTVXUpgradeDlg::OnNextClicked()
 
 void CTVXUpgradeDlg::OnBackClicked()
 {
+    // Changes: currentStep.
     // The button is never shown; the first step has nothing before it.
     if (currentStep == StepSelectDevice)
         return;
@@ -127,6 +130,7 @@ void CTVXUpgradeDlg::ShowClosingButtons(int failed)
 
 void CTVXUpgradeDlg::OfferRemainingParts()
 {
+    // Changes: run.
     run.startConfirmed = 0; // Next asks both confirmations again
     window.EnableControl(finishButton, false);
     window.ShowControl(finishButton, false);

@@ -6,6 +6,7 @@
 
 PackageLoad LoadPackageForTerminal(CTVXUpgradeDlg &dialog)
 {
+    // Changes: package.
     FreePackage(dialog.package.loadedPackage);
     dialog.package.currentPart = nullptr; // it pointed into the released package
     dialog.package.loadedPackage = NewPackageRecord();
@@ -36,6 +37,7 @@ void ShowPackageRefusal(CTVXUpgradeDlg &dialog, PackageLoad result)
 
 bool IdentifyFirstPart(CTVXUpgradeDlg &dialog)
 {
+    // Changes: package.
     const PackageEntry *part = dialog.package.currentPart;
     if (dialog.terminal.threePartVersion != 1)
         return dialog.IdentifyImage(part, &dialog.package.packageFirmwareVersion, &dialog.package.packageLoaderVersion,

@@ -22,6 +22,7 @@ uint32_t PartsBeforePackage(const CTVXUpgradeDlg &dialog)
 
 void WritePartLabels(CTVXUpgradeDlg &dialog, int firstNumber)
 {
+    // Changes: package.
     tvx::DialogWindow &window = dialog.window;
     const int total = dialog.PartsInRun();
     window.SetControlText(CTVXUpgradeDlg::partCounterText, Format("(%d/%d)", firstNumber, total));

@@ -9,6 +9,7 @@ namespace {
 
 void ShowDeviceStep(CTVXUpgradeDlg &dialog)
 {
+    // Changes: terminal.
     tvx::DialogWindow &window = dialog.window;
     window.SetControlText(CTVXUpgradeDlg::stepGroup, dialog.localText(170));
     window.ShowControl(CTVXUpgradeDlg::packageCombo, false);
@@ -48,6 +49,7 @@ void ShowPackageStep(CTVXUpgradeDlg &dialog)
 // The window between two parts: cleared, with Next available.
 void ClearForNextPart(CTVXUpgradeDlg &dialog)
 {
+    // Changes: currentStep.
     tvx::DialogWindow &window = dialog.window;
     window.SetControlText(CTVXUpgradeDlg::stepGroup, "");
     window.ShowControl(CTVXUpgradeDlg::deviceList, false);
@@ -61,6 +63,7 @@ void ClearForNextPart(CTVXUpgradeDlg &dialog)
 // it cannot: there is no backup step then and the upgrade follows at once.
 bool ShowBackupStep(CTVXUpgradeDlg &dialog)
 {
+    // Changes: terminal, package.
     tvx::DialogWindow &window = dialog.window;
     dialog.SetBusy(true);
     GetDFUAttributes(dialog.terminal.selectedDeviceId, 16, &dialog.terminal.dfuAttributes); // a failure keeps what was stored
@@ -90,6 +93,7 @@ std::string PartName(const PackageEntry *part)
 // Lays out the upgrade of the part at the package's cursor and starts it.
 void ShowUpgradeStep(CTVXUpgradeDlg &dialog)
 {
+    // Changes: package, run.
     tvx::DialogWindow &window = dialog.window;
     PackageRecord *package = dialog.package.loadedPackage;
     PackageEntry *part = package && package->cursor ? package->cursor->entry : nullptr;
@@ -110,6 +114,7 @@ void ShowUpgradeStep(CTVXUpgradeDlg &dialog)
 // offered only before the first file, so later files cannot replace it.
 void ShowBatchFileStep(CTVXUpgradeDlg &dialog)
 {
+    // Changes: package, currentStep.
     if (!dialog.BeginBatchFile())
         return;
     if (dialog.batch.batchFileIndex > 0) {
@@ -156,6 +161,7 @@ void ShowFinishedStep(CTVXUpgradeDlg &dialog)
 
 void CTVXUpgradeDlg::ShowStep(WizardStep step)
 {
+    // Changes: package.
     switch (step) {
     case StepSelectDevice:
         ShowDeviceStep(*this);
