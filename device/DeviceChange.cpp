@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cstring>
 
-#include "TextFormat.h"
 #include "UpgradeTexts.h"
 #include "Versions.h"
 
@@ -57,13 +56,13 @@ void CTVXUpgradeDlg::OnDeviceChange(unsigned eventCode, const void *record)
         if (run.downloadComplete != 1)
             return;
         RefreshDeviceList();
-        if (FindSelectedTerminal())
+        if (SelectedTerminalRow() >= 0)
             ReadReturnedTerminal(true);
     } else {
         RefreshDeviceList();
         // A terminal that returns after the monitor gave up waiting for it.
         if (run.downloadComplete == 1 && run.finalVersionRead == 0 && eventCode == tvx::DBT_DEVICEARRIVAL &&
-            FindSelectedTerminal())
+            SelectedTerminalRow() >= 0)
             ReadReturnedTerminal(false);
     }
 }
@@ -92,25 +91,11 @@ void CTVXUpgradeDlg::ForwardDeviceChange(unsigned eventCode, const tvx::DeviceIn
         ConfigurationChange(eventCode, record);
 }
 
-bool CTVXUpgradeDlg::FindSelectedTerminal()
-{
-    // Changes: terminal.
-    for (int row = 0; row < window.ListRowCount(deviceList); ++row) {
-        const std::string rowId = ToLower(window.ListItemText(deviceList, row, 2).substr(0, 16));
-        ToLowerInPlace(terminal.selectedDeviceId);
-        if (rowId.find(terminal.selectedDeviceId) != std::string::npos)
-            return true;
-    }
-    return false;
-}
-
 void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
 {
     // Changes: terminal, run.
     uint32_t firmware = 0, loader = 0;
-    const uint32_t read = GetwBCDDeviceFWVersion(terminal.selectedDeviceId, 16, &firmware, &loader, &terminal.deviceType,
-                                                   &terminal.deviceExtraValue, terminal.deviceIdentText);
-    terminal.deviceIdentText[sizeof terminal.deviceIdentText - 1] = '\0';
+    const uint32_t read = AskSelectedTerminal(&firmware, &loader, &terminal.deviceType);
     if (read != 0 || (firmware == 0xFFFFFFFFu && loader == 0xFFFFFFFFu))
         return; // the return timer, if armed, tries again
 
@@ -166,13 +151,11 @@ void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
 
 std::string CTVXUpgradeDlg::BcdVersionAfterRefresh() const
 {
-    std::string text = Format("V%x.%.2hx ", static_cast<unsigned>(afterPart.deviceFirmwareVersion >> 8),
-                              static_cast<unsigned short>(afterPart.deviceFirmwareVersion & 0xFFu));
-    const auto loaderHigh = static_cast<unsigned>(afterPart.deviceLoaderVersion >> 8);
-    const auto loaderLow = static_cast<unsigned short>(afterPart.deviceLoaderVersion & 0xFFu);
+    std::string text = "V" + ShortBcdVersion(afterPart.deviceFirmwareVersion) + " ";
+    const std::string loader = "+ Loader V" + ShortBcdVersion(afterPart.deviceLoaderVersion) + " ";
     if (package.loaderOnlyPackage == 1)
-        text += Format(" + Loader V%x.%.2hx ", loaderHigh, loaderLow);
+        text += " " + loader;
     else if (IsValidBcdVersion(afterPart.deviceLoaderVersion) && afterPart.deviceLoaderVersion != 0)
-        text += Format("+ Loader V%x.%.2hx ", loaderHigh, loaderLow);
+        text += loader;
     return text;
 }

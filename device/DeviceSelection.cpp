@@ -6,7 +6,6 @@
 #include "DeviceId.h"
 #include "PartLabels.h"
 #include "ProductText.h"
-#include "TextFormat.h"
 #include "Versions.h"
 
 namespace {
@@ -21,10 +20,6 @@ public:
 private:
     tvx::DialogWindow &window_;
 };
-
-int Major(uint32_t version) { return static_cast<int>(version >> 16 & 0xFF); }
-int Minor(uint32_t version) { return static_cast<int>(version >> 8 & 0xFF); }
-int Patch(uint32_t version) { return static_cast<int>(version & 0xFF); }
 
 void ClearSelection(CTVXUpgradeDlg &dialog)
 {
@@ -98,9 +93,7 @@ bool ReadThreePartVersions(CTVXUpgradeDlg &dialog, const std::string &upper)
     dialog.terminal.firmwareVersionText = FormatVersion3(firmware);
     dialog.terminal.loaderVersionText = FormatVersion3(loader);
     dialog.window.SetControlText(CTVXUpgradeDlg::versionBeforeText,
-                                 Format("V %d.%d.%d", Major(firmware), Minor(firmware), Patch(firmware)) +
-                                     " + " +
-                                     Format("Loader V %d.%d.%d", Major(loader), Minor(loader), Patch(loader)));
+                                 "V " + ShortVersion3(firmware) + " + Loader V " + ShortVersion3(loader));
     return true;
 }
 
@@ -113,9 +106,7 @@ bool ReadBcdVersions(CTVXUpgradeDlg &dialog)
     dialog.terminal.threePartVersion = 0;
     uint32_t firmware = 0;
     uint32_t loader = 0;
-    const uint32_t result =
-        GetwBCDDeviceFWVersion(dialog.terminal.selectedDeviceId, 16, &firmware, &loader, &dialog.terminal.deviceType,
-                               &dialog.terminal.deviceExtraValue, dialog.terminal.deviceIdentText);
+    const uint32_t result = dialog.AskSelectedTerminal(&firmware, &loader, &dialog.terminal.deviceType);
     dialog.terminal.firmwareVersionBefore = static_cast<uint16_t>(firmware);
     dialog.terminal.loaderVersionBefore = static_cast<uint16_t>(loader);
     dialog.terminal.secondVendorDevice = ContainsSecondVendorWord(dialog.terminal.deviceIdentText);

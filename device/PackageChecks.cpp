@@ -9,12 +9,6 @@
 
 namespace {
 
-ParsedVersion ThreePartNumbers(uint32_t value)
-{
-    return {static_cast<uint16_t>((value >> 16) & 0xFF), static_cast<uint16_t>((value >> 8) & 0xFF),
-            static_cast<uint16_t>(value & 0xFF)};
-}
-
 // Major and minor of a BCD version as decimal numbers; no patch.
 ParsedVersion DecodedBcdNumbers(uint16_t value)
 {

@@ -2,23 +2,9 @@
 // their fixed order, confirm once per run, hand the part to the library.
 #include "CTVXUpgradeDlg.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <utility>
 
-#include "TextFormat.h"
 #include "Versions.h"
-
-namespace {
-
-void ToUpperInPlace(char *text)
-{
-    for (; *text; ++text)
-        *text = static_cast<char>(std::toupper(static_cast<unsigned char>(*text)));
-}
-
-} // namespace
 
 void CTVXUpgradeDlg::StartUpgrade(PackageEntry *part)
 {
@@ -68,19 +54,9 @@ UpgradeResult CTVXUpgradeDlg::ReReadDeviceVersion()
     BeginPart();
     SetBusy(true);
 
-    if (terminal.selectedDeviceNumber == 0) {
-        // A device event cleared the selection: find the terminal by its ID.
-        bool found = false;
-        for (int row = 0; row < window.ListRowCount(deviceList) && !found; ++row) {
-            std::string rowId = window.ListItemText(deviceList, row, 2).substr(0, 16);
-            std::transform(rowId.begin(), rowId.end(), rowId.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-            ToUpperInPlace(terminal.selectedDeviceId);
-            found = rowId.find(terminal.selectedDeviceId) != std::string::npos;
-        }
-        if (!found)
-            return UPG_DEVICE_REMOVED;
-    }
+    // A device event cleared the selection: the terminal must still be listed.
+    if (terminal.selectedDeviceNumber == 0 && SelectedTerminalRow() < 0)
+        return UPG_DEVICE_REMOVED;
 
     window.EnableControl(cancelButton, false);
     window.EnableControl(nextButton, false);
@@ -90,9 +66,7 @@ UpgradeResult CTVXUpgradeDlg::ReReadDeviceVersion()
     window.SetControlText(statusText, localText(162));
 
     uint32_t firmware = 0, loader = 0, type = 0;
-    const uint32_t result = GetwBCDDeviceFWVersion(terminal.selectedDeviceId, 16, &firmware, &loader, &type,
-                                                   &terminal.deviceExtraValue, terminal.deviceIdentText);
-    terminal.deviceIdentText[sizeof terminal.deviceIdentText - 1] = '\0';
+    const uint32_t result = AskSelectedTerminal(&firmware, &loader, &type);
     if (result != 0)
         return result;
     if (type != 0)
@@ -108,21 +82,17 @@ UpgradeResult CTVXUpgradeDlg::ReReadDeviceVersion()
         }
         if (!IsValidBcdVersion(static_cast<uint16_t>(loader)))
             terminal.loaderVersionBefore = 0;
-        window.SetControlText(statusText, window.ControlText(statusText) +
-                                              Format("\n\n Firmware Version: V%x.%.2hx ",
-                                                     terminal.firmwareVersionBefore >> 8u,
-                                                     static_cast<unsigned short>(terminal.firmwareVersionBefore & 0xFFu)));
+        window.SetControlText(statusText, window.ControlText(statusText) + "\n\n Firmware Version: V" +
+                                              ShortBcdVersion(terminal.firmwareVersionBefore) + " ");
     } else {
         uint32_t identNumber = 0;
         if (firmware > 0 && ReadDeviceIdentNumber(terminal.deviceIdentText, &identNumber) == 0)
             terminal.deviceIdentNumber = identNumber;
         std::string line;
         if (terminal.firmwareVersion3 != 0)
-            line = Format("\n\n Firmware Version: V %d.%d.%d", (terminal.firmwareVersion3 >> 16) & 0xFF,
-                          (terminal.firmwareVersion3 >> 8) & 0xFF, terminal.firmwareVersion3 & 0xFF);
+            line = "\n\n Firmware Version: V " + ShortVersion3(terminal.firmwareVersion3);
         else if (terminal.loaderVersion3 != 0)
-            line = Format("\n\n Loader Version: V %d.%d.%d", (terminal.loaderVersion3 >> 16) & 0xFF,
-                          (terminal.loaderVersion3 >> 8) & 0xFF, terminal.loaderVersion3 & 0xFF);
+            line = "\n\n Loader Version: V " + ShortVersion3(terminal.loaderVersion3);
         window.SetControlText(statusText, window.ControlText(statusText) + line);
     }
     return 0;

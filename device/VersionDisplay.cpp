@@ -65,7 +65,7 @@ void CTVXUpgradeDlg::RefreshFirmwareVersionText()
         if (version.major != kNoVersionNumber && version.minor != kNoVersionNumber &&
             version.patch != kNoVersionNumber) {
             terminal.threePartVersion = 1;
-            terminal.firmwareVersionText = Format("%.3d.%.3d.%.3d", version.major, version.minor, version.patch);
+            terminal.firmwareVersionText = FormatVersion3(version);
             return;
         }
     }
@@ -85,8 +85,7 @@ void CTVXUpgradeDlg::ShowDeviceVersion(int row)
     if (terminal.loaderVersionBefore != 0) {
         if (!terminal.firmwareVersionText.empty())
             text += " + ";
-        text += Format("Loader V%x.%.2hx ", Byte(terminal.loaderVersionBefore, 8),
-                       static_cast<unsigned short>(Byte(terminal.loaderVersionBefore, 0)));
+        text += "Loader V" + ShortBcdVersion(terminal.loaderVersionBefore) + " ";
     }
     window.SetControlText(row, text);
 }
@@ -144,14 +143,12 @@ void CTVXUpgradeDlg::ShowPartVersions(const PackageEntry *part)
             package.packageFirmwareText = versions.firmwareText;
             package.loaderOnlyPackage = 0;
             package.packageFirmwareVersion3 = versions.firmware;
-            firmwareDisplay = Format("V %d.%d.%d ", Byte(versions.firmware, 16), Byte(versions.firmware, 8),
-                                     Byte(versions.firmware, 0));
+            firmwareDisplay = "V " + ShortVersion3(versions.firmware) + " ";
         }
         if (versions.loader != 0) {
             package.packageLoaderText = versions.loaderText;
             package.packageLoaderVersion3 = versions.loader;
-            loaderDisplay = Format("Loader V %d.%d.%d ", Byte(versions.loader, 16), Byte(versions.loader, 8),
-                                   Byte(versions.loader, 0));
+            loaderDisplay = "Loader V " + ShortVersion3(versions.loader) + " ";
         }
     } else {
         ReadPackageFirmwareText();

@@ -2,7 +2,6 @@
 // twice, and the final check of the run's last part.
 #include "CTVXUpgradeDlg.h"
 
-#include "TextFormat.h"
 #include "UpgradeTexts.h"
 #include "Versions.h"
 
@@ -12,17 +11,6 @@ constexpr uint32_t kThreePartFlag = 0x01000000u;
 constexpr uint32_t kUnreadable = 0xFFFFFFFFu;
 constexpr uint32_t kMaxReturnAttempts = 2;
 
-std::string ThreePartText(const char *format, uint32_t version)
-{
-    return Format(format, (version >> 16) & 0xFFu, (version >> 8) & 0xFFu, version & 0xFFu);
-}
-
-std::string BcdText(const char *format, uint16_t version)
-{
-    return Format(format, static_cast<unsigned>(version >> 8),
-                  static_cast<unsigned short>(version & 0xFFu));
-}
-
 } // namespace
 
 bool CTVXUpgradeDlg::ReadTerminalAfterPart(uint32_t *firmware, uint32_t *loader, uint32_t *type)
@@ -30,9 +18,7 @@ bool CTVXUpgradeDlg::ReadTerminalAfterPart(uint32_t *firmware, uint32_t *loader,
     // Changes: terminal, afterPart.
     afterPart.deviceFirmwareVersion = 0;
     *firmware = *loader = *type = 0;
-    const uint32_t result = GetwBCDDeviceFWVersion(terminal.selectedDeviceId, 16, firmware, loader, type,
-                                                   &terminal.deviceExtraValue, terminal.deviceIdentText);
-    terminal.deviceIdentText[sizeof terminal.deviceIdentText - 1] = '\0';
+    const uint32_t result = AskSelectedTerminal(firmware, loader, type);
     return result == 0 && !(*firmware == kUnreadable && *loader == kUnreadable);
 }
 
@@ -60,12 +46,12 @@ void CTVXUpgradeDlg::StoreVersionsAfterPart(uint32_t firmware, uint32_t loader, 
 
 std::string CTVXUpgradeDlg::VersionLineAfterPart() const
 {
-    if (terminal.threePartVersion == 1)
-        return package.loaderOnlyPackage == 1
-                   ? ThreePartText("\n\n Loader Version: V %u.%u.%u ", afterPart.deviceLoaderVersion3)
-                   : ThreePartText("\n\n Firmware Version: V %u.%u.%u ", afterPart.deviceFirmwareVersion3);
-    return package.loaderOnlyPackage == 1 ? BcdText("\n\n Loader Version: V%x.%.2hx ", afterPart.deviceLoaderVersion)
-                                  : BcdText("\n\n Firmware Version: V%x.%.2hx ", afterPart.deviceFirmwareVersion);
+    const bool loader = package.loaderOnlyPackage == 1;
+    const std::string version =
+        terminal.threePartVersion == 1
+            ? " " + ShortVersion3(loader ? afterPart.deviceLoaderVersion3 : afterPart.deviceFirmwareVersion3)
+            : ShortBcdVersion(loader ? afterPart.deviceLoaderVersion : afterPart.deviceFirmwareVersion);
+    return (loader ? "\n\n Loader Version: V" : "\n\n Firmware Version: V") + version + " ";
 }
 
 void CTVXUpgradeDlg::ShowVersionAfterPart()
@@ -77,12 +63,12 @@ void CTVXUpgradeDlg::ShowVersionAfterPart()
     }
     std::string text = window.ControlText(versionAfterText);
     if (afterPart.deviceFirmwareVersion3 != 0) {
-        text = ThreePartText("V %u.%u.%u ", afterPart.deviceFirmwareVersion3);
+        text = "V " + ShortVersion3(afterPart.deviceFirmwareVersion3) + " ";
         terminal.firmwareVersionText = FormatVersion3(afterPart.deviceFirmwareVersion3);
         terminal.firmwareVersion3 = afterPart.deviceFirmwareVersion3;
     }
     if (afterPart.deviceLoaderVersion3 != 0) {
-        const std::string loaderText = ThreePartText("Loader V %u.%u.%u ", afterPart.deviceLoaderVersion3);
+        const std::string loaderText = "Loader V " + ShortVersion3(afterPart.deviceLoaderVersion3) + " ";
         terminal.loaderVersionText = FormatVersion3(afterPart.deviceLoaderVersion3);
         terminal.loaderVersion3 = afterPart.deviceLoaderVersion3;
         text = (afterPart.deviceFirmwareVersion3 != 0 && package.loaderOnlyPackage != 1) ? text + " + " + loaderText

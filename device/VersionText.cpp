@@ -69,16 +69,37 @@ ParsedVersion ParseVersionText(std::string_view text)
     return version;
 }
 
+ParsedVersion ThreePartNumbers(uint32_t value)
+{
+    return {static_cast<uint16_t>((value >> 16) & 0xFF), static_cast<uint16_t>((value >> 8) & 0xFF),
+            static_cast<uint16_t>(value & 0xFF)};
+}
+
 std::string FormatVersion3(uint32_t value)
 {
-    return Format("%.3d.%.3d.%.3d", static_cast<int>((value >> 16) & 0xFF), static_cast<int>((value >> 8) & 0xFF),
-                  static_cast<int>(value & 0xFF));
+    return FormatVersion3(ThreePartNumbers(value));
+}
+
+std::string FormatVersion3(const ParsedVersion &version)
+{
+    return Format("%.3d.%.3d.%.3d", version.major, version.minor, version.patch);
 }
 
 std::string BcdVersionText(uint16_t value)
 {
     return Format("%.3hx.%.3hx.---", static_cast<unsigned short>(value >> 8),
                   static_cast<unsigned short>(value & 0xFF));
+}
+
+std::string ShortVersion3(uint32_t value)
+{
+    const ParsedVersion version = ThreePartNumbers(value);
+    return Format("%d.%d.%d", version.major, version.minor, version.patch);
+}
+
+std::string ShortBcdVersion(uint16_t value)
+{
+    return Format("%x.%.2hx", static_cast<unsigned>(value >> 8), static_cast<unsigned short>(value & 0xFF));
 }
 
 int ParseVersionAfterMarker(const char *text, const char *marker, uint32_t *value, int *threeNumbers)

@@ -27,15 +27,25 @@ struct ParsedVersion {
     bool operator==(const ParsedVersion &) const = default;
 };
 
+// The three numbers of a three-part value: bits 16-23, 8-15 and 0-7.
+ParsedVersion ThreePartNumbers(uint32_t value);
+
 // Reads "major.minor.patch" from at most the first 11 characters of the
 // text; never fails: what cannot be read stays kNoVersionNumber.
 ParsedVersion ParseVersionText(std::string_view text);
 
-// "%.3d.%.3d.%.3d" of bits 16-23, 8-15 and 0-7 (004.007.000).
+// "%.3d.%.3d.%.3d" of bits 16-23, 8-15 and 0-7 (004.007.000), or of the
+// three numbers read from a text.
 std::string FormatVersion3(uint32_t value);
+std::string FormatVersion3(const ParsedVersion &version);
 
 // "%.3hx.%.3hx.---" of the high and low byte (0x0319 gives 003.019.---).
 std::string BcdVersionText(uint16_t value);
+
+// The forms the window shows: "%d.%d.%d" of the three numbers (4.7.0), and
+// "%x.%.2hx" of a BCD version's high and low byte (0x0319 gives 3.19).
+std::string ShortVersion3(uint32_t value);
+std::string ShortBcdVersion(uint16_t value);
 
 // Reads the dotted version that follows the first occurrence of the marker
 // in a product text. Three numbers: value = a<<16 | b<<8 | c, *threeNumbers

@@ -154,6 +154,12 @@ public:
                            uint16_t *productId);
 
     // ---- Device list and selection (device/) ----
+    // Asks the selected terminal for its versions, as GetwBCDDeviceFWVersion
+    // with the terminal's ID and identification fields; returns its result.
+    uint32_t AskSelectedTerminal(uint32_t *firmware, uint32_t *loader, uint32_t *type);
+    // The terminal's row in the device list, found by its ID in any letter
+    // case; -1 when it is not listed.
+    int SelectedTerminalRow();
     void RefreshDeviceList();
     void OnDeviceSelectionChanged(int row, unsigned oldState, unsigned newState);
     void ApplyIdentTextModelRule();
@@ -200,7 +206,6 @@ public:
 
     // ---- Device arrival and removal (device/) ----
     void ForwardDeviceChange(unsigned eventCode, const tvx::DeviceInterfaceRecord *record);
-    bool FindSelectedTerminal();
     void ReadReturnedTerminal(bool returnCheck);
     std::string BcdVersionAfterRefresh() const;
 

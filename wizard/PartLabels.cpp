@@ -3,11 +3,9 @@
 #include "CTVXUpgradeDlg.h"
 #include "PathName.h"
 #include "TextFormat.h"
+#include "Versions.h"
 
 namespace {
-
-unsigned HighByte(uint16_t version) { return version >> 8; }
-unsigned short LowByte(uint16_t version) { return static_cast<unsigned short>(version & 0xFF); }
 
 // Parts of the batch files applied before the current one.
 uint32_t PartsBeforePackage(const CTVXUpgradeDlg &dialog)
@@ -33,12 +31,12 @@ void WritePartLabels(CTVXUpgradeDlg &dialog, int firstNumber)
     const uint16_t loader = dialog.package.packageLoaderVersion;
     std::string versions;
     if (firmware != 0) {
-        versions = Format("V%x.%.2hx ", HighByte(firmware), LowByte(firmware));
+        versions = "V" + ShortBcdVersion(firmware) + " ";
         if (loader != 0)
-            versions += Format("+ Loader V%x.%.2hx ", HighByte(loader), LowByte(loader));
+            versions += "+ Loader V" + ShortBcdVersion(loader) + " ";
         dialog.package.loaderOnlyPackage = 0;
     } else {
-        versions = Format("Loader V%x.%.2hx ", HighByte(loader), LowByte(loader));
+        versions = "Loader V" + ShortBcdVersion(loader) + " ";
         dialog.package.loaderOnlyPackage = 1;
     }
     // Once a part is being written the row shows that part's own versions,

@@ -95,8 +95,8 @@ void ShowUpgradeStep(CTVXUpgradeDlg &dialog)
 {
     // Changes: package, run.
     tvx::DialogWindow &window = dialog.window;
-    PackageRecord *package = dialog.package.loadedPackage;
-    PackageEntry *part = package && package->cursor ? package->cursor->entry : nullptr;
+    PackageRecord *record = dialog.package.loadedPackage;
+    PackageEntry *part = record && record->cursor ? record->cursor->entry : nullptr;
     window.SetControlText(CTVXUpgradeDlg::stepGroup, kUpgradeStartedCaption);
     window.ShowControl(CTVXUpgradeDlg::searchButton, false);
     if (dialog.terminal.dfuAttributes != 0) {

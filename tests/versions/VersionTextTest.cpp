@@ -53,6 +53,16 @@ TEST(VersionTextForms, FormatAndParseBackToTheSameNumbers)
     EXPECT_EQ(ParseVersionText(FormatVersion3(0x040700)), (ParsedVersion{4, 7, 0}));
 }
 
+TEST(VersionTextForms, WindowFormsDropLeadingZerosButKeepTwoMinorDigitsOfBcd)
+{
+    EXPECT_EQ(ShortVersion3(0x01040700), "4.7.0"); // the three-part flag is not shown
+    EXPECT_EQ(ShortVersion3(0xFFFFFF), "255.255.255");
+    EXPECT_EQ(ShortBcdVersion(0x0319), "3.19");
+    EXPECT_EQ(ShortBcdVersion(0x0302), "3.02");
+    EXPECT_EQ(ShortBcdVersion(0x1A0B), "1a.0b");
+    EXPECT_EQ(FormatVersion3(ParsedVersion{4, 300, 7}), "004.300.007"); // a text's numbers are not cut to a byte
+}
+
 struct MarkerCase {
     const char *text;
     const char *marker;
