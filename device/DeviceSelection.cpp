@@ -141,6 +141,9 @@ void CTVXUpgradeDlg::OnDeviceSelectionChanged(int, unsigned, unsigned newState)
     if ((newState & tvx::LVIS_SELECTED) == 0)
         return;
 
+    // Each path below reads only what its kind of terminal states: nothing
+    // the terminal selected before said may stand in for the rest.
+    terminal = {};
     terminal.selectedDeviceNumber = row + 1;
     StoreDeviceId(terminal.selectedDeviceId, window.ListItemText(deviceList, row, 2));
     terminal.selectedProductInfo = window.ListItemText(deviceList, row, 1);

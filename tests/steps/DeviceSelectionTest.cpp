@@ -210,3 +210,29 @@ TEST_F(DeviceSelectionTest, SelectionOutsideTheDeviceStepIsIgnored)
     EXPECT_EQ(dialog->terminal.selectedDeviceNumber, RowOf("K460B0000002") + 1);
     EXPECT_EQ(dialog->terminal.threePartVersion, 0u);
 }
+
+// A terminal in loader mode may report no firmware version (the USB backend
+// does so without a firmware token); its build number is then not read. The
+// one before must not stand in for it: a package of that build would pass
+// the loader check unasked.
+TEST_F(DeviceSelectionTest, AnotherTerminalKeepsNothingOfTheOneBefore)
+{
+    Open({R"("id": "K470A0000001", "model": "VORN 470 M online", "vendorCode": "KOTRX",
+             "versionFormat": "three-part", "firmware": "4.6.0", "loader": "1.4.2", "identNumber": 12345)",
+          R"("id": "K470A0000002", "model": "VORN 470 M online", "vendorCode": "KOTRX",
+             "versionFormat": "bcd", "firmware": "0x0000", "loader": "0x0142", "mode": "DFU",
+             "product": "VORN 470 M online KOTRX V 1.4.2 V.4.6.0 DFU")"});
+    Select("K470A0000001");
+    ASSERT_EQ(dialog->ReReadDeviceVersion(), 0u);
+    ASSERT_EQ(dialog->terminal.deviceIdentNumber, 12345u);
+
+    Select("K470A0000002");
+    ASSERT_EQ(dialog->ReReadDeviceVersion(), 0u);
+    ASSERT_EQ(dialog->terminal.deviceInDfuMode, 1u);
+    // A package of the first terminal's build whose catalog lists no loader
+    // of the second.
+    dialog->package.packageIdentNumber = 12345;
+    dialog->package.packageFirmwareVersion3 = 0x040700;
+    dialog->run.loaderListed = 0;
+    EXPECT_EQ(dialog->CheckLoaderMode(), UPG_LOADER_MISMATCH);
+}
