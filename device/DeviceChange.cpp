@@ -107,14 +107,16 @@ void CTVXUpgradeDlg::ReadReturnedTerminal(bool returnCheck)
     bool failed = run.upgradeFailure != 0;
     if (lastPart && terminal.threePartVersion != 1) {
         int comparison = 0;
-        if (!CompareValidBcdVersions(run.expectedFirmwareVersion, afterPart.deviceFirmwareVersion, &comparison))
+        if (!CompareValidBcdVersions(run.expectedFirmwareVersion, afterPart.deviceFirmwareVersion,
+                                     &comparison))
             return;
         if (comparison == -1)
             failed = true;
         else if (comparison == 1)
-            failed = failed || package.packageFirmwareVersion != 0 ||
-                     CompareBcdVersions(terminal.firmwareVersionBefore, afterPart.deviceFirmwareVersion) != 0 ||
-                     CompareBcdVersions(run.expectedLoaderVersion, afterPart.deviceLoaderVersion) == -1;
+            failed =
+                failed || package.packageFirmwareVersion != 0 ||
+                CompareBcdVersions(terminal.firmwareVersionBefore, afterPart.deviceFirmwareVersion) != 0 ||
+                CompareBcdVersions(run.expectedLoaderVersion, afterPart.deviceLoaderVersion) == -1;
     }
     // The run's last part gets the same final check as on the other paths:
     // the comparison above alone passes a BCD terminal that kept its old

@@ -95,7 +95,8 @@ bool FitsBatch(const CTVXUpgradeDlg &dialog, std::string_view id, const std::str
     if (series && !Contains(upper, series))
         return false;
     const uint32_t textModel = Contains(upper, "VORN 47") ? 470 : Contains(upper, "VORN 46") ? 460 : 0;
-    const uint32_t files = dialog.batch.batchCount < kMaxBatchFiles ? dialog.batch.batchCount : kMaxBatchFiles;
+    const uint32_t files =
+        dialog.batch.batchCount < kMaxBatchFiles ? dialog.batch.batchCount : kMaxBatchFiles;
     for (uint32_t file = 0; file < files; ++file)
         if (!HardwareFits(dialog.batch.batchHardwareList[file], textModel))
             return false;

@@ -54,7 +54,8 @@ UpgradeResult CTVXUpgradeDlg::CheckCatalogAndHeader()
         return UPG_BAD_CATALOG_VERSION;
     const uint32_t word = headerWord(part);
     ImageVersions versions;
-    if (const UpgradeResult result = ReadImageVersions(part, word, &versions, &package.packageIdentNumber); result != 0)
+    if (const UpgradeResult result = ReadImageVersions(part, word, &versions, &package.packageIdentNumber);
+        result != 0)
         return result;
     const uint32_t generation = HeaderGeneration(word);
     if (generation > 1)
@@ -79,8 +80,9 @@ UpgradeResult CTVXUpgradeDlg::CheckSupportedVersions()
 {
     // Changes: run.
     const CatalogInfo *catalog = Catalog(package.loadedPackage);
-    const ParsedVersion loader =
-        terminal.threePartVersion == 1 ? ThreePartNumbers(terminal.loaderVersion3) : DecodedBcdNumbers(terminal.loaderVersionBefore);
+    const ParsedVersion loader = terminal.threePartVersion == 1
+                                     ? ThreePartNumbers(terminal.loaderVersion3)
+                                     : DecodedBcdNumbers(terminal.loaderVersionBefore);
     const bool loaderFound = catalog && ListHasVersion(catalog->bootloaderVersions, loader);
     run.loaderListed = loaderFound ? 1 : 0;
 
@@ -107,7 +109,8 @@ UpgradeResult CTVXUpgradeDlg::CheckLoaderMode()
 {
     // Changes: run.
     // The terminal already runs this very build: nothing to stage.
-    if (terminal.threePartVersion == 1 && package.packageIdentNumber != 0 && terminal.deviceIdentNumber != 0 && package.packageFirmwareVersion3 != 0 &&
+    if (terminal.threePartVersion == 1 && package.packageIdentNumber != 0 &&
+        terminal.deviceIdentNumber != 0 && package.packageFirmwareVersion3 != 0 &&
         package.packageIdentNumber == terminal.deviceIdentNumber) {
         run.loaderStageNeeded = 0;
         return 0;
@@ -124,7 +127,8 @@ UpgradeResult CTVXUpgradeDlg::SelectStartPart(const PackageEntry *part, PartNode
         return 0;
     // The terminal's loader is supported: the parts in front of the firmware
     // are skipped and no longer counted.
-    for (PartNode *node = package.loadedPackage ? package.loadedPackage->cursor : nullptr; node; node = node->next) {
+    for (PartNode *node = package.loadedPackage ? package.loadedPackage->cursor : nullptr; node;
+         node = node->next) {
         if (!PartHasType(node->entry, "Firmware")) {
             if (package.partCount > 0)
                 --package.partCount;

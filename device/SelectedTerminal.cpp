@@ -19,7 +19,8 @@ int CTVXUpgradeDlg::SelectedTerminalRow()
     // The ID keeps changing letter case as the run compares it.
     const std::string id = UpperCaseCopy(terminal.selectedDeviceId);
     for (int row = 0; row < window.ListRowCount(deviceList); ++row)
-        if (UpperCaseCopy(window.ListItemText(deviceList, row, 2).substr(0, 16)).find(id) != std::string::npos)
+        if (UpperCaseCopy(window.ListItemText(deviceList, row, 2).substr(0, 16)).find(id) !=
+            std::string::npos)
             return row;
     return -1;
 }

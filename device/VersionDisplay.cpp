@@ -79,8 +79,9 @@ void CTVXUpgradeDlg::ShowDeviceVersion(int row)
     std::string text;
     if (!terminal.firmwareVersionText.empty()) {
         const ParsedVersion version = ParseVersionText(terminal.firmwareVersionText);
-        text = terminal.threePartVersion == 1 ? Format("V%d.%03d.%03d", version.major, version.minor, version.patch)
-                                     : Format("V%d.%02d", version.major, version.minor);
+        text = terminal.threePartVersion == 1
+                   ? Format("V%d.%03d.%03d", version.major, version.minor, version.patch)
+                   : Format("V%d.%02d", version.major, version.minor);
     }
     if (terminal.loaderVersionBefore != 0) {
         if (!terminal.firmwareVersionText.empty())
@@ -126,7 +127,7 @@ void CTVXUpgradeDlg::ReadPackageLoaderText()
     if (offset != 0 && part->size > 0 && static_cast<std::size_t>(part->size) > offset + 16)
         ImageWord16(part, offset, &loader);
     package.packageLoaderText = Format("%.2hx.%.2hx", static_cast<unsigned short>(Byte(loader, 8)),
-                               static_cast<unsigned short>(Byte(loader, 0)));
+                                       static_cast<unsigned short>(Byte(loader, 0)));
 }
 
 void CTVXUpgradeDlg::ShowPartVersions(const PackageEntry *part)
@@ -163,5 +164,6 @@ void CTVXUpgradeDlg::ShowPartVersions(const PackageEntry *part)
             loaderDisplay = Format("Loader V %x.%x ", Byte(versions.loader, 8), Byte(versions.loader, 0));
         }
     }
-    window.SetControlText(versionViaFileText, JoinVersionDisplays(firmwareDisplay, loaderDisplay, &package.loaderOnlyPackage));
+    window.SetControlText(versionViaFileText,
+                          JoinVersionDisplays(firmwareDisplay, loaderDisplay, &package.loaderOnlyPackage));
 }

@@ -71,8 +71,9 @@ void CTVXUpgradeDlg::ShowVersionAfterPart()
         const std::string loaderText = "Loader V " + ShortVersion3(afterPart.deviceLoaderVersion3) + " ";
         terminal.loaderVersionText = FormatVersion3(afterPart.deviceLoaderVersion3);
         terminal.loaderVersion3 = afterPart.deviceLoaderVersion3;
-        text = (afterPart.deviceFirmwareVersion3 != 0 && package.loaderOnlyPackage != 1) ? text + " + " + loaderText
-                                                                       : loaderText;
+        text = (afterPart.deviceFirmwareVersion3 != 0 && package.loaderOnlyPackage != 1)
+                   ? text + " + " + loaderText
+                   : loaderText;
     }
     window.SetControlText(versionAfterText, text);
 }

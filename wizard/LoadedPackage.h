@@ -15,7 +15,7 @@ struct LoadedPackage {
     PackageRecord *loadedPackage = nullptr;
     PackageEntry *currentPart = nullptr; // points into loadedPackage
     uint32_t partCount = 0;
-    uint32_t partsRemaining = 0; // after the part just finished
+    uint32_t partsRemaining = 0;              // after the part just finished
     uint16_t packageFirmwareVersion = 0xFFFF; // 0xFFFF: none read yet
     uint16_t packageLoaderVersion = 0;
     uint16_t packageProductId = 0;

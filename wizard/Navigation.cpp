@@ -41,8 +41,9 @@ void AcceptPackageStep(CTVXUpgradeDlg &dialog)
         dialog.localMessageBox(160, tvx::MB_ICONERROR | tvx::MB_OKCANCEL); // either answer goes on
         dialog.package.currentPart = nullptr;
     }
-    window.SetControlText(CTVXUpgradeDlg::partCounterText,
-                          Format("(1/%d)", static_cast<int>(dialog.batch.batchCount + dialog.package.partCount)));
+    window.SetControlText(
+        CTVXUpgradeDlg::partCounterText,
+        Format("(1/%d)", static_cast<int>(dialog.batch.batchCount + dialog.package.partCount)));
     dialog.currentStep = StepBackup;
     dialog.ShowStep(StepBackup);
 }

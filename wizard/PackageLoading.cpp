@@ -40,7 +40,8 @@ bool IdentifyFirstPart(CTVXUpgradeDlg &dialog)
     // Changes: package.
     const PackageEntry *part = dialog.package.currentPart;
     if (dialog.terminal.threePartVersion != 1)
-        return dialog.IdentifyImage(part, &dialog.package.packageFirmwareVersion, &dialog.package.packageLoaderVersion,
+        return dialog.IdentifyImage(part, &dialog.package.packageFirmwareVersion,
+                                    &dialog.package.packageLoaderVersion,
                                     &dialog.package.packageProductId) == 0;
     if (!part || !part->data)
         return false;

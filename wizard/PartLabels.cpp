@@ -55,7 +55,8 @@ void CTVXUpgradeDlg::ShowPartLabels(int firstNumber)
 int CTVXUpgradeDlg::NextPartNumber() const
 {
     // partsRemaining is 0 until the package's first part has ended.
-    const uint32_t doneInPackage = package.partsRemaining > 0 ? package.partCount - package.partsRemaining : 0;
+    const uint32_t doneInPackage =
+        package.partsRemaining > 0 ? package.partCount - package.partsRemaining : 0;
     return static_cast<int>(PartsBeforePackage(*this) + doneInPackage + 1);
 }
 
@@ -72,6 +73,7 @@ int CTVXUpgradeDlg::PartsInRun() const
     // as identified.
     uint32_t parts = 0;
     for (uint32_t i = 0; i < batch.batchCount && i < kMaxBatchFiles; ++i)
-        parts += i == batch.batchFileIndex && package.partCount > 0 ? package.partCount : batch.batchPartCount[i];
+        parts +=
+            i == batch.batchFileIndex && package.partCount > 0 ? package.partCount : batch.batchPartCount[i];
     return static_cast<int>(parts);
 }

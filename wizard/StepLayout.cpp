@@ -18,7 +18,8 @@ void ShowDeviceStep(CTVXUpgradeDlg &dialog)
     const int row = window.ListFirstSelectedRow(CTVXUpgradeDlg::deviceList);
     if (row >= 0) {
         dialog.terminal.selectedDeviceNumber = row + 1;
-        StoreDeviceId(dialog.terminal.selectedDeviceId, window.ListItemText(CTVXUpgradeDlg::deviceList, row, 2));
+        StoreDeviceId(dialog.terminal.selectedDeviceId,
+                      window.ListItemText(CTVXUpgradeDlg::deviceList, row, 2));
     } else {
         dialog.terminal.selectedDeviceNumber = 0;
         std::memset(dialog.terminal.selectedDeviceId, 0, sizeof dialog.terminal.selectedDeviceId);
@@ -66,7 +67,8 @@ bool ShowBackupStep(CTVXUpgradeDlg &dialog)
     // Changes: terminal, package.
     tvx::DialogWindow &window = dialog.window;
     dialog.SetBusy(true);
-    GetDFUAttributes(dialog.terminal.selectedDeviceId, 16, &dialog.terminal.dfuAttributes); // a failure keeps what was stored
+    GetDFUAttributes(dialog.terminal.selectedDeviceId, 16,
+                     &dialog.terminal.dfuAttributes); // a failure keeps what was stored
     dialog.SetBusy(false);
     dialog.terminal.dfuAttributes &= TVXDFU_ATTR_CAN_UPLOAD;
     window.ShowControl(CTVXUpgradeDlg::packageCombo, false);

@@ -133,7 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Expect(dialog.batch.batchCount <= kMaxConfigNames, "at most six files");
     for (uint32_t n = 0; n < dialog.batch.batchCount; ++n) {
         Expect(static_cast<int>(dialog.batch.batchListIndex[n]) < listed, "batch list index inside the list");
-        const std::string file = window.ComboItemText(CTVXUpgradeDlg::packageCombo, static_cast<int>(dialog.batch.batchListIndex[n]));
+        const std::string file = window.ComboItemText(CTVXUpgradeDlg::packageCombo,
+                                                      static_cast<int>(dialog.batch.batchListIndex[n]));
         Expect(file != "cut.ppu" && file != "pipe.ppu" && file != "huge.ppu", "only genuine packages join a batch");
     }
     return 0;

@@ -286,7 +286,8 @@ TEST_F(PackageChecks, StartPartSkipsToTheFirmwareAndNeedsOne)
     dialog.package.partCount = 3;
     dialog.run.loaderStageNeeded = 0;
     PartNode *start = nullptr;
-    EXPECT_EQ(dialog.SelectStartPart(dialog.package.loadedPackage->parts->entry, &start), UPG_RESTART_WITH_PART);
+    EXPECT_EQ(dialog.SelectStartPart(dialog.package.loadedPackage->parts->entry, &start),
+              UPG_RESTART_WITH_PART);
     EXPECT_EQ(start, dialog.package.loadedPackage->parts->next->next);
     EXPECT_EQ(dialog.package.partCount, 1u);
     EXPECT_EQ(Row(CTVXUpgradeDlg::partCounterText), "(1/1)"); // batch counters: tests/batch

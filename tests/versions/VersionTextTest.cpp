@@ -60,7 +60,8 @@ TEST(VersionTextForms, WindowFormsDropLeadingZerosButKeepTwoMinorDigitsOfBcd)
     EXPECT_EQ(ShortBcdVersion(0x0319), "3.19");
     EXPECT_EQ(ShortBcdVersion(0x0302), "3.02");
     EXPECT_EQ(ShortBcdVersion(0x1A0B), "1a.0b");
-    EXPECT_EQ(FormatVersion3(ParsedVersion{4, 300, 7}), "004.300.007"); // a text's numbers are not cut to a byte
+    EXPECT_EQ(FormatVersion3(ParsedVersion{4, 300, 7}),
+              "004.300.007"); // a text's numbers are not cut to a byte
 }
 
 struct MarkerCase {
