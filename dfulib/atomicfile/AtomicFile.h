@@ -57,9 +57,11 @@ private:
     int fd_ = -1;
     bool failed_ = false;
     bool replaces_ = false;
+#ifndef _WIN32 // Windows files have no owner and mode bits to carry over
     uid_t owner_ = 0;
     gid_t group_ = 0;
     mode_t mode_ = 0;
+#endif
 };
 
 } // namespace tvx
