@@ -8,8 +8,9 @@ namespace tvx {
 inline constexpr uint16_t LANG_GERMAN = 0x07;
 inline constexpr uint16_t LANG_FRENCH = 0x0C;
 
-// Stand-in for the platform call: the first non-empty of LC_ALL, LC_MESSAGES
-// and LANG; "de..." gives 0x0407, "fr..." 0x040C, anything else 0x0409.
+// On Windows the user's interface language. Elsewhere a stand-in for it: the
+// first non-empty of LC_ALL, LC_MESSAGES and LANG; "de..." gives 0x0407,
+// "fr..." 0x040C, anything else 0x0409.
 uint16_t GetSystemDefaultLangID();
 
 // The low 10 bits of a language id are its primary language.

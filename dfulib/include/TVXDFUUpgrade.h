@@ -12,7 +12,9 @@
 extern "C" {
 #endif
 
-#if defined(_WIN32)
+#if defined(_WIN32) && defined(TVXDFU_STATIC)
+#define TVXDFU_API /* linked statically, or building the DLL (its .def exports) */
+#elif defined(_WIN32)
 #define TVXDFU_API __declspec(dllimport)
 #else
 #define TVXDFU_API __attribute__((visibility("default")))

@@ -80,8 +80,9 @@ TEST_F(ScenarioTest, UnusableScenarioIsReportedAndGivesAnEmptyBus)
 // a huge file is not read.
 TEST_F(ScenarioTest, PathWithoutAScenarioTextIsReportedAndGivesAnEmptyBus)
 {
-    std::string folder = ::testing::TempDir() + "scenario-paths-XXXXXX";
-    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    const std::string folder = tvxtest::ScratchPath("scenario-paths");
+    std::filesystem::remove_all(folder);
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
     std::filesystem::create_directory(folder + "/folder.json");
     std::ofstream(folder + "/empty.json").close();
     std::ofstream(folder + "/huge.json").close();

@@ -1,0 +1,11 @@
+#include "Language.h"
+
+#include <windows.h>
+
+namespace tvx {
+
+// The language the user reads Windows in, which is what the wizard's texts
+// follow there.
+uint16_t GetSystemDefaultLangID() { return GetUserDefaultUILanguage(); }
+
+} // namespace tvx
