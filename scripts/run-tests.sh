@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test, in four builds made
-# from the presets of CMakePresets.json:
+# from the presets of CMakePresets.json and a fifth for Windows:
 #   build         the normal build, the whole suite (preset normal)
 #   build-asan    the whole suite again under ASan+UBSan (-fno-sanitize-recover)
 #   build-tsan    the device library's threaded tests under ThreadSanitizer
 #   build-fuzz    a short run of every fuzz target (clang, libFuzzer)
+#   build-windows the Windows build (MinGW-w64), its tests under Wine
+#                 (scripts/run-windows-tests.sh, docs/windows.md)
 # Fails when any test fails; the summary of every ctest run is printed last.
 # TVX_BUILD_DIR renames the normal build, TVX_FUZZ_SECONDS (default 60) sets
 # the fuzz runs' length, TVX_JOBS the parallelism.
@@ -47,7 +49,13 @@ run_ctest() {
   if ! ctest -j"$jobs" "$@" 2>&1 | tee "$log"; then
     failed=1
   fi
-  local line
+  keep_summary "$label" "$log"
+  rm -f "$log"
+}
+
+# keep_summary LABEL LOG: notes the last ctest summary in LOG.
+keep_summary() {
+  local label=$1 log=$2 line
   line=$(grep -E "tests passed, [0-9]+ tests? failed out of" "$log" | tail -1 || true)
   [ -n "$line" ] || { line="no summary (ctest did not finish)"; failed=1; }
   summaries+=("$label: $line")
@@ -55,7 +63,6 @@ run_ctest() {
     total_failed=$((total_failed + BASH_REMATCH[1]))
     total_passed=$((total_passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
   fi
-  rm -f "$log"
 }
 
 echo "==== build: normal"
@@ -85,6 +92,12 @@ echo "==== build: fuzz targets (${fuzz_seconds}s each)"
 cmake --preset fuzz -DTVX_FUZZ_SECONDS="$fuzz_seconds"
 cmake --build --preset fuzz -j"$jobs"
 run_ctest "fuzz runs" --preset fuzz
+
+echo "==== build: Windows (MinGW-w64), tests under Wine"
+windows_log=$(mktemp)
+TVX_JOBS=$jobs TVX_WINDOWS_HOST_BUILD=$(realpath "$build") bash scripts/run-windows-tests.sh 2>&1 | tee "$windows_log" || failed=1
+keep_summary "Windows build under Wine" "$windows_log"
+rm -f "$windows_log"
 
 echo "==== summary"
 printf '%s\n' "${summaries[@]}"
