@@ -26,6 +26,17 @@ using namespace tvxdfu::usb;
 
 namespace {
 
+// The block the host moves for a stated wTransferSize: at most 4096 bytes,
+// and small blocks of its own where 0 or 0xFFFF states no size.
+std::size_t HostBlock(uint16_t transferSize)
+{
+    if (transferSize == 0)
+        return 64;
+    if (transferSize == 0xFFFF)
+        return 1024;
+    return std::min<std::size_t>(transferSize, 4096);
+}
+
 class FuzzedDevice final : public ControlTransport {
 public:
     explicit FuzzedDevice(ByteReader &in) : in_(in) { info_ = NextInterface(); }
@@ -47,7 +58,7 @@ public:
         }
         Expect(setup.request == static_cast<uint8_t>(DfuRequest::Upload), "only GETSTATUS and UPLOAD read");
         // The engine caps transfers at 4096 bytes, the most the host's USB stack takes.
-        Expect(length == std::min<uint16_t>(info_.functional.transferSize, 4096), "UPLOAD asks for a whole transfer");
+        Expect(length == HostBlock(info_.functional.transferSize), "UPLOAD asks for a whole transfer");
         Expect(setup.value == static_cast<uint16_t>(uploadBlocks_++), "UPLOAD blocks in order");
         // Mostly full blocks; otherwise a block of any size. More than was
         // asked for is an overflow, which the USB stack reports as an error.
@@ -68,7 +79,7 @@ public:
         if (how >= 0xF0)
             return -1 - (how & 3);
         if (setup.request == static_cast<uint8_t>(DfuRequest::Dnload) && length > 0) {
-            Expect(data && length <= info_.functional.transferSize, "DNLOAD within the transfer size");
+            Expect(data && length <= HostBlock(info_.functional.transferSize), "DNLOAD within the transfer size");
             if (how >= 0xE0)
                 return static_cast<int>(length / 2); // a short write
             Expect(setup.value == static_cast<uint16_t>(downloadBlocks_), "DNLOAD blocks in order");
@@ -145,8 +156,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         image[n] = static_cast<uint8_t>(n * 13 + 5);
     const bool backup = in.Byte() & 1;
     const std::filesystem::path backupPath = ScratchFolder() / "backup.dfu";
+    // A backup that replaces an earlier one keeps it beside it, under this name.
+    const std::filesystem::path keptPath = ScratchFolder() / "backup.dfu~";
     const std::vector<uint8_t> earlier = {'e', 'a', 'r', 'l', 'i', 'e', 'r'};
     std::filesystem::remove(backupPath);
+    std::filesystem::remove(keptPath);
     if (backup)
         std::ofstream(backupPath, std::ios::binary).write(reinterpret_cast<const char *>(earlier.data()), 7);
 
@@ -175,9 +189,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Expect(file == earlier || complete, "backup complete or the earlier file untouched");
         if (status == 0)
             Expect(complete, "success after a read-back leaves the backup");
+        if (std::filesystem::exists(keptPath))
+            Expect(complete && ReadFile(keptPath) == earlier, "the replaced backup is the one kept");
     }
+    const bool kept = std::filesystem::exists(keptPath);
     Expect(std::distance(std::filesystem::directory_iterator(ScratchFolder()), std::filesystem::directory_iterator()) <=
-               1,
+               (kept ? 2 : 1),
            "no temporary file left behind");
     return 0;
 }
