@@ -24,7 +24,7 @@ namespace tvxdfu::usb::testbed {
 
 struct TerminalSetup {
     sim::TerminalSpec spec;     // id (the serial number), model, versions, productId
-    EmulatedDeviceConfig dfu;   // the DFU side; its firmware defaults to the spec's image
+    EmulatedDeviceConfig dfu;   // the DFU side; its firmware defaults to the terminal's image
     bool answersStrings = true; // false: string requests are never answered
     // In DFU mode its loader reports this serial number instead of the ID
     // ("" for none), as many loaders do.
@@ -50,7 +50,7 @@ struct TerminalSetup {
     // Descriptors stated as data, as a real device has them, for normal
     // operation and for the loader; unset: the generated layout. The vendor
     // id, bcdDevice and the serial number's presence are the terminal's; an
-    // idProduct of 0 is the spec's.
+    // idProduct of 0 stands for the terminal's own productId.
     std::optional<DeviceLayout> runtimeLayout;
     std::optional<DeviceLayout> loaderLayout;
     // The alternate setting of the loader's DFU interface the firmware
