@@ -3,9 +3,28 @@
 
 #include <cstring>
 
-#include <openssl/evp.h>
+#include "Crypto.h"
 
 uint8_t contentIv[32];
+
+namespace {
+
+constexpr int32_t kBlock = tvx::crypto::kAesBlockLength;
+
+// How many bytes of standard padding end the last plaintext block, or 0 when
+// it does not end in valid padding.
+int32_t PaddingLength(const uint8_t *lastBlock)
+{
+    const uint8_t count = lastBlock[kBlock - 1];
+    if (count == 0 || count > kBlock)
+        return 0;
+    uint8_t difference = 0;
+    for (int32_t i = kBlock - count; i < kBlock; ++i)
+        difference |= static_cast<uint8_t>(lastBlock[i] ^ count);
+    return difference == 0 ? count : 0;
+}
+
+} // namespace
 
 void BuildContentKey(uint8_t key[kContentKeyLength])
 {
@@ -19,10 +38,8 @@ void BuildContentKey(uint8_t key[kContentKeyLength])
 
 bool DeriveContentIv(const char *fileName)
 {
-    unsigned int length = 0;
     return fileName &&
-           EVP_Digest(fileName, std::strlen(fileName), contentIv, &length, EVP_sha256(), nullptr) == 1 &&
-           length == sizeof contentIv;
+           tvx::crypto::Digest(tvx::crypto::HashKind::Sha256, fileName, std::strlen(fileName), contentIv) == 0;
 }
 
 int32_t DecryptContent(const uint8_t *cipherText, int32_t length, const uint8_t *key, const uint8_t *iv,
@@ -30,23 +47,17 @@ int32_t DecryptContent(const uint8_t *cipherText, int32_t length, const uint8_t 
 {
     if (complete)
         *complete = false;
-    if (length <= 0)
+    // Whole blocks only; a partial one at the end is never complete.
+    const int32_t whole = length > 0 ? length - length % kBlock : 0;
+    if (whole == 0 ||
+        tvx::crypto::Aes256CbcDecrypt(key, iv, cipherText, static_cast<size_t>(whole), plainText) != 0)
         return 0;
-    EVP_CIPHER_CTX *context = EVP_CIPHER_CTX_new();
-    if (!context)
-        return 0;
-    int updated = 0;
-    int finished = 0;
-    int32_t result = 0;
-    if (EVP_DecryptInit_ex(context, EVP_aes_256_cbc(), nullptr, key, iv) == 1 &&
-        EVP_DecryptUpdate(context, plainText, &updated, cipherText, length) == 1) {
-        result = updated;
-        if (EVP_DecryptFinal_ex(context, plainText + updated, &finished) == 1) {
-            result += finished;
-            if (complete)
-                *complete = true;
-        }
-    }
-    EVP_CIPHER_CTX_free(context);
-    return result;
+    // The padding is checked here, not by the cipher library: CNG under Wine
+    // does not check it, and every system must refuse the same blocks.
+    const int32_t padding = length == whole ? PaddingLength(plainText + whole - kBlock) : 0;
+    if (padding == 0)
+        return whole - kBlock;
+    if (complete)
+        *complete = true;
+    return whole - padding;
 }

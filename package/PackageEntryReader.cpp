@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <openssl/crypto.h>
+#include "Crypto.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ int64_t NextHeaderOffset(SignedBytes bytes, int64_t contentStart, int64_t size)
 struct ScopedContentKey {
     uint8_t bytes[kContentKeyLength];
     ScopedContentKey() { BuildContentKey(bytes); }
-    ~ScopedContentKey() { OPENSSL_cleanse(bytes, sizeof bytes); }
+    ~ScopedContentKey() { tvx::crypto::Wipe(bytes, sizeof bytes); }
 };
 
 } // namespace

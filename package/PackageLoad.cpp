@@ -5,8 +5,6 @@
 #include <cstring>
 #include <string_view>
 
-#include <openssl/crypto.h>
-
 #include "PackageFile.h"
 #include "PathName.h"
 
@@ -110,12 +108,6 @@ LoadFailure LoadPackageChecked(const char *path, PackageRecord *record)
 {
     if (!path || !*path || !record)
         return LoadFailure::NoPath;
-    // OpenSSL 3 sets itself up on first use and cleans up at exit; releasing
-    // it after every load would leave it unusable for the next one.
-    OPENSSL_init_crypto(OPENSSL_INIT_LOAD_CRYPTO_STRINGS | OPENSSL_INIT_ADD_ALL_CIPHERS |
-                            OPENSSL_INIT_ADD_ALL_DIGESTS | OPENSSL_INIT_LOAD_CONFIG,
-                        nullptr);
-
     const std::string_view fileName = tvx::FileNameOfPath(path);
     if (fileName.empty() || !DeriveContentIv(fileName.data())) // a suffix of path: NUL-terminated
         return LoadFailure::NoFileName;

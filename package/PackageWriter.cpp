@@ -2,29 +2,14 @@
 
 #include <cctype>
 #include <cstring>
-#include <memory>
-
-#include <openssl/bio.h>
-#include <openssl/evp.h>
-#include <openssl/pem.h>
+#include <algorithm>
+#include <climits>
 
 #include "AtomicFile.h"
+#include "Crypto.h"
 #include "PathName.h"
 
 namespace {
-
-struct BioFree {
-    void operator()(BIO *bio) const { BIO_free(bio); }
-};
-struct KeyFree {
-    void operator()(EVP_PKEY *key) const { EVP_PKEY_free(key); }
-};
-struct DigestFree {
-    void operator()(EVP_MD_CTX *context) const { EVP_MD_CTX_free(context); }
-};
-struct CipherFree {
-    void operator()(EVP_CIPHER_CTX *context) const { EVP_CIPHER_CTX_free(context); }
-};
 
 // Zero-padded octal digits filling width - 1 bytes, then a NUL.
 void PutOctal(uint8_t *field, size_t width, uint64_t value)
@@ -38,11 +23,11 @@ void PutOctal(uint8_t *field, size_t width, uint64_t value)
 // the signature covers exactly those bytes.
 class SignedOutput {
 public:
-    SignedOutput(tvx::AtomicFile &file, EVP_MD_CTX *digest) : file(file), digest(digest) {}
+    explicit SignedOutput(tvx::AtomicFile &file) : file(file) {}
 
     bool Write(const uint8_t *data, size_t length)
     {
-        return length == 0 || (file.Write(data, length) && EVP_DigestSignUpdate(digest, data, length) == 1);
+        return length == 0 || (file.Write(data, length) && digest.Add(data, length) == 0);
     }
 
     bool WriteZeros(size_t length)
@@ -54,9 +39,16 @@ public:
         return true;
     }
 
+    // The signature over what was written.
+    bool Sign(const std::string &signingKeyPem, std::vector<uint8_t> *signature)
+    {
+        uint8_t sha512[tvx::crypto::kSha512Length];
+        return digest.Finish(sha512) == 0 && tvx::crypto::SignSha512Digest(signingKeyPem, sha512, signature) == 0;
+    }
+
 private:
     tvx::AtomicFile &file;
-    EVP_MD_CTX *digest;
+    tvx::crypto::Hash digest{tvx::crypto::HashKind::Sha512};
 };
 
 bool WriteEntry(SignedOutput &out, const std::string &name, const uint8_t *plain, size_t length,
@@ -84,16 +76,7 @@ bool WriteEntry(SignedOutput &out, const std::string &name, const uint8_t *plain
 bool WriteAll(tvx::AtomicFile &file, const PackageContents &contents, const PackageSigning &signing,
               const uint8_t *iv, std::string *error)
 {
-    const std::unique_ptr<BIO, BioFree> source(
-        BIO_new_mem_buf(signing.signingKeyPem.data(), static_cast<int>(signing.signingKeyPem.size())));
-    const std::unique_ptr<EVP_PKEY, KeyFree> key(
-        source ? PEM_read_bio_PrivateKey(source.get(), nullptr, nullptr, nullptr) : nullptr);
-    const std::unique_ptr<EVP_MD_CTX, DigestFree> digest(EVP_MD_CTX_new());
-    if (!key || !digest || EVP_DigestSignInit(digest.get(), nullptr, EVP_sha512(), nullptr, key.get()) != 1) {
-        *error = "the signing key is not a usable private key";
-        return false;
-    }
-    SignedOutput out(file, digest.get());
+    SignedOutput out(file);
     const auto *catalog = reinterpret_cast<const uint8_t *>(contents.catalog.data());
     if (!WriteEntry(out, "catalog.json.enc", catalog, contents.catalog.size(), signing, iv, error))
         return false;
@@ -104,14 +87,16 @@ bool WriteAll(tvx::AtomicFile &file, const PackageContents &contents, const Pack
         *error = "cannot write the end of the archive";
         return false;
     }
-    std::vector<uint8_t> signature(static_cast<size_t>(EVP_PKEY_get_size(key.get())));
-    size_t signatureLength = signature.size();
-    if (EVP_DigestSignFinal(digest.get(), signature.data(), &signatureLength) != 1 ||
-        signatureLength != kSignatureLength) {
+    std::vector<uint8_t> signature;
+    if (!out.Sign(signing.signingKeyPem, &signature)) {
+        *error = "the signing key is not a usable private key";
+        return false;
+    }
+    if (signature.size() != kSignatureLength) {
         *error = "the signing key does not make 512-byte signatures (RSA-4096 needed)";
         return false;
     }
-    if (!file.Write(signature.data(), signatureLength)) {
+    if (!file.Write(signature.data(), signature.size())) {
         *error = "cannot write the signature block";
         return false;
     }
@@ -153,17 +138,16 @@ bool FormatEntryHeader(const std::string &name, uint64_t size, uint8_t header[kE
 
 std::vector<uint8_t> EncryptContent(const uint8_t *plain, size_t length, const uint8_t *key, const uint8_t *iv)
 {
-    const std::unique_ptr<EVP_CIPHER_CTX, CipherFree> context(EVP_CIPHER_CTX_new());
-    if (!context || length > INT32_MAX - 32)
+    constexpr size_t kBlock = tvx::crypto::kAesBlockLength;
+    if (length > INT32_MAX - 32)
         return {};
-    std::vector<uint8_t> cipher(length + 16);
-    int updated = 0;
-    int finished = 0;
-    if (EVP_EncryptInit_ex(context.get(), EVP_aes_256_cbc(), nullptr, key, iv) != 1 ||
-        EVP_EncryptUpdate(context.get(), cipher.data(), &updated, plain, static_cast<int>(length)) != 1 ||
-        EVP_EncryptFinal_ex(context.get(), cipher.data() + updated, &finished) != 1)
+    // Standard padding, added here as the reader checks it: 1 to 16 bytes,
+    // each holding their count.
+    const size_t padding = kBlock - length % kBlock;
+    std::vector<uint8_t> cipher(plain, plain + length);
+    cipher.resize(length + padding, static_cast<uint8_t>(padding));
+    if (tvx::crypto::Aes256CbcEncrypt(key, iv, cipher.data(), cipher.size(), cipher.data()) != 0)
         return {};
-    cipher.resize(static_cast<size_t>(updated + finished));
     return cipher;
 }
 
@@ -171,7 +155,7 @@ std::array<uint8_t, 32> ContentIvFor(const std::string &packagePath)
 {
     const std::string_view name = tvx::FileNameOfPath(packagePath);
     std::array<uint8_t, 32> iv{};
-    EVP_Digest(name.data(), name.size(), iv.data(), nullptr, EVP_sha256(), nullptr);
+    tvx::crypto::Digest(tvx::crypto::HashKind::Sha256, name.data(), name.size(), iv.data());
     return iv;
 }
 

@@ -6,10 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include <openssl/bio.h>
-#include <openssl/evp.h>
-#include <openssl/pem.h>
-
+#include "Crypto.h"
 #include "DfuSuffix.h"
 
 std::string CatalogJson(const std::vector<ListedPart> &parts, const std::string &extra)
@@ -103,18 +100,11 @@ LoadFailure PackageTest::Load(const std::string &path, Record *record)
 void AppendSignature(const std::string &path)
 {
     std::vector<uint8_t> bytes = ReadBytes(path);
-    const std::string pem = DevelopmentSigning().signingKeyPem;
-    BIO *source = BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()));
-    EVP_PKEY *key = PEM_read_bio_PrivateKey(source, nullptr, nullptr, nullptr);
-    EVP_MD_CTX *digest = EVP_MD_CTX_new();
-    uint8_t signature[kSignatureLength];
-    size_t length = sizeof signature;
-    ASSERT_EQ(EVP_DigestSignInit(digest, nullptr, EVP_sha512(), nullptr, key), 1);
-    ASSERT_EQ(EVP_DigestSign(digest, signature, &length, bytes.data(), bytes.size()), 1);
-    EVP_MD_CTX_free(digest);
-    EVP_PKEY_free(key);
-    BIO_free(source);
-    bytes.insert(bytes.end(), signature, signature + length);
+    uint8_t digest[tvx::crypto::kSha512Length];
+    std::vector<uint8_t> signature;
+    ASSERT_EQ(tvx::crypto::Digest(tvx::crypto::HashKind::Sha512, bytes.data(), bytes.size(), digest), 0);
+    ASSERT_EQ(tvx::crypto::SignSha512Digest(DevelopmentSigning().signingKeyPem, digest, &signature), 0);
+    bytes.insert(bytes.end(), signature.begin(), signature.end());
     WriteBytes(path, bytes);
 }
 

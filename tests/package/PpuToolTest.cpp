@@ -6,8 +6,8 @@
 #include <memory>
 
 #include <json.h>
-#include <openssl/evp.h>
 
+#include "Crypto.h"
 #include "DfuSuffix.h"
 #include "PackageFixture.h"
 #include "PartImage.h"
@@ -37,8 +37,8 @@ struct JsonFree {
 
 std::string Sha256Hex(const std::vector<uint8_t> &bytes)
 {
-    uint8_t digest[32];
-    EVP_Digest(bytes.data(), bytes.size(), digest, nullptr, EVP_sha256(), nullptr);
+    uint8_t digest[tvx::crypto::kSha256Length];
+    tvx::crypto::Digest(tvx::crypto::HashKind::Sha256, bytes.data(), bytes.size(), digest);
     return HexOf(digest, sizeof digest);
 }
 

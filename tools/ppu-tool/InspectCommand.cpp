@@ -5,10 +5,9 @@
 #include <memory>
 #include <sstream>
 
-#include <openssl/evp.h>
-
 #include "CommandLine.h"
 #include "Commands.h"
+#include "Crypto.h"
 #include "JsonOutput.h"
 #include "Package.h"
 #include "PrintableText.h"
@@ -88,8 +87,8 @@ using Record = std::unique_ptr<PackageRecord, RecordFree>;
 
 std::string Sha256Hex(const PackageEntry &entry)
 {
-    uint8_t digest[32] = {};
-    EVP_Digest(entry.data, static_cast<size_t>(entry.size), digest, nullptr, EVP_sha256(), nullptr);
+    uint8_t digest[tvx::crypto::kSha256Length] = {};
+    tvx::crypto::Digest(tvx::crypto::HashKind::Sha256, entry.data, static_cast<size_t>(entry.size), digest);
     std::ostringstream hex;
     for (const uint8_t byte : digest)
         hex << std::hex << std::setw(2) << std::setfill('0') << static_cast<int>(byte);

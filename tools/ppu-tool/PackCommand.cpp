@@ -3,11 +3,10 @@
 #include <memory>
 #include <new>
 
-#include <openssl/crypto.h>
-
 #include "CatalogShape.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "Crypto.h"
 #include "PackageWriter.h"
 #include "PathName.h"
 
@@ -112,7 +111,7 @@ int RunPack(int argc, char **argv)
         // The writer's temporary file went with the unwinding.
         error = output + ": out of memory; nothing was written";
     }
-    OPENSSL_cleanse(signing.contentKey.data(), signing.contentKey.size());
+    tvx::crypto::Wipe(signing.contentKey.data(), signing.contentKey.size());
     if (!written) {
         std::cerr << "ppu-tool pack: " << error << "\n";
         return kExitRejected;
