@@ -1,14 +1,17 @@
 #include "PackageFile.h"
 
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if __has_include(<sys/mman.h>)
+#include <sys/mman.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 
+#include "PositionalRead.h"
 #include "RegularFile.h"
 
 namespace {
@@ -22,8 +25,8 @@ constexpr int64_t kReadChunk = int64_t{1} << 20;
 // page costs about as much as decrypting it.
 uint8_t *AllocateBytes(size_t size)
 {
-    constexpr size_t kHugePage = size_t{2} << 20;
 #ifdef MADV_HUGEPAGE
+    constexpr size_t kHugePage = size_t{2} << 20;
     if (size >= 4 * kHugePage) {
         void *buffer = std::aligned_alloc(kHugePage, (size + kHugePage - 1) / kHugePage * kHugePage);
         if (buffer)
@@ -39,7 +42,7 @@ uint8_t *AllocateBytes(size_t size)
 int ReadAt(int fd, uint8_t *buffer, int64_t count, int64_t offset)
 {
     while (count > 0) {
-        const ssize_t got = ::pread(fd, buffer, static_cast<size_t>(count), offset);
+        const int64_t got = ReadFileAt(fd, buffer, static_cast<size_t>(count), offset);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)

@@ -11,6 +11,16 @@
 
 namespace tvx {
 
+#ifdef _WIN32
+// Windows opens in text mode unless told, and has neither non-blocking opens
+// nor descriptors inherited by programs started later.
+inline constexpr int kRegularFileOpenFlags = O_RDONLY | O_BINARY;
+#else
+// Non-blocking, so that a named pipe put in its place after the look cannot
+// stall the open.
+inline constexpr int kRegularFileOpenFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+#endif
+
 enum class RegularFileOpen { Opened, Unopenable, Folder, NotRegular, Replaced };
 
 // On Opened `*fd` is the open descriptor and `*info` its status; otherwise
@@ -25,9 +35,7 @@ inline RegularFileOpen OpenRegularFile(const char *path, int *fd, struct stat *i
         return RegularFileOpen::Folder;
     if (!S_ISREG(named.st_mode))
         return RegularFileOpen::NotRegular;
-    // Non-blocking, so that a named pipe put in its place after the look
-    // cannot stall the open.
-    const int opened = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int opened = ::open(path, kRegularFileOpenFlags);
     if (opened < 0)
         return RegularFileOpen::Unopenable;
     if (::fstat(opened, info) != 0 || info->st_dev != named.st_dev || info->st_ino != named.st_ino ||
