@@ -9,6 +9,14 @@ include(${CMAKE_CURRENT_LIST_DIR}/JsonParser.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/Libusb.cmake)
 find_package(Threads REQUIRED)
 
+# nlohmann/json is headers only: Debian's, copied apart from the rest of
+# /usr/include so that no header of this machine's C library is reached.
+set(TVX_NLOHMANN_JSON_INCLUDE /usr/include/nlohmann CACHE PATH "nlohmann/json headers (Debian: nlohmann-json3-dev)")
+set(nlohmann_include ${CMAKE_BINARY_DIR}/deps/nlohmann/include)
+file(COPY ${TVX_NLOHMANN_JSON_INCLUDE} DESTINATION ${nlohmann_include})
+add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED GLOBAL)
+target_include_directories(nlohmann_json::nlohmann_json SYSTEM INTERFACE ${nlohmann_include})
+
 if(TVX_BUILD_TESTS)
   enable_testing()
   # Test executables list their tests under Wine when ctest runs, in the Wine
@@ -28,7 +36,7 @@ set(TVX_TEST_DRIVE Z: CACHE STRING "The drive Windows test programs see this mac
 # for this machine (the first stage of the script's two).
 set(TVX_HOST_BUILD_DIR "" CACHE PATH "A build of the project for the build machine")
 if(TVX_HOST_BUILD_DIR)
-  add_executable(ppu-tool IMPORTED GLOBAL)
-  set_target_properties(ppu-tool PROPERTIES
+  add_executable(host-ppu-tool IMPORTED GLOBAL)
+  set_target_properties(host-ppu-tool PROPERTIES
     IMPORTED_LOCATION ${TVX_HOST_BUILD_DIR}/tools/ppu-tool/ppu-tool)
 endif()

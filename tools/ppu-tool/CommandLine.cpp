@@ -58,13 +58,19 @@ struct FileDescriptor {
 // size, doubled as they fill.
 constexpr size_t kFirstPiece = size_t{64} << 10;
 
+#ifdef _WIN32
+constexpr int kReadFlags = O_RDONLY | O_BINARY; // Windows reads text mode unless told
+#else
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC;
+#endif
+
 } // namespace
 
 template <class Bytes>
 std::string ReadWholeFile(const std::string &path, Bytes *bytes)
 {
     bytes->clear();
-    const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    const FileDescriptor file{::open(path.c_str(), kReadFlags)};
     struct stat info {};
     if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || S_ISDIR(info.st_mode))
         return "cannot be read";
