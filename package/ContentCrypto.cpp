@@ -38,8 +38,8 @@ void BuildContentKey(uint8_t key[kContentKeyLength])
 
 bool DeriveContentIv(const char *fileName)
 {
-    return fileName &&
-           tvx::crypto::Digest(tvx::crypto::HashKind::Sha256, fileName, std::strlen(fileName), contentIv) == 0;
+    return fileName && tvx::crypto::Digest(tvx::crypto::HashKind::Sha256, fileName, std::strlen(fileName),
+                                           contentIv) == 0;
 }
 
 int32_t DecryptContent(const uint8_t *cipherText, int32_t length, const uint8_t *key, const uint8_t *iv,
@@ -49,8 +49,8 @@ int32_t DecryptContent(const uint8_t *cipherText, int32_t length, const uint8_t 
         *complete = false;
     // Whole blocks only; a partial one at the end is never complete.
     const int32_t whole = length > 0 ? length - length % kBlock : 0;
-    if (whole == 0 ||
-        tvx::crypto::Aes256CbcDecrypt(key, iv, cipherText, static_cast<size_t>(whole), plainText) != 0)
+    if (whole == 0 || tvx::crypto::Aes256Cbc(tvx::crypto::AesDirection::Decrypt, key, iv, cipherText,
+                                             static_cast<size_t>(whole), plainText) != 0)
         return 0;
     // The padding is checked here, not by the cipher library: CNG under Wine
     // does not check it, and every system must refuse the same blocks.

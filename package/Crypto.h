@@ -67,10 +67,9 @@ SignatureShape ShapeOfSignature(const std::string &publicKeyPem, const uint8_t *
 // AES-256-CBC without padding (the caller pads and checks the padding):
 // `length` is a multiple of kAesBlockLength; `out` holds `length` bytes and
 // may be `in`. 0, or -1.
-int Aes256CbcDecrypt(const uint8_t key[kAesKeyLength], const uint8_t iv[kAesBlockLength], const uint8_t *in,
-                     size_t length, uint8_t *out);
-int Aes256CbcEncrypt(const uint8_t key[kAesKeyLength], const uint8_t iv[kAesBlockLength], const uint8_t *in,
-                     size_t length, uint8_t *out);
+enum class AesDirection { Encrypt, Decrypt };
+int Aes256Cbc(AesDirection direction, const uint8_t key[kAesKeyLength], const uint8_t iv[kAesBlockLength],
+              const uint8_t *in, size_t length, uint8_t *out);
 
 // Overwrites secret bytes in a way the compiler keeps.
 void Wipe(void *bytes, size_t length);

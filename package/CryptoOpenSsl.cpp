@@ -13,7 +13,10 @@ namespace tvx::crypto {
 
 namespace {
 
-const EVP_MD *DigestOf(HashKind kind) { return kind == HashKind::Sha256 ? EVP_sha256() : EVP_sha512(); }
+const EVP_MD *DigestOf(HashKind kind)
+{
+    return kind == HashKind::Sha256 ? EVP_sha256() : EVP_sha512();
+}
 
 openssl::Bio PemSource(const std::string &pem)
 {
@@ -38,8 +41,12 @@ openssl::KeyContext Sha512Context(EVP_PKEY *key, int (*init)(EVP_PKEY_CTX *))
     return context;
 }
 
-int Cipher(bool encrypt, const uint8_t *key, const uint8_t *iv, const uint8_t *in, size_t length, uint8_t *out)
+} // namespace
+
+int Aes256Cbc(AesDirection direction, const uint8_t key[kAesKeyLength], const uint8_t iv[kAesBlockLength],
+              const uint8_t *in, size_t length, uint8_t *out)
 {
+    const bool encrypt = direction == AesDirection::Encrypt;
     const openssl::CipherContext context(EVP_CIPHER_CTX_new());
     int updated = 0;
     int finished = 0;
@@ -51,8 +58,6 @@ int Cipher(bool encrypt, const uint8_t *key, const uint8_t *iv, const uint8_t *i
         return -1;
     return static_cast<size_t>(updated + finished) == length ? 0 : -1;
 }
-
-} // namespace
 
 struct Hash::State {
     openssl::DigestContext context;
@@ -67,7 +72,10 @@ Hash::Hash(HashKind kind) : kind(kind), state(new (std::nothrow) State)
         state->context.reset();
 }
 
-Hash::~Hash() { delete state; }
+Hash::~Hash()
+{
+    delete state;
+}
 
 int Hash::Add(const void *bytes, size_t length)
 {
@@ -77,7 +85,8 @@ int Hash::Add(const void *bytes, size_t length)
 int Hash::Finish(uint8_t *digest)
 {
     unsigned int length = 0;
-    const bool done = state && state->context && EVP_DigestFinal_ex(state->context.get(), digest, &length) == 1;
+    const bool done =
+        state && state->context && EVP_DigestFinal_ex(state->context.get(), digest, &length) == 1;
     if (state)
         state->context.reset();
     return done && length == DigestLength(kind) ? 0 : -1;
@@ -106,7 +115,8 @@ int SignSha512Digest(const std::string &privateKeyPem, const uint8_t digest[kSha
                      std::vector<uint8_t> *signature)
 {
     const openssl::Bio source = PemSource(privateKeyPem);
-    const openssl::Key key(source ? PEM_read_bio_PrivateKey(source.get(), nullptr, nullptr, nullptr) : nullptr);
+    const openssl::Key key(source ? PEM_read_bio_PrivateKey(source.get(), nullptr, nullptr, nullptr)
+                                  : nullptr);
     const openssl::KeyContext context = Sha512Context(key.get(), EVP_PKEY_sign_init);
     size_t length = 0;
     if (!context || EVP_PKEY_sign(context.get(), nullptr, &length, digest, kSha512Length) != 1)
@@ -144,18 +154,9 @@ SignatureShape ShapeOfSignature(const std::string &publicKeyPem, const uint8_t *
                : SignatureShape::Other;
 }
 
-int Aes256CbcDecrypt(const uint8_t key[kAesKeyLength], const uint8_t iv[kAesBlockLength], const uint8_t *in,
-                     size_t length, uint8_t *out)
+void Wipe(void *bytes, size_t length)
 {
-    return Cipher(false, key, iv, in, length, out);
+    OPENSSL_cleanse(bytes, length);
 }
-
-int Aes256CbcEncrypt(const uint8_t key[kAesKeyLength], const uint8_t iv[kAesBlockLength], const uint8_t *in,
-                     size_t length, uint8_t *out)
-{
-    return Cipher(true, key, iv, in, length, out);
-}
-
-void Wipe(void *bytes, size_t length) { OPENSSL_cleanse(bytes, length); }
 
 } // namespace tvx::crypto

@@ -39,7 +39,8 @@ using Decoded = std::unique_ptr<T, LocalRelease>;
 Algorithm OpenAlgorithm(const wchar_t *name)
 {
     BCRYPT_ALG_HANDLE handle = nullptr;
-    return Algorithm(BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&handle, name, nullptr, 0)) ? handle : nullptr);
+    return Algorithm(BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&handle, name, nullptr, 0)) ? handle
+                                                                                            : nullptr);
 }
 
 const wchar_t *AlgorithmOf(HashKind kind)
@@ -60,7 +61,8 @@ bool PemBlock(const std::string &pem, const char *label, std::vector<uint8_t> *d
     if (!CryptStringToBinaryA(text, length, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr))
         return false;
     der->resize(size);
-    return CryptStringToBinaryA(text, length, CRYPT_STRING_BASE64HEADER, der->data(), &size, nullptr, nullptr) &&
+    return CryptStringToBinaryA(text, length, CRYPT_STRING_BASE64HEADER, der->data(), &size, nullptr,
+                                nullptr) &&
            (der->resize(size), size > 0);
 }
 
@@ -140,7 +142,8 @@ Decoded<CERT_PUBLIC_KEY_INFO> DecodePublicKeyInfo(const std::string &pem, std::v
     DWORD size = 0;
     if (!PemBlock(pem, "PUBLIC KEY", der))
         return nullptr;
-    Decoded<CERT_PUBLIC_KEY_INFO> info = Decode<CERT_PUBLIC_KEY_INFO>(X509_PUBLIC_KEY_INFO, der->data(), der->size(), &size);
+    Decoded<CERT_PUBLIC_KEY_INFO> info =
+        Decode<CERT_PUBLIC_KEY_INFO>(X509_PUBLIC_KEY_INFO, der->data(), der->size(), &size);
     if (!info || !info->Algorithm.pszObjId || std::strcmp(info->Algorithm.pszObjId, szOID_RSA_RSA) != 0)
         return nullptr;
     return info;
@@ -152,7 +155,8 @@ Key ImportPublicKey(const std::string &pem)
     const Decoded<CERT_PUBLIC_KEY_INFO> info = DecodePublicKeyInfo(pem, &der);
     DWORD size = 0;
     const Decoded<uint8_t> legacy =
-        info ? Decode<uint8_t>(RSA_CSP_PUBLICKEYBLOB, info->PublicKey.pbData, info->PublicKey.cbData, &size) : nullptr;
+        info ? Decode<uint8_t>(RSA_CSP_PUBLICKEYBLOB, info->PublicKey.pbData, info->PublicKey.cbData, &size)
+             : nullptr;
     LegacyRsaBlob rsa{};
     if (!legacy || !ReadLegacyBlob(legacy.get(), size, 0x31415352 /* "RSA1" */, 2, &rsa))
         return nullptr;
@@ -177,11 +181,13 @@ bool RsaPrivateKeyDer(const std::string &pem, std::vector<uint8_t> *der)
 {
     if (PemBlock(pem, "RSA PRIVATE KEY", der))
         return true;
-    static constexpr uint8_t kRsaEncryption[] = {0x06, 0x09, 0x2a, 0x86, 0x48, 0x86, 0xf7, 0x0d, 0x01, 0x01, 0x01};
+    static constexpr uint8_t kRsaEncryption[] = {0x06, 0x09, 0x2a, 0x86, 0x48, 0x86,
+                                                 0xf7, 0x0d, 0x01, 0x01, 0x01};
     DWORD size = 0;
     const Decoded<CRYPT_SEQUENCE_OF_ANY> info =
-        PemBlock(pem, "PRIVATE KEY", der) ? Decode<CRYPT_SEQUENCE_OF_ANY>(X509_SEQUENCE_OF_ANY, der->data(), der->size(), &size)
-                                          : nullptr;
+        PemBlock(pem, "PRIVATE KEY", der)
+            ? Decode<CRYPT_SEQUENCE_OF_ANY>(X509_SEQUENCE_OF_ANY, der->data(), der->size(), &size)
+            : nullptr;
     if (!info || info->cValue < 3)
         return false;
     const CRYPT_DER_BLOB &algorithmDer = info->rgValue[1];
@@ -191,7 +197,8 @@ bool RsaPrivateKeyDer(const std::string &pem, std::vector<uint8_t> *der)
         std::memcmp(algorithm->rgValue[0].pbData, kRsaEncryption, sizeof kRsaEncryption) != 0)
         return false;
     const CRYPT_DER_BLOB &keyDer = info->rgValue[2];
-    const Decoded<CRYPT_DATA_BLOB> key = Decode<CRYPT_DATA_BLOB>(X509_OCTET_STRING, keyDer.pbData, keyDer.cbData, &size);
+    const Decoded<CRYPT_DATA_BLOB> key =
+        Decode<CRYPT_DATA_BLOB>(X509_OCTET_STRING, keyDer.pbData, keyDer.cbData, &size);
     if (!key)
         return false;
     SecureZeroMemory(der->data(), der->size());
@@ -204,8 +211,9 @@ Key ImportPrivateKey(const std::string &pem)
 {
     std::vector<uint8_t> der;
     DWORD size = 0;
-    const Decoded<uint8_t> legacy =
-        RsaPrivateKeyDer(pem, &der) ? Decode<uint8_t>(PKCS_RSA_PRIVATE_KEY, der.data(), der.size(), &size) : nullptr;
+    const Decoded<uint8_t> legacy = RsaPrivateKeyDer(pem, &der)
+                                        ? Decode<uint8_t>(PKCS_RSA_PRIVATE_KEY, der.data(), der.size(), &size)
+                                        : nullptr;
     LegacyRsaBlob rsa{};
     if (!legacy || !ReadLegacyBlob(legacy.get(), size, 0x32415352 /* "RSA2" */, 9, &rsa)) {
         if (!der.empty())
@@ -245,19 +253,23 @@ BCRYPT_PKCS1_PADDING_INFO Sha512Padding()
     return padding;
 }
 
-int Cipher(bool encrypt, const uint8_t *keyBytes, const uint8_t *ivBytes, const uint8_t *in, size_t length,
-           uint8_t *out)
+} // namespace
+
+int Aes256Cbc(AesDirection direction, const uint8_t keyBytes[kAesKeyLength],
+              const uint8_t ivBytes[kAesBlockLength], const uint8_t *in, size_t length, uint8_t *out)
 {
+    const bool encrypt = direction == AesDirection::Encrypt;
     if (length % kAesBlockLength != 0 || length > ULONG_MAX)
         return -1;
     const Algorithm aes = OpenAlgorithm(BCRYPT_AES_ALGORITHM);
     BCRYPT_KEY_HANDLE handle = nullptr;
     if (!aes ||
-        !BCRYPT_SUCCESS(BCryptSetProperty(aes.get(), BCRYPT_CHAINING_MODE,
-                                          reinterpret_cast<PUCHAR>(const_cast<wchar_t *>(BCRYPT_CHAIN_MODE_CBC)),
-                                          sizeof BCRYPT_CHAIN_MODE_CBC, 0)) ||
-        !BCRYPT_SUCCESS(BCryptGenerateSymmetricKey(aes.get(), &handle, nullptr, 0, const_cast<PUCHAR>(keyBytes),
-                                                   kAesKeyLength, 0)))
+        !BCRYPT_SUCCESS(
+            BCryptSetProperty(aes.get(), BCRYPT_CHAINING_MODE,
+                              reinterpret_cast<PUCHAR>(const_cast<wchar_t *>(BCRYPT_CHAIN_MODE_CBC)),
+                              sizeof BCRYPT_CHAIN_MODE_CBC, 0)) ||
+        !BCRYPT_SUCCESS(BCryptGenerateSymmetricKey(aes.get(), &handle, nullptr, 0,
+                                                   const_cast<PUCHAR>(keyBytes), kAesKeyLength, 0)))
         return -1;
     const Key key(handle);
     uint8_t iv[kAesBlockLength]; // CNG overwrites the IV it is given
@@ -265,13 +277,12 @@ int Cipher(bool encrypt, const uint8_t *keyBytes, const uint8_t *ivBytes, const 
     const auto count = static_cast<ULONG>(length);
     ULONG done = 0;
     // No padding flag: the callers pad and check the padding themselves.
-    const NTSTATUS status =
-        encrypt ? BCryptEncrypt(key.get(), const_cast<PUCHAR>(in), count, nullptr, iv, sizeof iv, out, count, &done, 0)
-                : BCryptDecrypt(key.get(), const_cast<PUCHAR>(in), count, nullptr, iv, sizeof iv, out, count, &done, 0);
+    const NTSTATUS status = encrypt ? BCryptEncrypt(key.get(), const_cast<PUCHAR>(in), count, nullptr, iv,
+                                                    sizeof iv, out, count, &done, 0)
+                                    : BCryptDecrypt(key.get(), const_cast<PUCHAR>(in), count, nullptr, iv,
+                                                    sizeof iv, out, count, &done, 0);
     return BCRYPT_SUCCESS(status) && done == count ? 0 : -1;
 }
-
-} // namespace
 
 struct Hash::State {
     Algorithm algorithm;
@@ -289,7 +300,10 @@ Hash::Hash(HashKind kind) : kind(kind), state(new (std::nothrow) State)
         state->hash.reset(handle);
 }
 
-Hash::~Hash() { delete state; }
+Hash::~Hash()
+{
+    delete state;
+}
 
 int Hash::Add(const void *bytes, size_t length)
 {
@@ -331,9 +345,9 @@ int VerifySha512Signature(const std::string &publicKeyPem, const uint8_t digest[
     if (length > ULONG_MAX)
         return 1;
     BCRYPT_PKCS1_PADDING_INFO padding = Sha512Padding();
-    return BCRYPT_SUCCESS(BCryptVerifySignature(key.get(), &padding, const_cast<PUCHAR>(digest), kSha512Length,
-                                                const_cast<PUCHAR>(signature), static_cast<ULONG>(length),
-                                                BCRYPT_PAD_PKCS1))
+    return BCRYPT_SUCCESS(BCryptVerifySignature(key.get(), &padding, const_cast<PUCHAR>(digest),
+                                                kSha512Length, const_cast<PUCHAR>(signature),
+                                                static_cast<ULONG>(length), BCRYPT_PAD_PKCS1))
                ? 0
                : 1;
 }
@@ -363,20 +377,14 @@ int PublicKeyDer(const std::string &publicKeyPem, std::vector<uint8_t> *der)
 // CNG offers no raw RSA public-key operation (Wine has none either), and a
 // signature can only be checked against a digest, which needs the signed
 // bytes: Windows leaves junk to the full check.
-SignatureShape ShapeOfSignature(const std::string &, const uint8_t *, size_t) { return SignatureShape::Unknown; }
-
-int Aes256CbcDecrypt(const uint8_t key[kAesKeyLength], const uint8_t iv[kAesBlockLength], const uint8_t *in,
-                     size_t length, uint8_t *out)
+SignatureShape ShapeOfSignature(const std::string &, const uint8_t *, size_t)
 {
-    return Cipher(false, key, iv, in, length, out);
+    return SignatureShape::Unknown;
 }
 
-int Aes256CbcEncrypt(const uint8_t key[kAesKeyLength], const uint8_t iv[kAesBlockLength], const uint8_t *in,
-                     size_t length, uint8_t *out)
+void Wipe(void *bytes, size_t length)
 {
-    return Cipher(true, key, iv, in, length, out);
+    SecureZeroMemory(bytes, length);
 }
-
-void Wipe(void *bytes, size_t length) { SecureZeroMemory(bytes, length); }
 
 } // namespace tvx::crypto

@@ -14,8 +14,14 @@ struct Freer {
     void operator()(T *object) const { Free(object); }
 };
 
-inline void FreeBio(BIO *bio) { BIO_free(bio); }
-inline void FreeBytes(unsigned char *bytes) { OPENSSL_free(bytes); }
+inline void FreeBio(BIO *bio)
+{
+    BIO_free(bio);
+}
+inline void FreeBytes(unsigned char *bytes)
+{
+    OPENSSL_free(bytes);
+}
 
 using Bio = std::unique_ptr<BIO, Freer<BIO, FreeBio>>;
 using Key = std::unique_ptr<EVP_PKEY, Freer<EVP_PKEY, EVP_PKEY_free>>;

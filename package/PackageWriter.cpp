@@ -146,7 +146,8 @@ std::vector<uint8_t> EncryptContent(const uint8_t *plain, size_t length, const u
     const size_t padding = kBlock - length % kBlock;
     std::vector<uint8_t> cipher(plain, plain + length);
     cipher.resize(length + padding, static_cast<uint8_t>(padding));
-    if (tvx::crypto::Aes256CbcEncrypt(key, iv, cipher.data(), cipher.size(), cipher.data()) != 0)
+    if (tvx::crypto::Aes256Cbc(tvx::crypto::AesDirection::Encrypt, key, iv, cipher.data(), cipher.size(),
+                               cipher.data()) != 0)
         return {};
     return cipher;
 }

@@ -46,12 +46,15 @@ std::string DevelopmentKey(const char *name)
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-const std::vector<uint8_t> kAesKey = Bytes("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4");
+const std::vector<uint8_t> kAesKey =
+    Bytes("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4");
 const std::vector<uint8_t> kAesIv = Bytes("000102030405060708090a0b0c0d0e0f");
-const std::vector<uint8_t> kAesPlain = Bytes("6bc1bee22e409f96e93d7e117393172aae2d8a571e03ac9c9eb76fac45af8e51"
-                                             "30c81c46a35ce411e5fbc1191a0a52eff69f2445df4f9b17ad2b417be66c3710");
-const std::vector<uint8_t> kAesCipher = Bytes("f58c4c04d6e5f1ba779eabfb5f7bfbd69cfc4e967edb808d679f777bc6702c7d"
-                                              "39f23369a9d9bacfa530e26304231461b2eb05e2c39be9fcda6c19078c6a9d1b");
+const std::vector<uint8_t> kAesPlain = Bytes(
+    "6bc1bee22e409f96e93d7e117393172aae2d8a571e03ac9c9eb76fac45af8e51"
+    "30c81c46a35ce411e5fbc1191a0a52eff69f2445df4f9b17ad2b417be66c3710");
+const std::vector<uint8_t> kAesCipher = Bytes(
+    "f58c4c04d6e5f1ba779eabfb5f7bfbd69cfc4e967edb808d679f777bc6702c7d"
+    "39f23369a9d9bacfa530e26304231461b2eb05e2c39be9fcda6c19078c6a9d1b");
 
 } // namespace
 
@@ -63,7 +66,9 @@ TEST(CryptoHash, GivesTheKnownDigestsWholeAndInPieces)
         const char *digest;
     };
     const Case cases[] = {
-        {crypto::HashKind::Sha256, {"abc"}, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {crypto::HashKind::Sha256,
+         {"abc"},
+         "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
         {crypto::HashKind::Sha512,
          {"a", "", "bc"},
          "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a"
@@ -91,11 +96,17 @@ TEST(CryptoHash, GivesTheKnownDigestsWholeAndInPieces)
 TEST(CryptoAes, EncryptsAndDecryptsTheKnownBlocksInPlace)
 {
     std::vector<uint8_t> bytes = kAesPlain;
-    ASSERT_EQ(crypto::Aes256CbcEncrypt(kAesKey.data(), kAesIv.data(), bytes.data(), bytes.size(), bytes.data()), 0);
+    ASSERT_EQ(crypto::Aes256Cbc(crypto::AesDirection::Encrypt, kAesKey.data(), kAesIv.data(), bytes.data(),
+                                bytes.size(), bytes.data()),
+              0);
     EXPECT_EQ(bytes, kAesCipher);
-    ASSERT_EQ(crypto::Aes256CbcDecrypt(kAesKey.data(), kAesIv.data(), bytes.data(), bytes.size(), bytes.data()), 0);
+    ASSERT_EQ(crypto::Aes256Cbc(crypto::AesDirection::Decrypt, kAesKey.data(), kAesIv.data(), bytes.data(),
+                                bytes.size(), bytes.data()),
+              0);
     EXPECT_EQ(bytes, kAesPlain);
-    EXPECT_EQ(crypto::Aes256CbcDecrypt(kAesKey.data(), kAesIv.data(), bytes.data(), 20, bytes.data()), -1)
+    EXPECT_EQ(crypto::Aes256Cbc(crypto::AesDirection::Decrypt, kAesKey.data(), kAesIv.data(), bytes.data(),
+                                20, bytes.data()),
+              -1)
         << "a partial block";
 }
 
@@ -113,20 +124,21 @@ TEST(CryptoContent, DecryptsTheKnownCiphertextAndRefusesBadPadding)
         int32_t length;        // -1: refused
     };
     const Case cases[] = {
-        {"01", 15},
-        {"10101010101010101010101010101010", 0},
+        {"01", 15},       {"10101010101010101010101010101010", 0},
         {"0303", -1}, // says three, holds two
-        {"00", -1},
-        {"11", -1},
+        {"00", -1},       {"11", -1},
         {"e66c3710", -1}, // the NIST plaintext: ends in 0x10 without sixteen of them
     };
     for (const Case &c : cases) {
         std::vector<uint8_t> block(16, 0x00);
         const std::vector<uint8_t> last = Bytes(c.lastBytes);
         std::copy(last.begin(), last.end(), block.end() - static_cast<ptrdiff_t>(last.size()));
-        ASSERT_EQ(crypto::Aes256CbcEncrypt(kAesKey.data(), kAesIv.data(), block.data(), 16, block.data()), 0);
+        ASSERT_EQ(crypto::Aes256Cbc(crypto::AesDirection::Encrypt, kAesKey.data(), kAesIv.data(),
+                                    block.data(), 16, block.data()),
+                  0);
         complete = c.length < 0;
-        const int32_t length = DecryptContent(block.data(), 16, kAesKey.data(), kAesIv.data(), block.data(), &complete);
+        const int32_t length =
+            DecryptContent(block.data(), 16, kAesKey.data(), kAesIv.data(), block.data(), &complete);
         EXPECT_EQ(complete, c.length >= 0) << c.lastBytes;
         EXPECT_EQ(length, c.length < 0 ? 0 : c.length) << c.lastBytes;
     }
@@ -161,7 +173,8 @@ TEST(CryptoSignature, SignsTheFixedMessageAsOpenSslDoesAndVerifiesOnlyThat)
     EXPECT_EQ(crypto::ShapeOfSignature(verifyKey, tampered.data(), 512), crypto::SignatureShape::Unknown);
 #else
     const std::vector<uint8_t> zeros(512, 0);
-    EXPECT_EQ(crypto::ShapeOfSignature(verifyKey, signature.data(), 512), crypto::SignatureShape::Sha512Digest);
+    EXPECT_EQ(crypto::ShapeOfSignature(verifyKey, signature.data(), 512),
+              crypto::SignatureShape::Sha512Digest);
     EXPECT_EQ(crypto::ShapeOfSignature(verifyKey, zeros.data(), 512), crypto::SignatureShape::Other);
     EXPECT_EQ(crypto::ShapeOfSignature(verifyKey, tampered.data(), 512), crypto::SignatureShape::Other);
 #endif
