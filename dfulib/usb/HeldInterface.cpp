@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "LibusbTerminal.h"
+#include "SystemDevice.h"
 
 namespace tvxdfu::usb {
 namespace {

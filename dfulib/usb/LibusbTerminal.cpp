@@ -8,26 +8,18 @@
 #include <tuple>
 #include <utility>
 
-#include "AccessCause.h"
 #include "PrintableText.h"
 #include "ProductText.h"
 #include "StoppableControl.h"
 #include "StringDescriptor.h"
 #include "SysfsIdentity.h"
+#include "SystemDevice.h"
 #include "TVXDFUUpgrade.h"
 
 namespace tvxdfu::usb {
 namespace {
 
-// The device's sysfs folder, "" for a root hub (no ports).
-std::string SysfsFolderOf(libusb_device *device)
-{
-    uint8_t ports[8];
-    const int count = libusb_get_port_numbers(device, ports, sizeof ports);
-    return count > 0 ? SysfsDeviceFolder(libusb_get_bus_number(device), ports, count) : std::string();
-}
-
-// Takes a string from sysfs, or notes it as missing when the device has it.
+// Takes a string from the system's folder, or notes it as missing when the device has it.
 void TakeString(const std::string &folder, const char *attribute, uint8_t index,
                 std::string UsbDeviceRecord::*field, TerminalRead *read)
 {
@@ -41,14 +33,6 @@ void TakeString(const std::string &folder, const char *attribute, uint8_t index,
 }
 
 } // namespace
-
-std::string DeviceNode(libusb_device *device)
-{
-    char node[32];
-    std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", libusb_get_bus_number(device),
-                  libusb_get_device_address(device));
-    return node;
-}
 
 DeviceKey KeyOf(libusb_device *device)
 {
@@ -104,7 +88,7 @@ bool ReadTerminal(libusb_device *device, TerminalRead *read)
     record.idProduct = descriptor.idProduct;
     record.bcdDevice = descriptor.bcdDevice;
     record.port = PortPathOf(device);
-    const std::string folder = SysfsFolderOf(device);
+    const std::string folder = DeviceStringsFolder(device);
     TakeString(folder, "product", descriptor.iProduct, &UsbDeviceRecord::product, read);
     TakeString(folder, "serial", descriptor.iSerialNumber, &UsbDeviceRecord::serial, read);
     libusb_config_descriptor *config = nullptr;
@@ -149,19 +133,19 @@ bool ReadMissingStrings(libusb_device_handle *handle, TerminalRead *read)
     return true;
 }
 
-void DenyAccess(libusb_device *device, UsbDeviceRecord *record)
+void DenyAccess(libusb_device *device, int openError, UsbDeviceRecord *record)
 {
     static std::mutex mutex;
-    static std::set<std::tuple<int, int, AccessCause>> reported;
+    static std::set<std::tuple<int, int, int>> reported;
     const std::string node = DeviceNode(device);
-    const AccessFinding finding = FindAccessCause(AccessSystem::Installed(), node);
-    const std::string cause = AccessCauseText(finding);
+    const OpenRefusal refusal = ExplainOpenRefusal(device, openError);
+    const std::string &cause = refusal.text;
     record->accessDenied = true;
     record->product = NoAccessProductText(ListedProductText(record->product, record->idProduct), cause);
     // The hint goes out once per device and cause, so that the cause is not
     // lost behind UPG_CONNECT_FAILED nor repeated at every listing.
     std::lock_guard lock(mutex);
-    if (!reported.emplace(libusb_get_bus_number(device), libusb_get_device_address(device), finding.cause).second)
+    if (!reported.emplace(libusb_get_bus_number(device), libusb_get_device_address(device), refusal.kind).second)
         return;
     std::fprintf(stderr, "TVXDFUUpgrade: permission denied opening USB terminal 0d7b:%04x (%s): %s\n",
                  record->idProduct, tvx::PrintableText(node).c_str(), tvx::PrintableText(cause).c_str());
@@ -175,9 +159,9 @@ uint32_t OpenTerminal(libusb_device *device, libusb_device_handle **handle,
     if (!ReadTerminal(device, &read))
         return UPG_NO_DEVICE;
     const int opened = libusb_open(device, handle);
-    *accessDenied = opened == LIBUSB_ERROR_ACCESS;
+    *accessDenied = IsOpenRefused(opened);
     if (*accessDenied)
-        DenyAccess(device, &read.record);
+        DenyAccess(device, opened, &read.record);
     else if (opened == 0)
         ReadMissingStrings(*handle, &read);
     *record = std::move(read.record);

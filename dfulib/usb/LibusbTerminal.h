@@ -1,6 +1,6 @@
 // A terminal on the libusb bus: where its DFU interface sits, its record
-// (descriptors from libusb, strings from sysfs and, where sysfs lacks one,
-// from the device itself with a short time-out), and opening it.
+// (descriptors from libusb, strings from the system (sysfs) and, where it
+// lacks one, from the device itself with a short time-out), and opening it.
 #pragma once
 
 #include <libusb.h>
@@ -26,9 +26,6 @@ struct DeviceKey {
 
 DeviceKey KeyOf(libusb_device *device);
 
-// Its device file: /dev/bus/usb/BBB/DDD.
-std::string DeviceNode(libusb_device *device);
-
 // A string the device has (non-zero index) that is not known yet.
 struct MissingString {
     uint8_t index = 0;
@@ -49,9 +46,10 @@ bool ReadTerminal(libusb_device *device, TerminalRead *read);
 // answer (what was read is kept, the rest stays missing).
 bool ReadMissingStrings(libusb_device_handle *handle, TerminalRead *read);
 
-// Marks the record as one this user may not open: the product text gets the
-// cause, which also goes to standard error once per device and cause.
-void DenyAccess(libusb_device *device, UsbDeviceRecord *record);
+// Marks the record as one this user may not open (libusb_open gave
+// `openError`): the product text gets the cause, which also goes to
+// standard error once per device and cause.
+void DenyAccess(libusb_device *device, int openError, UsbDeviceRecord *record);
 
 // Opens a terminal and reads its record; 0, UPG_CONNECT_FAILED, or
 // UPG_NO_DEVICE when it is not a terminal. *accessDenied tells a missing

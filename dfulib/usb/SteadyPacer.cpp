@@ -1,7 +1,8 @@
 #include "SteadyPacer.h"
 
-#include <sys/prctl.h>
 #include <thread>
+
+#include "FineTimer.h"
 
 namespace tvxdfu::usb {
 
@@ -13,15 +14,13 @@ Micros SteadyPacer::Now()
 
 void SteadyPacer::SleepFor(Micros duration)
 {
-    // A download waits out thousands of short poll timeouts, and every late
-    // wake-up adds to the upgrade's time. The thread's timer slack is cut to
-    // 1 us, it sleeps to shortly before the deadline and yields the last
-    // stretch away, which costs a few percent of one core while it waits.
+    // The thread asks for a fine timer (FineTimer.h), sleeps to shortly
+    // before the deadline and yields the last stretch away, which costs a
+    // few percent of one core while it waits.
     // The sleep is a wait on the stop, so that unloading the library does
     // not wait out a poll timeout of up to two minutes.
     constexpr Micros kYieldStretch{300};
-    thread_local const bool tightened = ::prctl(PR_SET_TIMERSLACK, 1000UL) == 0;
-    (void)tightened;
+    AskFineTimer();
     const auto deadline = std::chrono::steady_clock::now() + duration;
     if (duration > kYieldStretch) {
         std::unique_lock lock(mutex_);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "StringDescriptor.h"
+#include "SystemDevice.h"
 #include "TerminalId.h"
 
 namespace tvxdfu::usb {
@@ -43,10 +44,11 @@ bool TerminalListing::Refresh(libusb_device *device, Entry &entry, Clock::time_p
         return true;
     libusb_device_handle *handle = nullptr;
     const int opened = libusb_open(device, &handle);
-    if (opened != 0 && opened != LIBUSB_ERROR_ACCESS)
+    if (opened != 0 && !IsOpenRefused(opened))
         return false;
     entry.accessKnown = true;
-    entry.accessDenied = opened == LIBUSB_ERROR_ACCESS;
+    entry.accessDenied = opened != 0;
+    entry.openError = opened;
     if (entry.accessDenied)
         return true;
     if (stringsDue) {
@@ -109,7 +111,7 @@ std::vector<UsbDeviceRecord> TerminalListing::List()
             records.back().addressedByPort = true;
         }
         if (entry.accessDenied)
-            DenyAccess(device, &records.back());
+            DenyAccess(device, entry.openError, &records.back());
         return false;
     });
     // Devices that left take what was learnt of them along.

@@ -40,6 +40,7 @@ private:
         TerminalRead read;
         bool accessKnown = false;
         bool accessDenied = false;
+        int openError = 0; // libusb_open's answer when access was denied
         Clock::time_point retryAt{};
         Clock::duration pause = kFirstRetry;
         bool stateAsked = false; // a loader without a serial number: its DFU state

@@ -123,7 +123,7 @@ TEST_F(EngineTest, TransferSizeIsTheDevicesUpTo4096)
         const std::vector<uint8_t> image = Pattern(5 * c.used + 1, 3);
         const auto backup = folder / "backup.dfu";
 
-        ASSERT_EQ(Run(image, backup.c_str()), 0);
+        ASSERT_EQ(Run(image, Utf8(backup).c_str()), 0);
         const EmulatedDeviceLog log = device.Log();
         EXPECT_EQ(log.downloadBlocks.size(), 6u);
         EXPECT_EQ(log.uploadBlocks.size(), 4u);
@@ -243,7 +243,7 @@ TEST_P(DeviceErrorTest, ReportsTheDeviceStatusAndRecovers)
     EmulatedDfuDevice &device = Make(config);
     const std::vector<uint8_t> image = Pattern(900, 4);
 
-    EXPECT_EQ(Run(image, c.backup ? backup.c_str() : nullptr), c.status);
+    EXPECT_EQ(Run(image, c.backup ? Utf8(backup).c_str() : nullptr), c.status);
     EXPECT_EQ(device.Log().clearStatus, 1);
     EXPECT_FALSE(device.Log().manifested);
     EXPECT_EQ(ReadFile(backup), std::vector<uint8_t>({'e', 'a', 'r', 'l', 'i', 'e', 'r', ' ', 'b',
@@ -371,7 +371,7 @@ TEST_F(EngineTest, ReadsTheFirmwareBackIntoTheBackupFileFirst)
         EmulatedDfuDevice &device = Make(config);
         const std::vector<uint8_t> image = Pattern(700, 6);
 
-        ASSERT_EQ(Run(image, backup.c_str()), 0);
+        ASSERT_EQ(Run(image, Utf8(backup).c_str()), 0);
 
         const std::vector<uint8_t> file = ReadFile(backup);
         ASSERT_EQ(file.size(), firmwareSize + tvx::kDfuSuffixLength);
@@ -411,7 +411,7 @@ TEST_F(EngineTest, ReadBackShorterThanAnImageHeaderKeepsTheEarlierBackupAndWrite
         config.firmware = Pattern(firmwareSize, 5);
         EmulatedDfuDevice &device = Make(config);
 
-        EXPECT_EQ(Run(Pattern(700, 6), backup.c_str()), static_cast<int32_t>(UPG_HOST_ERROR));
+        EXPECT_EQ(Run(Pattern(700, 6), Utf8(backup).c_str()), static_cast<int32_t>(UPG_HOST_ERROR));
         EXPECT_TRUE(device.Log().received.empty());
         EXPECT_FALSE(device.Log().manifested);
         EXPECT_EQ(device.Firmware(), config.firmware);

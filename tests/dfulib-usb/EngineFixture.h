@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -22,6 +23,14 @@ inline std::vector<uint8_t> Pattern(std::size_t size, uint8_t seed)
     for (std::size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<uint8_t>(i * 31 + seed + (i >> 8));
     return bytes;
+}
+
+// A path as the library takes it: UTF-8 on every system (c_str() gives
+// UTF-16 on Windows).
+inline std::string Utf8(const std::filesystem::path &path)
+{
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
 }
 
 inline std::vector<uint8_t> ReadFile(const std::filesystem::path &path)

@@ -64,7 +64,8 @@ TEST_P(EngineStopTest, LeavesTheDeviceIdleAndNeverHalfway)
     EngineJob job;
     job.image = image.data();
     job.size = image.size();
-    job.backupPath = c.backup ? backup.c_str() : nullptr;
+    const std::string backupText = Utf8(backup);
+    job.backupPath = c.backup ? backupText.c_str() : nullptr;
 
     EXPECT_EQ(DfuEngine(device, pacer_, stopAt, &stop).Run(job),
               static_cast<int32_t>(UPG_HOST_ERROR));

@@ -221,7 +221,7 @@ TEST_F(UsbBackendTest, RefusesToStartWhatCannotWork)
               UPG_VENDOR_MISMATCH);
     EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("GOOD").bytes, 16, corrupt.Entry(), nullptr),
               UPG_CRC_MISMATCH);
-    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("NOUP").bytes, 16, part.Entry(), backup.c_str()),
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("NOUP").bytes, 16, part.Entry(), Utf8(backup).c_str()),
               UPG_NO_UPLOAD);
     EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("NODESC").bytes, 16, part.Entry(), nullptr),
               UPG_NO_DESCRIPTOR);
@@ -322,7 +322,7 @@ TEST_F(UsbBackendTest, WorkerRunsTheUpgradeWhileTheCallerPolls)
         SCOPED_TRACE(round);
         const std::vector<uint8_t> previous = device->Firmware();
         device->HoldNextTransfer();
-        ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, part.Entry(), backup.c_str()), 0u);
+        ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, part.Entry(), Utf8(backup).c_str()), 0u);
         device->WaitUntilHeld();
         // While the part runs a start is refused before even the part is
         // looked at, and the running part's status stays as it is.
