@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <ostream>
 
 namespace tvx {
@@ -16,6 +17,8 @@ constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 std::atomic<int> gReceived{0};
 std::atomic<int> gWakeWrite{-1};
 int gWakeRead = -1;
+// The handlers found, put back at the end; one StopSignals at a time.
+struct sigaction gPrevious[3] = {};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 void OnStopSignal(int signal)
@@ -67,8 +70,8 @@ StopSignals::StopSignals()
     for (int i = 0; i < 3; ++i) {
         // One ignored when the program started (nohup, a background job)
         // stays ignored, as its starter wanted.
-        sigaction(kSignals[i], nullptr, &previous_[i]);
-        if (previous_[i].sa_handler != SIG_IGN)
+        sigaction(kSignals[i], nullptr, &gPrevious[i]);
+        if (gPrevious[i].sa_handler != SIG_IGN)
             sigaction(kSignals[i], &action, nullptr);
     }
 }
@@ -76,7 +79,7 @@ StopSignals::StopSignals()
 StopSignals::~StopSignals()
 {
     for (int i = 0; i < 3; ++i)
-        sigaction(kSignals[i], &previous_[i], nullptr);
+        sigaction(kSignals[i], &gPrevious[i], nullptr);
     const int write = gWakeWrite.exchange(-1);
     if (write >= 0)
         ::close(write);
