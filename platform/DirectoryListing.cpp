@@ -4,13 +4,18 @@
 #include <filesystem>
 #include <system_error>
 
+#include "Utf8Path.h"
+
 namespace tvx {
 
 namespace {
 
-char FoldCase(char c)
+// As an unsigned byte, so that the letters beyond ASCII (UTF-8) sort after
+// it, in the order of their code points.
+unsigned char FoldCase(char c)
 {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
 }
 
 bool LessIgnoringCase(std::string_view a, std::string_view b)
@@ -60,7 +65,10 @@ std::vector<std::string> ListDirectoryEntries(const std::string &folder, std::st
 {
     namespace fs = std::filesystem;
     std::error_code error;
-    const fs::path absolute = fs::absolute(folder, error);
+    fs::path named;
+    if (!PathFromUtf8(folder, &named))
+        return {};
+    const fs::path absolute = fs::absolute(named, error);
     if (error)
         return {};
     fs::directory_iterator it(absolute, error);
@@ -71,8 +79,9 @@ std::vector<std::string> ListDirectoryEntries(const std::string &folder, std::st
     for (; it != fs::directory_iterator(); it.increment(error)) {
         if (error)
             return {};
-        std::string name = it->path().filename().string();
-        if (name.empty() || name.front() == '.')
+        std::string name;
+        // A name with no UTF-8 form could not be opened by the one shown.
+        if (!Utf8FromPath(it->path().filename(), &name) || name.empty() || name.front() == '.')
             continue;
         std::error_code typeError;
         if (it->is_directory(typeError))

@@ -15,7 +15,8 @@ namespace tvx {
 bool MatchesWildcard(std::string_view name, std::string_view pattern);
 
 // Hidden entries (names starting with '.') are left out, as Windows
-// leaves out hidden files. An unreadable folder gives an empty list.
+// leaves out hidden files. An unreadable folder gives an empty list. The
+// folder and the names listed are UTF-8 (Utf8Path.h).
 std::vector<std::string> ListDirectoryEntries(const std::string &folder, std::string_view pattern);
 
 } // namespace tvx

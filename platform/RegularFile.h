@@ -2,7 +2,7 @@
 // is looked at before it is opened: a device node, named pipe or socket is
 // refused by its type and never opened, since opening a device can have
 // effects of its own. Links are followed. Whatever took the file's place
-// between the look and the open is refused too.
+// between the look and the open is refused too. The path is UTF-8.
 #pragma once
 
 #include <fcntl.h>
@@ -31,6 +31,11 @@ enum class RegularFileOpen { Opened, Unopenable, Folder, NotRegular, Replaced };
 
 // On Opened `*fd` is the open descriptor and `*info` its status; otherwise
 // `*fd` is -1, and after Unopenable errno says why.
+#ifdef _WIN32
+// windows/RegularFile.cpp: the path as UTF-16, a binary descriptor, and of
+// the status the type and the size only.
+RegularFileOpen OpenRegularFile(const char *path, int *fd, struct stat *info);
+#else
 inline RegularFileOpen OpenRegularFile(const char *path, int *fd, struct stat *info)
 {
     *fd = -1;
@@ -51,5 +56,7 @@ inline RegularFileOpen OpenRegularFile(const char *path, int *fd, struct stat *i
     *fd = opened;
     return RegularFileOpen::Opened;
 }
+
+#endif
 
 } // namespace tvx

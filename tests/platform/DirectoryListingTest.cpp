@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "DirectoryListing.h"
+#include "Utf8Path.h"
 
 namespace {
 
@@ -63,6 +65,22 @@ TEST_F(DirectoryListingFolder, ParentThenFilesAndFoldersTogetherInNameOrder)
 TEST_F(DirectoryListingFolder, EmptyFolderGivesOnlyTheParent)
 {
     EXPECT_EQ(tvx::ListDirectoryEntries(root.string(), "*.ppu"), std::vector<std::string>{"[..]"});
+}
+
+// Names reach the program as UTF-8 whatever the system keeps them in (Windows'
+// ANSI code page has no room for most of these letters), and sort after
+// ASCII's.
+TEST_F(DirectoryListingFolder, NamesBeyondAsciiAreListedAsUtf8)
+{
+    const fs::path practice = root / u8"Jürgen Weiß" / u8"Ärztehaus Müller";
+    fs::create_directories(practice / u8"Łódź");
+    std::ofstream(practice / u8"Paket ü.ppu") << "x";
+    std::ofstream(practice / u8"Zażółć.PPU") << "x";
+    std::string folder;
+    ASSERT_TRUE(tvx::Utf8FromPath(practice, &folder));
+    const auto text = [](std::u8string_view utf8) { return std::string(utf8.begin(), utf8.end()); };
+    const std::vector<std::string> expected = {"[..]", text(u8"Paket ü.ppu"), text(u8"Zażółć.PPU"), text(u8"[Łódź]")};
+    EXPECT_EQ(tvx::ListDirectoryEntries(folder, "*.ppu"), expected);
 }
 
 TEST(DirectoryListing, RootHasNoParentEntryAndMissingFolderIsEmpty)

@@ -1,0 +1,7 @@
+#include "ProgramArguments.h"
+
+namespace tvx {
+
+std::vector<std::string> Utf8Arguments(int argc, char **argv) { return {argv, argv + argc}; }
+
+} // namespace tvx
