@@ -3,6 +3,7 @@
 // leaves them in the folder the wizard starts in.
 #pragma once
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -40,6 +41,18 @@ inline TestPackage HardwarePackage(uint16_t productId, std::vector<uint16_t> cod
 class BatchTest : public DriveTest {
 protected:
     void WriteIni(const std::string &text) { std::ofstream(folder + "/TVXUpgrade.ini", std::ios::binary) << text; }
+
+    // Whether the folder keeps apart two names that differ only in letter
+    // case: Linux's file systems do; Windows' open the first file by the
+    // second name, so writing both leaves one file with the first name and
+    // the second text.
+    bool NamesDifferInCase() const
+    {
+        std::ofstream(folder + "/case-probe") << "";
+        const bool apart = !std::filesystem::exists(folder + "/CASE-PROBE");
+        std::filesystem::remove(folder + "/case-probe");
+        return apart;
+    }
 
     std::vector<std::string> ListedIds() const
     {

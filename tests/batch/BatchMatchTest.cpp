@@ -39,25 +39,27 @@ TEST_F(BatchTest, MatchedNamesStartInTheBatchWithTheFirstFileAndItsBackupName)
 
 // Folders are prepared on Windows, where the file's name matches in any
 // letter case; of several names differing only in case the first listed
-// counts.
+// counts where the file system keeps them apart.
 TEST_F(BatchTest, ConfigurationFileIsFoundInAnyLetterCase)
 {
     const struct {
         std::vector<std::pair<std::string, std::string>> files; // name, text
         uint32_t batchCount;
+        uint32_t batchCountAsOneFile; // where the names are one file
     } cases[] = {
-        {{{"tvxupgrade.ini", "first.second"}}, 2},
-        {{{"TVXUPGRADE.INI", "first"}, {"tvxupgrade.ini", "first.second"}}, 1},
+        {{{"tvxupgrade.ini", "first.second"}}, 2, 2},
+        {{{"TVXUPGRADE.INI", "first"}, {"tvxupgrade.ini", "first.second"}}, 1, 2},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.files.front().first);
+        const bool apart = NamesDifferInCase();
         Pack("first.ppu", Firmware470(0x040700, "4.6.0"));
         Pack("second.ppu", Firmware470(0x040701, "4.7.0"));
         for (const auto &[name, text] : c.files)
             std::ofstream(folder + "/" + name, std::ios::binary) << text;
         Start({ThreePartTerminal("K470A01")});
         EXPECT_EQ(Count(EnglishText(188)), 0);
-        EXPECT_EQ(Dialog().batch.batchCount, c.batchCount);
+        EXPECT_EQ(Dialog().batch.batchCount, apart ? c.batchCount : c.batchCountAsOneFile);
         TearDown();
         SetUp();
     }
@@ -66,6 +68,7 @@ TEST_F(BatchTest, ConfigurationFileIsFoundInAnyLetterCase)
 struct MismatchCase {
     const char *name;
     const char *ini;
+    bool namesApartByCase = false; // a mismatch only where the file system keeps them apart
 };
 
 class BatchMismatchTest : public BatchTest, public ::testing::WithParamInterface<MismatchCase> {};
@@ -74,6 +77,8 @@ void PrintTo(const MismatchCase &c, std::ostream *out) { *out << c.name; }
 
 TEST_P(BatchMismatchTest, GivesTheMessageAndTheNormalWizard)
 {
+    if (GetParam().namesApartByCase && !NamesDifferInCase())
+        GTEST_SKIP() << "twice.ppu and TWICE.ppu are one file here";
     Pack("first.ppu", Firmware470(0x040700, "4.6.0"));
     Pack("other.ppu", Firmware470(0x040701, "4.7.0", 0x1300));
     Pack("twice.ppu", Firmware470(0x040701, "4.7.0"));
@@ -102,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(MismatchCase{"MissingFile", "first.missing"}, MismatchCase{"NameInCapitals", "FIRST"},
                       MismatchCase{"FileThatIsNoPackage", "first.junk"},
                       MismatchCase{"SameNameTwice", "first.first"},
-                      MismatchCase{"TwoFilesDifferingInLetterCase", "first.twice"},
+                      MismatchCase{"TwoFilesDifferingInLetterCase", "first.twice", true},
                       MismatchCase{"TwoProductFamilies", "first.other"},
                       MismatchCase{"TwoTerminalModelsOfOneFamily", "first.model460"}),
     [](const ::testing::TestParamInfo<MismatchCase> &info) { return std::string(info.param.name); });
