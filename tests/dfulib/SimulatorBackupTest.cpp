@@ -81,6 +81,20 @@ TEST_F(SimulatorBackupTest, BackupIsThePreviousImageWithAValidSuffix)
     EXPECT_EQ(FilesInFolder(), 2u);
 }
 
+// Practices name folders after people and places: the backup lands under
+// the UTF-8 name given (UTF-16 at Windows' calls).
+TEST_F(SimulatorBackupTest, BackupLandsUnderANameBeyondAscii)
+{
+    const std::filesystem::path folder = std::filesystem::path(folder_) / u8"Jürgen Weiß" / u8"Ärztehaus Müller";
+    std::filesystem::create_directories(folder);
+    const std::u8string name = (folder / u8"Sicherung ü.bak").u8string();
+    Load({ThreePartTerminal("T1")});
+    TestPart part(WithSuffix(ThreePartImage(0x040700, 0x010402, 23456, 3000)), "Firmware");
+    ASSERT_EQ(Start("T1", part.Entry(), std::string(name.begin(), name.end()).c_str()), 0u);
+    ASSERT_EQ(PollToEnd().back().status, 0);
+    EXPECT_EQ(std::filesystem::file_size(folder / u8"Sicherung ü.bak"), 4096u + tvx::kDfuSuffixLength);
+}
+
 TEST_F(SimulatorBackupTest, FailedReadBackLeavesNoFileAndAnEarlierFileUntouched)
 {
     const char *kFailures[] = {
