@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -56,10 +57,7 @@ public:
 // A folder of its own for backup files, removed afterwards.
 class ScratchFolder {
 public:
-    ScratchFolder()
-        : path_(std::filesystem::temp_directory_path() /
-                ("tvx-usb-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+    ScratchFolder() : path_(std::filesystem::temp_directory_path() / Name())
     {
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
@@ -73,6 +71,16 @@ public:
     }
 
 private:
+    // A parameterised test's name holds a '/', which would make a folder in
+    // a folder and leave the outer one behind.
+    static std::string Name()
+    {
+        std::string name = "tvx-usb-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        return name;
+    }
+
     std::filesystem::path path_;
 };
 
