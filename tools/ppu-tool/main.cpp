@@ -5,6 +5,7 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "ProgramArguments.h"
 #include "ProgramMain.h"
 #include "ToolVersion.h"
 
@@ -79,5 +80,8 @@ int Run(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    return tvx::RunProgram("ppu-tool", [&] { return Run(argc, argv); });
+    return tvx::RunProgram("ppu-tool", [&] {
+        tvx::ProgramArguments arguments(argc, argv); // UTF-8 on Windows too
+        return Run(arguments.Count(), arguments.Values());
+    });
 }

@@ -15,6 +15,7 @@
 
 #include "Driver.h"
 #include "OptionParser.h"
+#include "ProgramArguments.h"
 #include "ProgramMain.h"
 #include "SimulatorControl.h"
 #include "StopSignals.h"
@@ -243,5 +244,8 @@ int Run(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    return tvx::RunProgram("tvx-drive", [&] { return Run(argc, argv); });
+    return tvx::RunProgram("tvx-drive", [&] {
+        tvx::ProgramArguments arguments(argc, argv); // UTF-8 on Windows too
+        return Run(arguments.Count(), arguments.Values());
+    });
 }
