@@ -11,22 +11,6 @@
 
 namespace tvx {
 
-#ifdef _WIN32
-// Windows opens in text mode unless told, and has neither non-blocking opens
-// nor descriptors inherited by programs started later. Its C runtime gives no
-// file number, and a descriptor's status no drive: only the type is compared.
-inline constexpr int kRegularFileOpenFlags = O_RDONLY | O_BINARY;
-inline bool SameFile(const struct stat &, const struct stat &) { return true; }
-#else
-// Non-blocking, so that a named pipe put in its place after the look cannot
-// stall the open.
-inline constexpr int kRegularFileOpenFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
-inline bool SameFile(const struct stat &a, const struct stat &b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-#endif
-
 enum class RegularFileOpen { Opened, Unopenable, Folder, NotRegular, Replaced };
 
 // On Opened `*fd` is the open descriptor and `*info` its status; otherwise
@@ -46,17 +30,19 @@ inline RegularFileOpen OpenRegularFile(const char *path, int *fd, struct stat *i
         return RegularFileOpen::Folder;
     if (!S_ISREG(named.st_mode))
         return RegularFileOpen::NotRegular;
-    const int opened = ::open(path, kRegularFileOpenFlags);
+    // Non-blocking, so that a named pipe put in its place after the look
+    // cannot stall the open.
+    const int opened = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (opened < 0)
         return RegularFileOpen::Unopenable;
-    if (::fstat(opened, info) != 0 || !SameFile(*info, named) || !S_ISREG(info->st_mode)) {
+    if (::fstat(opened, info) != 0 || info->st_dev != named.st_dev || info->st_ino != named.st_ino ||
+        !S_ISREG(info->st_mode)) {
         ::close(opened);
         return RegularFileOpen::Replaced;
     }
     *fd = opened;
     return RegularFileOpen::Opened;
 }
-
 #endif
 
 } // namespace tvx

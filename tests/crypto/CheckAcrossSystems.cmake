@@ -1,7 +1,8 @@
 # A package made on one system verifies and decrypts on the other: Linux's
 # ppu-tool (OpenSSL) against ppu-tool.exe under Wine (CNG).
 #   cmake -DFROM=linux|windows -DHOST_TOOL=<ppu-tool> -DWINDOWS_TOOL=<ppu-tool.exe>
-#         -DWINE=<wine> -DDRIVE=Z: -DKEY=<signing key .pem> -DWORK=<folder> -P CheckAcrossSystems.cmake
+#         -DWINE=<wine> -DDRIVE=Z: -DKEY=<signing key .pem> -DWORK=<folder>
+#         [-DFOLDER=<folder in WORK> -DNAME=<package file name>] -P CheckAcrossSystems.cmake
 # Both sides sign deterministically (PKCS#1 v1.5) and take the IV from the
 # file name, so the same inputs give the same package byte for byte.
 cmake_minimum_required(VERSION 3.25)
@@ -41,8 +42,15 @@ if(FROM STREQUAL "linux")
 else()
   set(TO linux)
 endif()
+# The IV comes from the file name, so the reference has the same name.
+if(NOT DEFINED FOLDER)
+  set(FOLDER ${FROM})
+endif()
+if(NOT DEFINED NAME)
+  set(NAME fw-4-7-0.ppu)
+endif()
 file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK}/${FROM} ${WORK}/reference)
+file(MAKE_DIRECTORY ${WORK}/${FOLDER} ${WORK}/reference)
 
 # The image and catalog come from the host tool; the image's bytes are what
 # the other side must decrypt.
@@ -53,14 +61,14 @@ file(WRITE ${WORK}/catalog.json "{\"Catalog version\": \"2\", \"Terminal informa
      "{\"Terminal type\": \"470\"}, \"File list\": [{\"File name\": \"fw.bin\", \"Type\": \"Firmware\"}]}")
 file(SHA256 ${WORK}/fw.bin image_sha256)
 
-set(package ${WORK}/${FROM}/fw-4-7-0.ppu)
+set(package ${WORK}/${FOLDER}/${NAME})
 run_tool(${FROM} pack --catalog @${WORK}/catalog.json --key @${KEY} --output @${package} @${WORK}/fw.bin)
 expect(rc EQUAL 0 BECAUSE "${FROM} pack: ${out}")
-run_tool(linux pack --catalog ${WORK}/catalog.json --key ${KEY} --output ${WORK}/reference/fw-4-7-0.ppu
+run_tool(linux pack --catalog ${WORK}/catalog.json --key ${KEY} --output ${WORK}/reference/${NAME}
          ${WORK}/fw.bin)
 expect(rc EQUAL 0 BECAUSE "reference pack: ${out}")
 file(SHA256 ${package} made)
-file(SHA256 ${WORK}/reference/fw-4-7-0.ppu reference)
+file(SHA256 ${WORK}/reference/${NAME} reference)
 expect(made STREQUAL reference BECAUSE "the ${FROM} package differs from the Linux one of the same inputs")
 
 run_tool(${TO} verify @${package})
@@ -71,7 +79,7 @@ string(REGEX MATCH "sha256: +([0-9a-f]+)" found "${out}")
 expect(CMAKE_MATCH_1 STREQUAL image_sha256 BECAUSE "${TO} decrypts the part to ${CMAKE_MATCH_1}, not ${image_sha256}:\n${out}")
 
 # One changed byte in the signed part, and the other side refuses it.
-set(tampered ${WORK}/tampered/fw-4-7-0.ppu)
+set(tampered ${WORK}/tampered/${NAME})
 file(MAKE_DIRECTORY ${WORK}/tampered)
 file(COPY_FILE ${package} ${tampered})
 file(READ ${tampered} byte OFFSET 1200 LIMIT 1 HEX)
