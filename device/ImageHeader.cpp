@@ -4,26 +4,7 @@
 
 namespace {
 
-struct Gen1Layout {
-    std::size_t loader;
-    std::size_t firmware;
-    std::size_t ident;
-};
-
-// Bits 8-11 of a generation-1 header word select where its fields are.
-bool FindGen1Layout(uint32_t word, Gen1Layout *layout)
-{
-    switch ((word >> 8) & 0xF) {
-    case 1:
-        *layout = {348, 352, 388};
-        return true;
-    case 2:
-        *layout = {604, 608, 644};
-        return true;
-    default:
-        return false;
-    }
-}
+namespace header = tvx::imageheader;
 
 std::size_t ImageSize(const PackageEntry *part)
 {
@@ -64,23 +45,22 @@ uint32_t headerWord(const PackageEntry *part)
 UpgradeResult ReadImageVersions(const PackageEntry *part, uint32_t headerWord, ImageVersions *versions,
                                 uint32_t *identNumber)
 {
-    if (HeaderGeneration(headerWord) != 1) {
-        const bool firstLayout = (headerWord & 0xF0) == 0x00;
+    if (HeaderGeneration(headerWord) != header::kThreePartGeneration) {
+        const header::VersionFields &at = header::BcdFields(headerWord);
         uint16_t firmware = 0;
         uint16_t loader = 0;
-        if (!ImageWord16(part, firstLayout ? 224 : 352, &firmware) ||
-            !ImageWord16(part, firstLayout ? 226 : 354, &loader))
+        if (!ImageWord16(part, at.firmware, &firmware) || !ImageWord16(part, at.loader, &loader))
             return UPG_BAD_FIRMWARE_FORMAT;
         *versions = {BcdVersionText(firmware), firmware, BcdVersionText(loader), loader};
         return 0;
     }
 
-    Gen1Layout layout;
+    const header::VersionFields *at = header::ThreePartFields(headerWord);
     uint32_t loader = 0;
     uint32_t firmware = 0;
     uint32_t ident = 0;
-    if (!FindGen1Layout(headerWord, &layout) || !ImageWord32(part, layout.loader, &loader) ||
-        !ImageWord32(part, layout.firmware, &firmware) || !ImageWord32(part, layout.ident, &ident))
+    if (!at || !ImageWord32(part, at->loader, &loader) || !ImageWord32(part, at->firmware, &firmware) ||
+        !ImageWord32(part, at->identNumber, &ident))
         return UPG_BAD_FIRMWARE_FORMAT;
     if (identNumber)
         *identNumber = ident;

@@ -109,7 +109,7 @@ void CTVXUpgradeDlg::ReadPackageFirmwareText()
         return;
     }
     uint16_t firmware = 0; // stays 0 when the field lies beyond the image
-    ImageWord16(part, (word & 0xF0) == 0x00 ? 224 : 352, &firmware);
+    ImageWord16(part, tvx::imageheader::BcdFields(word).firmware, &firmware);
     package.packageFirmwareText = BcdVersionText(firmware);
 }
 
@@ -121,8 +121,7 @@ void CTVXUpgradeDlg::ReadPackageLoaderText()
     if (!part)
         return;
     uint16_t loader = 0;
-    const uint32_t layout = headerWord(part) & 0xF0;
-    const std::size_t offset = layout == 0x00 ? 226 : layout == 0x10 ? 354 : 0;
+    const std::size_t offset = tvx::imageheader::KnownBcdLoaderOffset(headerWord(part));
     // The field must also lie clear of the 16-byte suffix.
     if (offset != 0 && part->size > 0 && static_cast<std::size_t>(part->size) > offset + 16)
         ImageWord16(part, offset, &loader);

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "ImageHeaderLayout.h"
 #include "TVXPackageEntry.h"
 #include "UpgradeResult.h"
 
@@ -91,7 +92,7 @@ uint32_t headerWord(const PackageEntry *part);
 // read as BCD.
 inline uint32_t HeaderGeneration(uint32_t word)
 {
-    return (word >> 16) & 0xFF;
+    return tvx::imageheader::Generation(word);
 }
 
 // Little-endian 16-bit word at the offset; false when it does not lie wholly

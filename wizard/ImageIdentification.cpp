@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "CTVXUpgradeDlg.h"
+#include "ImageHeaderLayout.h"
 #include "Versions.h"
 
 namespace {
@@ -12,20 +13,6 @@ namespace {
 constexpr uint32_t kErrorBadImage = 1006;  // no image, or too short for a suffix
 constexpr uint32_t kErrorInvalidData = 13; // suffix version is not BCD
 constexpr int32_t kMinimumImageSize = 17;  // the 16-byte suffix and one byte more
-
-// Offset of the loader version for the header kind in the first byte; 0 when
-// that kind carries none.
-std::size_t LoaderOffset(uint8_t firstByte)
-{
-    switch (firstByte & 0xF0) {
-    case 0x00:
-        return 226;
-    case 0x10:
-        return 354;
-    default:
-        return 0;
-    }
-}
 
 } // namespace
 
@@ -45,7 +32,7 @@ uint32_t CTVXUpgradeDlg::IdentifyImage(const PackageEntry *part, uint16_t *firmw
     *firmware = firmwareVersion;
 
     uint16_t loaderVersion = 0;
-    const std::size_t offset = LoaderOffset(part->data[0]);
+    const std::size_t offset = tvx::imageheader::KnownBcdLoaderOffset(part->data[0]);
     uint16_t word = 0;
     if (offset != 0 && size > offset + 16 && ImageWord16(part, offset, &word) && IsValidBcdVersion(word))
         loaderVersion = word;
@@ -59,7 +46,7 @@ void ReadHardwareCodes(const PackageEntry *part, uint16_t (&codes)[16])
     if (!part || !part->data || part->size < kMinimumImageSize)
         return;
     const auto size = static_cast<std::size_t>(part->size);
-    const std::size_t offset = LoaderOffset(part->data[0]);
+    const std::size_t offset = tvx::imageheader::KnownBcdLoaderOffset(part->data[0]);
     if (offset == 0 || size <= offset + 16)
         return;
     // The list lies in the header: it never reaches into the suffix.

@@ -1,18 +1,13 @@
 #include "ImageHeader.h"
 
+#include "ImageHeaderLayout.h"
+
 namespace tvxdfu::sim {
 namespace {
 
+namespace header = tvx::imageheader;
+
 constexpr uint32_t kThreePartFlag = 0x01000000;
-
-struct Offsets {
-    std::size_t firmware, loader, identNumber;
-};
-
-constexpr Offsets kLayout1{352, 348, 388};
-constexpr Offsets kLayout2{608, 604, 644};
-constexpr Offsets kBcdLayout0{224, 226, 0};
-constexpr Offsets kBcdOtherLayouts{352, 354, 0};
 
 std::optional<uint32_t> Field(const uint8_t *image, std::size_t size, std::size_t offset,
                               std::size_t width)
@@ -38,27 +33,27 @@ void Put(std::vector<uint8_t> &image, std::size_t offset, uint32_t value, std::s
 HeaderVersions ReadHeaderVersions(const uint8_t *image, std::size_t size)
 {
     HeaderVersions versions;
-    const std::optional<uint32_t> word = Field(image, size, 0, 4);
+    const std::optional<uint32_t> word = Field(image, size, 0, header::kWordLength);
     const uint32_t headerWord = word.value_or(0);
-    if (((headerWord >> 16) & 0xFF) != 1) {
-        const Offsets at = (headerWord & 0xF0) == 0 ? kBcdLayout0 : kBcdOtherLayouts;
-        versions.firmware = Field(image, size, at.firmware, 2);
-        versions.loader = Field(image, size, at.loader, 2);
+    if (header::Generation(headerWord) != header::kThreePartGeneration) {
+        const header::VersionFields &at = header::BcdFields(headerWord);
+        versions.firmware = Field(image, size, at.firmware, at.width);
+        versions.loader = Field(image, size, at.loader, at.width);
         return versions;
     }
     versions.format = VersionFormat::ThreePart;
-    const uint32_t layout = (headerWord >> 8) & 0xF;
-    if (layout != 1 && layout != 2)
+    const header::VersionFields *fields = header::ThreePartFields(headerWord);
+    if (!fields)
         return versions;
-    const Offsets at = layout == 1 ? kLayout1 : kLayout2;
+    const header::VersionFields &at = *fields;
     auto threePart = [](std::optional<uint32_t> v) -> std::optional<uint32_t> {
         if (!v || (*v & 0xFFFFFF) == 0)
             return std::nullopt;
         return kThreePartFlag | (*v & 0xFFFFFF);
     };
-    versions.firmware = threePart(Field(image, size, at.firmware, 4));
-    versions.loader = threePart(Field(image, size, at.loader, 4));
-    versions.identNumber = Field(image, size, at.identNumber, 4);
+    versions.firmware = threePart(Field(image, size, at.firmware, at.width));
+    versions.loader = threePart(Field(image, size, at.loader, at.width));
+    versions.identNumber = Field(image, size, at.identNumber, header::kIdentNumberWidth);
     return versions;
 }
 
@@ -72,14 +67,16 @@ std::vector<uint8_t> MakeFirmwareImage(VersionFormat format, uint32_t firmware, 
         byte = static_cast<uint8_t>(state >> 24);
     }
     if (format == VersionFormat::ThreePart) {
-        Put(image, 0, 1u << 16 | 1u << 8, 4); // generation 1, layout 1
-        Put(image, kLayout1.firmware, firmware & 0xFFFFFF, 4);
-        Put(image, kLayout1.loader, loader & 0xFFFFFF, 4);
-        Put(image, kLayout1.identNumber, identNumber, 4);
+        const header::VersionFields &at = header::kThreePartLayout1Fields;
+        Put(image, 0, header::kThreePartGeneration << 16 | 1u << 8, header::kWordLength);
+        Put(image, at.firmware, firmware & 0xFFFFFF, at.width);
+        Put(image, at.loader, loader & 0xFFFFFF, at.width);
+        Put(image, at.identNumber, identNumber, header::kIdentNumberWidth);
     } else {
-        Put(image, 0, 0, 4); // generation 0, layout 0
-        Put(image, kBcdLayout0.firmware, firmware & 0xFFFF, 2);
-        Put(image, kBcdLayout0.loader, loader & 0xFFFF, 2);
+        const header::VersionFields &at = header::kBcdFirstFields;
+        Put(image, 0, header::kBcdLayoutFirst, header::kWordLength); // generation 0
+        Put(image, at.firmware, firmware & 0xFFFF, at.width);
+        Put(image, at.loader, loader & 0xFFFF, at.width);
     }
     return image;
 }

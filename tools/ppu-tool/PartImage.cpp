@@ -5,21 +5,17 @@
 
 #include "CommandLine.h"
 #include "DfuSuffix.h"
+#include "ImageHeaderLayout.h"
 
 namespace {
 
-struct VersionOffsets {
-    size_t firmware;
-    size_t loader;
-    size_t ident; // 0: none
-    size_t width; // bytes per version field
-};
+namespace header = tvx::imageheader;
 
-VersionOffsets OffsetsOf(const PartImageSpec &spec)
+const header::VersionFields &FieldsOf(const PartImageSpec &spec)
 {
     if (spec.generation == 1)
-        return spec.layout == 2 ? VersionOffsets{608, 604, 644, 4} : VersionOffsets{352, 348, 388, 4};
-    return (spec.headerKind & 0xF0) == 0 ? VersionOffsets{224, 226, 0, 2} : VersionOffsets{352, 354, 0, 2};
+        return spec.layout == 2 ? header::kThreePartLayout2Fields : header::kThreePartLayout1Fields;
+    return header::BcdFields(spec.headerKind);
 }
 
 void PutLittleEndian(uint8_t *at, uint32_t value, size_t width)
@@ -59,9 +55,9 @@ size_t HardwareListBytes(const PartImageSpec &spec)
 
 size_t MinimumPartImageSize(const PartImageSpec &spec)
 {
-    const VersionOffsets offsets = OffsetsOf(spec);
-    const size_t headerEnd = std::max({offsets.firmware, offsets.loader + HardwareListBytes(spec), offsets.ident}) +
-                             offsets.width;
+    const header::VersionFields &fields = FieldsOf(spec);
+    const size_t headerEnd =
+        std::max({fields.firmware, fields.loader + HardwareListBytes(spec), fields.identNumber}) + fields.width;
     return headerEnd + tvx::kDfuSuffixLength;
 }
 
@@ -71,20 +67,20 @@ std::vector<uint8_t> BuildPartImage(const PartImageSpec &spec)
     const size_t payload = spec.size - tvx::kDfuSuffixLength;
     for (size_t i = 0; i < payload; ++i)
         image[i] = static_cast<uint8_t>((i * 7 + 0x5A) ^ (i >> 8));
-    const VersionOffsets offsets = OffsetsOf(spec);
+    const header::VersionFields &fields = FieldsOf(spec);
     std::fill(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(MinimumPartImageSize(spec) - tvx::kDfuSuffixLength), 0);
 
     const uint32_t headerWord = spec.generation == 1
-                                    ? 1u << 16 | static_cast<uint32_t>(spec.layout & 0xF) << 8
-                                    : static_cast<uint32_t>(spec.headerKind & 0xF0);
-    PutLittleEndian(image.data(), headerWord, 4);
-    PutLittleEndian(&image[offsets.firmware], spec.firmware, offsets.width);
-    PutLittleEndian(&image[offsets.loader], spec.loader, offsets.width);
-    if (offsets.ident)
-        PutLittleEndian(&image[offsets.ident], spec.ident, 4);
+                                    ? header::kThreePartGeneration << 16 | static_cast<uint32_t>(spec.layout & 0xF) << 8
+                                    : header::BcdLayout(spec.headerKind);
+    PutLittleEndian(image.data(), headerWord, header::kWordLength);
+    PutLittleEndian(&image[fields.firmware], spec.firmware, fields.width);
+    PutLittleEndian(&image[fields.loader], spec.loader, fields.width);
+    if (fields.identNumber)
+        PutLittleEndian(&image[fields.identNumber], spec.ident, header::kIdentNumberWidth);
     if (spec.generation != 1)
         for (size_t i = 0; i < spec.hardware.size() && i < kMaxHardwareCodes; ++i)
-            PutLittleEndian(&image[offsets.loader + 2 + 2 * i], spec.hardware[i], 2);
+            PutLittleEndian(&image[fields.loader + 2 + 2 * i], spec.hardware[i], 2);
 
     const uint16_t bcdDevice = spec.generation == 1
                                    ? static_cast<uint16_t>(ToBcd(spec.firmware >> 16 & 0xFF) << 8 |
