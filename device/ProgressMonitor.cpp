@@ -6,13 +6,11 @@
 #include <cmath>
 #include <cstdint>
 
+#include "TVXDFUUpgrade.h"
 #include "TextFormat.h"
 #include "UpgradeTexts.h"
 
 namespace {
-
-constexpr uint32_t kPinPromptAdjustDisplay = 0x80;
-constexpr uint32_t kPinPromptWrongPin = 0x81;
 
 // Status codes -90..-63 have string-table texts 102..129.
 constexpr int kFirstStatusText = 102;
@@ -33,8 +31,8 @@ void CTVXUpgradeDlg::OnProgressTimer()
         return;
     }
     uint32_t prompt = 0;
-    if (status == static_cast<int32_t>(kPinPromptAdjustDisplay) ||
-        status == static_cast<int32_t>(kPinPromptWrongPin)) {
+    if (status == static_cast<int32_t>(TVXDFU_PIN_PROMPT_ADJUST_DISPLAY) ||
+        status == static_cast<int32_t>(TVXDFU_PIN_PROMPT_WRONG_PIN)) {
         prompt = static_cast<uint32_t>(status);
         status = 0;
     } else if (status != 0) {
@@ -58,9 +56,9 @@ void CTVXUpgradeDlg::OnProgressTimer()
             monitor.pinShown = true;
             window.ShowControl(slashText, true);
             const std::string request = localText(184);
-            if (prompt == kPinPromptAdjustDisplay)
+            if (prompt == TVXDFU_PIN_PROMPT_ADJUST_DISPLAY)
                 window.SetControlText(statusText, localText(185) + request);
-            else if (prompt == kPinPromptWrongPin)
+            else if (prompt == TVXDFU_PIN_PROMPT_WRONG_PIN)
                 window.SetControlText(statusText, localText(186) + request);
             else
                 window.SetControlText(statusText, request);

@@ -39,8 +39,17 @@ extern "C" {
 #define TVXDFU_PHASE_FINISHED 3u
 #define TVXDFU_PHASE_PIN      4u
 
-/* DFU attribute bit: the terminal can read its firmware back. */
-#define TVXDFU_ATTR_CAN_UPLOAD 0x2u
+/* Statuses of GetUpgradeStatus in TVXDFU_PHASE_PIN that are prompts on the
+ * terminal's display, not errors: the part goes on. */
+#define TVXDFU_PIN_PROMPT_ADJUST_DISPLAY 0x80u /* adjust the standard display first */
+#define TVXDFU_PIN_PROMPT_WRONG_PIN      0x81u /* the PIN entered was wrong */
+
+/* DFU attribute bits that GetDFUAttributes reports, those of the terminal's
+ * DFU functional descriptor. */
+#define TVXDFU_ATTR_CAN_DOWNLOAD           0x1u
+#define TVXDFU_ATTR_CAN_UPLOAD             0x2u /* it can read its firmware back */
+#define TVXDFU_ATTR_MANIFESTATION_TOLERANT 0x4u /* it still answers after the download */
+#define TVXDFU_ATTR_WILL_DETACH            0x8u /* it detaches without a USB reset */
 
 /* Lists the attached terminals as two parallel lists of NUL-terminated texts,
  * each list ended by an empty text. Called with NULL buffers it stores the

@@ -9,8 +9,6 @@ namespace tvxdfu::sim {
 namespace {
 
 constexpr int kStages = 5;
-constexpr uint32_t kPromptAdjustDisplay = 0x80;
-constexpr uint32_t kPromptWrongPin = 0x81;
 
 // Milliseconds needed to move `bytes` at `perSecond`, rounded up.
 int64_t TransferTime(uint64_t bytes, int64_t perSecond)
@@ -116,8 +114,9 @@ StatusOutputs PartRun::OutputsAt(int64_t t) const
         const auto prompt = static_cast<std::size_t>((t - StageStart(RunStage::Pin)) /
                                                      terminal_->Spec().timing.pinMs);
         if (prompt < attempts.size())
-            out.status = attempts[prompt] == PinAttempt::AdjustDisplay ? kPromptAdjustDisplay
-                                                                       : kPromptWrongPin;
+            out.status = static_cast<int32_t>(attempts[prompt] == PinAttempt::AdjustDisplay
+                                                  ? TVXDFU_PIN_PROMPT_ADJUST_DISPLAY
+                                                  : TVXDFU_PIN_PROMPT_WRONG_PIN);
     } else if (t < StageStart(RunStage::Download)) {
         out.phase = TVXDFU_PHASE_UPLOAD;
         out.bytes = static_cast<uint32_t>(Share(uploadSize_, t - StageStart(RunStage::Upload),

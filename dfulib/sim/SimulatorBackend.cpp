@@ -11,10 +11,6 @@
 namespace tvxdfu::sim {
 namespace {
 
-// DFU attribute bits: can download, can upload, detaches by itself.
-constexpr uint32_t kAttrCanDownload = 0x1;
-constexpr uint32_t kAttrWillDetach = 0x8;
-
 // The ID text as passed: at most idLength characters, ended early by a NUL.
 std::string_view IdArgument(const char *id, uint32_t idLength)
 {
@@ -100,7 +96,7 @@ uint32_t SimulatorBackend::GetAttributes(const char *id, uint32_t idLength, uint
         return UPG_NO_DEVICE;
     if (!attributes)
         return UPG_HOST_ERROR;
-    *attributes = kAttrCanDownload | kAttrWillDetach |
+    *attributes = TVXDFU_ATTR_CAN_DOWNLOAD | TVXDFU_ATTR_WILL_DETACH |
                   (terminal->Spec().canUpload ? TVXDFU_ATTR_CAN_UPLOAD : 0);
     return 0;
 }

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "TVXDFUUpgrade.h"
+
 namespace tvxdfu::usb {
 
 enum class DfuRequest : uint8_t {
@@ -49,10 +51,11 @@ inline constexpr uint8_t kDfuProtocolRuntime = 0x01;
 inline constexpr uint8_t kDfuProtocolDfuMode = 0x02;
 
 inline constexpr uint8_t kFunctionalDescriptorType = 0x21;
-inline constexpr uint8_t kAttrCanDnload = 0x01;
-inline constexpr uint8_t kAttrCanUpload = 0x02;
-inline constexpr uint8_t kAttrManifestationTolerant = 0x04;
-inline constexpr uint8_t kAttrWillDetach = 0x08;
+// The bmAttributes bits, as the library reports them to its callers.
+inline constexpr uint8_t kAttrCanDnload = TVXDFU_ATTR_CAN_DOWNLOAD;
+inline constexpr uint8_t kAttrCanUpload = TVXDFU_ATTR_CAN_UPLOAD;
+inline constexpr uint8_t kAttrManifestationTolerant = TVXDFU_ATTR_MANIFESTATION_TOLERANT;
+inline constexpr uint8_t kAttrWillDetach = TVXDFU_ATTR_WILL_DETACH;
 
 // The DFU functional descriptor.
 struct DfuFunctional {
