@@ -8,12 +8,9 @@
 
 #include "CatalogShape.h"
 #include "DfuSuffix.h"
+#include "JsonValueOwner.h"
 
 namespace {
-
-struct JsonFree {
-    void operator()(json_value *value) const { json_value_free(value); }
-};
 
 char *CopyText(const json_value &value)
 {
@@ -247,7 +244,7 @@ private:
     PackageRecord *record;
     int32_t position = 0;
     bool hasFirmware = false;
-    std::unique_ptr<json_value, JsonFree> tree;
+    tvx::JsonValueOwner tree;
 };
 
 } // namespace

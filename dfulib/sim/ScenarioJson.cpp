@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "JsonValueOwner.h"
 #include "Scenario.h"
 
 namespace tvxdfu::sim {
@@ -331,18 +332,13 @@ TerminalSpec ReadTerminal(const json_value &value, const std::string &where)
     return spec;
 }
 
-struct JsonFree {
-    void operator()(json_value *value) const { json_value_free(value); }
-};
-
 } // namespace
 
 bool ParseScenario(const std::string &text, Scenario *scenario, std::string *error)
 {
     json_settings settings{};
     char parseError[json_error_max] = {};
-    std::unique_ptr<json_value, JsonFree> root(
-        json_parse_ex(&settings, text.data(), text.size(), parseError));
+    tvx::JsonValueOwner root(json_parse_ex(&settings, text.data(), text.size(), parseError));
     if (!root) {
         *error = std::string("not valid JSON: ") + parseError;
         return false;

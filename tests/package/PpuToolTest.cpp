@@ -9,6 +9,7 @@
 
 #include "Crypto.h"
 #include "DfuSuffix.h"
+#include "JsonValueOwner.h"
 #include "PackageFixture.h"
 #include "PartImage.h"
 #include "ProgramRun.h"
@@ -30,10 +31,6 @@ uint32_t WordAt(const std::vector<uint8_t> &image, size_t offset, size_t width)
         value |= static_cast<uint32_t>(image[offset + i]) << (8 * i);
     return value;
 }
-
-struct JsonFree {
-    void operator()(json_value *value) const { json_value_free(value); }
-};
 
 std::string Sha256Hex(const std::vector<uint8_t> &bytes)
 {
@@ -210,7 +207,7 @@ TEST_F(PpuToolTest, PackedImagesVerifyAndInspectInInstallationOrder)
 
     const ProgramRun inspected = RunTool("inspect --json " + PathOf("Update.ppu"));
     ASSERT_EQ(inspected.exitCode, 0);
-    const std::unique_ptr<json_value, JsonFree> json(json_parse(inspected.out.data(), inspected.out.size()));
+    const tvx::JsonValueOwner json(json_parse(inspected.out.data(), inspected.out.size()));
     ASSERT_TRUE(json) << inspected.out;
     const json_value &root = *json;
     EXPECT_EQ(root["verified"].type, json_boolean);
@@ -251,7 +248,7 @@ TEST_F(PpuToolTest, PackedImagesVerifyAndInspectInInstallationOrder)
         << verify.out;
     const ProgramRun rejected = RunTool("inspect --json " + PathOf("Renamed.ppu"));
     EXPECT_EQ(rejected.exitCode, 1);
-    const std::unique_ptr<json_value, JsonFree> rejectedJson(
+    const tvx::JsonValueOwner rejectedJson(
         json_parse(rejected.out.data(), rejected.out.size()));
     ASSERT_TRUE(rejectedJson) << rejected.out;
     EXPECT_FALSE((*rejectedJson)["verified"].u.boolean);

@@ -7,6 +7,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Crypto.h"
+#include "JsonValueOwner.h"
 #include "PackageWriter.h"
 #include "PathName.h"
 
@@ -29,10 +30,6 @@ const CommandSpec kSpec = {
     {{"--catalog", "--key", "--content-key", "--output"}, {"--extra-block"}},
 };
 
-struct JsonFree {
-    void operator()(json_value *value) const { json_value_free(value); }
-};
-
 // IMAGE or IMAGE:ENTRY_NAME; a colon followed by a path separator belongs to the path.
 PackagePart PartOfArgument(const std::string &argument, std::string *imagePath)
 {
@@ -47,7 +44,7 @@ PackagePart PartOfArgument(const std::string &argument, std::string *imagePath)
 
 bool CatalogParses(const std::string &catalog)
 {
-    const std::unique_ptr<json_value, JsonFree> tree(json_parse(catalog.data(), catalog.size()));
+    const tvx::JsonValueOwner tree(json_parse(catalog.data(), catalog.size()));
     return tree && CatalogHasExpectedShape(*tree);
 }
 
