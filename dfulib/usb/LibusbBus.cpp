@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "HeldInterface.h"
+#include "LibusbOwners.h"
 #include "LibusbTerminal.h"
 #include "ReturningTerminal.h"
 #include "SteadyPacer.h"
@@ -44,7 +45,7 @@ public:
     uint32_t Open()
     {
         struct Opened {
-            libusb_device_handle *handle;
+            DeviceHandle handle;
             DfuInterfaceLocation location;
             std::string interfaceText;
         };
@@ -60,7 +61,7 @@ public:
                 leftListed = true;
                 return false;
             }
-            libusb_device_handle *handle = nullptr;
+            DeviceHandle handle;
             UsbDeviceRecord record;
             DfuInterfaceLocation location;
             bool accessDenied = false;
@@ -68,7 +69,7 @@ public:
             if (result == UPG_CONNECT_FAILED)
                 failure = UPG_CONNECT_FAILED;
             if (result == 0) {
-                opened.push_back({handle, location, record.interfaceText});
+                opened.push_back({std::move(handle), location, record.interfaceText});
                 candidates.push_back({record.serial, record.port, record.dfuMode});
             }
             return false;
@@ -79,16 +80,17 @@ public:
         // serial number; only there is its mode worth a request.
         for (std::size_t i = 0; i < opened.size(); ++i) {
             if (!candidates[i].dfuMode && candidates[i].port == terminal_.port)
-                candidates[i].dfuMode = AskDfuMode(context_, opened[i].handle, opened[i].location, kStateTimeoutMs);
+                candidates[i].dfuMode =
+                    AskDfuMode(context_, opened[i].handle.get(), opened[i].location, kStateTimeoutMs);
         }
         const std::optional<std::size_t> chosen = Settled(ChooseReturningTerminal(terminal_, candidates), candidates);
         uint32_t result = failure;
         for (std::size_t i = 0; i < opened.size(); ++i) {
             if (i != chosen) {
-                libusb_close(opened[i].handle);
+                opened[i].handle.reset();
                 continue;
             }
-            result = Claim(opened[i].handle, opened[i].location, opened[i].interfaceText,
+            result = Claim(std::move(opened[i].handle), opened[i].location, opened[i].interfaceText,
                            candidates[i].dfuMode);
             if (result == 0) {
                 // It may have moved to another port since it was last seen.
@@ -103,7 +105,7 @@ public:
     {
         if (!handle_)
             return kTransferNoDevice;
-        return StoppableControlTransfer(context_, handle_, setup, data, nullptr, length, timeoutMs,
+        return StoppableControlTransfer(context_, handle_.get(), setup, data, nullptr, length, timeoutMs,
                                         stop_);
     }
 
@@ -112,7 +114,7 @@ public:
     {
         if (!handle_)
             return kTransferNoDevice;
-        return StoppableControlTransfer(context_, handle_, setup, nullptr, data, length, timeoutMs,
+        return StoppableControlTransfer(context_, handle_.get(), setup, nullptr, data, length, timeoutMs,
                                         stop_);
     }
 
@@ -123,7 +125,7 @@ public:
         // A device that kept its descriptors through the reset kept its
         // address too and is the terminal still; one that comes back as
         // another device (the loader, the new firmware) fails the reset.
-        const bool kept = libusb_reset_device(handle_) == 0;
+        const bool kept = libusb_reset_device(handle_.get()) == 0;
         Close();
         if (kept)
             left_.reset();
@@ -159,35 +161,33 @@ private:
         return now - *portChoiceSince_ >= kPortSettleTime ? chosen : std::nullopt;
     }
 
-    uint32_t Claim(libusb_device_handle *handle, const DfuInterfaceLocation &location,
-                   const std::string &interfaceText, bool dfuMode)
+    // A handle not kept is closed as Claim returns, after the interface
+    // claimed on it has been released.
+    uint32_t Claim(DeviceHandle handle, const DfuInterfaceLocation &location, const std::string &interfaceText,
+                   bool dfuMode)
     {
         const std::optional<uint8_t> alternate =
             ChooseAlternate(location, NamedAlternateSetting(interfaceText));
-        if (location.interfaceNumber < 0 || !location.hasFunctional || !alternate) {
-            libusb_close(handle);
+        if (location.interfaceNumber < 0 || !location.hasFunctional || !alternate)
             return UPG_NO_DESCRIPTOR;
-        }
-        libusb_set_auto_detach_kernel_driver(handle, 1);
-        const int claimed = ClaimInterfaceWhenFree(handle, location.interfaceNumber, stop_);
+        libusb_set_auto_detach_kernel_driver(handle.get(), 1);
+        const int claimed = ClaimInterfaceWhenFree(handle.get(), location.interfaceNumber, stop_);
         if (claimed != 0) {
             heldByAnother_ = claimed == LIBUSB_ERROR_BUSY;
-            libusb_close(handle);
             return UPG_CONNECT_FAILED;
         }
+        ClaimedInterface claim(handle.get(), location.interfaceNumber);
         // Of several settings (memories) the firmware's is selected; a
         // device that refuses it would take the image into another one.
         if (location.alternates.size() > 1 &&
-            libusb_set_interface_alt_setting(handle, location.interfaceNumber, *alternate) != 0) {
-            libusb_release_interface(handle, location.interfaceNumber);
-            libusb_close(handle);
+            libusb_set_interface_alt_setting(handle.get(), location.interfaceNumber, *alternate) != 0)
             return UPG_CONNECT_FAILED;
-        }
-        handle_ = handle;
+        handle_ = std::move(handle);
+        claim_ = std::move(claim);
         wasOpen_ = true;
-        claimed_ = location.interfaceNumber;
         info_.interfaceNumber = static_cast<uint8_t>(location.interfaceNumber);
-        info_.dfuMode = dfuMode || ReportsDfuState(context_, handle, info_.interfaceNumber, kStateTimeoutMs);
+        info_.dfuMode =
+            dfuMode || ReportsDfuState(context_, handle_.get(), info_.interfaceNumber, kStateTimeoutMs);
         info_.functional = location.functional;
         return 0;
     }
@@ -199,16 +199,15 @@ private:
         // Closed to follow the terminal through a restart: the kernel lists
         // the device it was a moment after it has left, and that listing
         // is not the terminal back.
-        left_ = Departure{BusAddressOf(libusb_get_device(handle_)), std::chrono::steady_clock::now()};
-        libusb_release_interface(handle_, claimed_);
-        libusb_close(handle_);
-        handle_ = nullptr;
+        left_ = Departure{BusAddressOf(libusb_get_device(handle_.get())), std::chrono::steady_clock::now()};
+        claim_.Release();
+        handle_.reset();
     }
 
     libusb_context *context_;
     LastSeenTerminal terminal_;
-    libusb_device_handle *handle_ = nullptr;
-    int claimed_ = 0;
+    DeviceHandle handle_;
+    ClaimedInterface claim_; // declared after the handle: released before it closes
     DfuInterfaceInfo info_;
     const std::atomic<bool> *stop_ = nullptr;
     bool heldByAnother_ = false; // at the last Open
@@ -229,17 +228,11 @@ private:
 
 LibusbBus::LibusbBus()
 {
-    if (libusb_init(&context_) != 0)
-        context_ = nullptr;
-    else
-        listing_ = std::make_unique<TerminalListing>(context_);
-}
-
-LibusbBus::~LibusbBus()
-{
-    listing_.reset();
-    if (context_)
-        libusb_exit(context_);
+    libusb_context *context = nullptr;
+    if (libusb_init(&context) != 0)
+        return;
+    context_.reset(context);
+    listing_ = std::make_unique<TerminalListing>(context);
 }
 
 std::vector<UsbDeviceRecord> LibusbBus::Enumerate()
@@ -251,7 +244,7 @@ uint32_t LibusbBus::Open(const UsbDeviceRecord &terminal, std::unique_ptr<Contro
 {
     if (!context_)
         return UPG_HOST_ERROR;
-    auto transport = std::make_unique<LibusbTransport>(context_, terminal);
+    auto transport = std::make_unique<LibusbTransport>(context_.get(), terminal);
     if (const uint32_t result = transport->Open())
         return result;
     *out = std::move(transport);

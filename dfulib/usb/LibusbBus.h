@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "LibusbOwners.h"
 #include "TerminalListing.h"
 #include "UsbBus.h"
 
@@ -14,7 +15,6 @@ namespace tvxdfu::usb {
 class LibusbBus final : public UsbBus {
 public:
     LibusbBus();
-    ~LibusbBus() override;
     LibusbBus(const LibusbBus &) = delete;
     LibusbBus &operator=(const LibusbBus &) = delete;
 
@@ -22,7 +22,8 @@ public:
     uint32_t Open(const UsbDeviceRecord &terminal, std::unique_ptr<ControlTransport> *out) override;
 
 private:
-    libusb_context *context_ = nullptr;
+    // The listing goes before the context it lists on.
+    LibusbContext context_;
     std::unique_ptr<TerminalListing> listing_;
 };
 

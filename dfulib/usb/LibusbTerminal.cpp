@@ -73,9 +73,8 @@ bool AskDfuMode(libusb_context *context, libusb_device_handle *handle, const Dfu
 {
     if (location.interfaceNumber < 0 || libusb_claim_interface(handle, location.interfaceNumber) != 0)
         return false;
-    const bool dfu = ReportsDfuState(context, handle, static_cast<uint8_t>(location.interfaceNumber), timeoutMs);
-    libusb_release_interface(handle, location.interfaceNumber);
-    return dfu;
+    const ClaimedInterface claim(handle, location.interfaceNumber);
+    return ReportsDfuState(context, handle, static_cast<uint8_t>(location.interfaceNumber), timeoutMs);
 }
 
 bool ReadTerminal(libusb_device *device, TerminalRead *read)
@@ -91,10 +90,11 @@ bool ReadTerminal(libusb_device *device, TerminalRead *read)
     const std::string folder = DeviceStringsFolder(device);
     TakeString(folder, "product", descriptor.iProduct, &UsbDeviceRecord::product, read);
     TakeString(folder, "serial", descriptor.iSerialNumber, &UsbDeviceRecord::serial, read);
-    libusb_config_descriptor *config = nullptr;
-    if (libusb_get_active_config_descriptor(device, &config) != 0 &&
-        libusb_get_config_descriptor(device, 0, &config) != 0)
+    libusb_config_descriptor *descriptorRead = nullptr;
+    if (libusb_get_active_config_descriptor(device, &descriptorRead) != 0 &&
+        libusb_get_config_descriptor(device, 0, &descriptorRead) != 0)
         return true;
+    const ConfigDescriptor config(descriptorRead);
     read->location = LocateDfuInterface(*config);
     const DfuInterfaceLocation &location = read->location;
     TakeString(folder, "configuration", config->iConfiguration,
@@ -105,7 +105,6 @@ bool ReadTerminal(libusb_device *device, TerminalRead *read)
                        : SysfsInterfaceFolder(folder, config->bConfigurationValue,
                                               static_cast<uint8_t>(location.interfaceNumber)),
                    "interface", location.stringIndex, &UsbDeviceRecord::interfaceText, read);
-    libusb_free_config_descriptor(config);
     record.dfuMode = location.protocol == kDfuProtocolDfuMode;
     record.hasFunctional = location.hasFunctional;
     record.functional = location.functional;
@@ -151,19 +150,21 @@ void DenyAccess(libusb_device *device, int openError, UsbDeviceRecord *record)
                  record->idProduct, tvx::PrintableText(node).c_str(), tvx::PrintableText(cause).c_str());
 }
 
-uint32_t OpenTerminal(libusb_device *device, libusb_device_handle **handle,
+uint32_t OpenTerminal(libusb_device *device, DeviceHandle *handle,
                       UsbDeviceRecord *record, DfuInterfaceLocation *location, bool *accessDenied)
 {
     TerminalRead read;
     *accessDenied = false;
     if (!ReadTerminal(device, &read))
         return UPG_NO_DEVICE;
-    const int opened = libusb_open(device, handle);
+    libusb_device_handle *openedHandle = nullptr;
+    const int opened = libusb_open(device, &openedHandle);
+    handle->reset(openedHandle);
     *accessDenied = IsOpenRefused(opened);
     if (*accessDenied)
         DenyAccess(device, opened, &read.record);
     else if (opened == 0)
-        ReadMissingStrings(*handle, &read);
+        ReadMissingStrings(handle->get(), &read);
     *record = std::move(read.record);
     *location = read.location;
     return opened == 0 ? 0 : UPG_CONNECT_FAILED;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DfuInterfaceSearch.h"
+#include "LibusbOwners.h"
 #include "UsbBus.h"
 
 namespace tvxdfu::usb {
@@ -54,7 +55,7 @@ void DenyAccess(libusb_device *device, int openError, UsbDeviceRecord *record);
 // Opens a terminal and reads its record; 0, UPG_CONNECT_FAILED, or
 // UPG_NO_DEVICE when it is not a terminal. *accessDenied tells a missing
 // permission apart from other connection failures.
-uint32_t OpenTerminal(libusb_device *device, libusb_device_handle **handle,
+uint32_t OpenTerminal(libusb_device *device, DeviceHandle *handle,
                       UsbDeviceRecord *record, DfuInterfaceLocation *location, bool *accessDenied);
 
 // Whether the device answers DFU_GETSTATUS on its DFU interface with a DFU
@@ -75,14 +76,15 @@ UsbPortPath PortPathOf(libusb_device *device);
 template <typename Visit>
 void ForEachDevice(libusb_context *context, Visit visit)
 {
-    libusb_device **list = nullptr;
-    const ssize_t count = libusb_get_device_list(context, &list);
+    libusb_device **devices = nullptr;
+    const ssize_t count = libusb_get_device_list(context, &devices);
+    if (count < 0)
+        return;
+    const DeviceList list(devices);
     for (ssize_t i = 0; i < count; ++i) {
-        if (visit(list[i]))
+        if (visit(devices[i]))
             break;
     }
-    if (count >= 0)
-        libusb_free_device_list(list, 1);
 }
 
 } // namespace tvxdfu::usb

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <vector>
+
+#include "LibusbOwners.h"
 
 namespace tvxdfu::usb {
 namespace {
@@ -11,10 +12,6 @@ namespace {
 // How long the wait for the device looks away from the stop flag. The
 // completion itself ends a slice at once, so this costs a download nothing.
 constexpr long kStopLookMicros = 20000;
-
-struct FreeTransfer {
-    void operator()(libusb_transfer *transfer) const { libusb_free_transfer(transfer); }
-};
 
 void LIBUSB_CALL MarkCompleted(libusb_transfer *transfer)
 {
@@ -60,7 +57,7 @@ int StoppableControlTransfer(libusb_context *context, libusb_device_handle *hand
                               setup.index, static_cast<uint16_t>(length));
     if (out && length > 0)
         std::memcpy(buffer.data() + LIBUSB_CONTROL_SETUP_SIZE, out, length);
-    const std::unique_ptr<libusb_transfer, FreeTransfer> transfer(libusb_alloc_transfer(0));
+    const Transfer transfer(libusb_alloc_transfer(0));
     if (!transfer)
         return kTransferIoError;
     int completed = 0;

@@ -42,8 +42,9 @@ bool TerminalListing::Refresh(libusb_device *device, Entry &entry, Clock::time_p
     // applied by `udevadm trigger` opens it without a re-enumeration.
     if (entry.accessKnown && !entry.accessDenied && !stringsDue && (entry.stateAsked || !StateWanted(entry.read)))
         return true;
-    libusb_device_handle *handle = nullptr;
-    const int opened = libusb_open(device, &handle);
+    libusb_device_handle *openedHandle = nullptr;
+    const int opened = libusb_open(device, &openedHandle);
+    const DeviceHandle handle(openedHandle);
     if (opened != 0 && !IsOpenRefused(opened))
         return false;
     entry.accessKnown = true;
@@ -52,7 +53,7 @@ bool TerminalListing::Refresh(libusb_device *device, Entry &entry, Clock::time_p
     if (entry.accessDenied)
         return true;
     if (stringsDue) {
-        if (ReadMissingStrings(handle, &entry.read)) {
+        if (ReadMissingStrings(handle.get(), &entry.read)) {
             entry.pause = kFirstRetry;
         } else {
             entry.retryAt = now + entry.pause;
@@ -62,9 +63,8 @@ bool TerminalListing::Refresh(libusb_device *device, Entry &entry, Clock::time_p
     // Asked once while it stays on the bus, with the strings' short time-out.
     if (!entry.stateAsked && StateWanted(entry.read)) {
         entry.stateAsked = true;
-        entry.read.record.dfuMode = AskDfuMode(context_, handle, entry.read.location, kStringTimeoutMs);
+        entry.read.record.dfuMode = AskDfuMode(context_, handle.get(), entry.read.location, kStringTimeoutMs);
     }
-    libusb_close(handle);
     return true;
 }
 
