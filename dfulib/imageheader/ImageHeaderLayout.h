@@ -15,16 +15,25 @@ inline constexpr std::size_t kWordLength = 4;
 // Bits 16-23. Generation 1 carries three-part versions; every other
 // generation is read as BCD.
 inline constexpr uint32_t kThreePartGeneration = 1;
-constexpr uint32_t Generation(uint32_t word) { return word >> 16 & 0xFF; }
+constexpr uint32_t Generation(uint32_t word)
+{
+    return word >> 16 & 0xFF;
+}
 
 // Bits 8-11 of a three-part header: layout 1 or 2.
-constexpr uint32_t ThreePartLayout(uint32_t word) { return word >> 8 & 0xF; }
+constexpr uint32_t ThreePartLayout(uint32_t word)
+{
+    return word >> 8 & 0xF;
+}
 
 // Bits 4-7 of a BCD header, as the byte value word AND 0xF0. The first
 // layout has its own offsets; every other one shares the second's.
 inline constexpr uint32_t kBcdLayoutFirst = 0x00;
 inline constexpr uint32_t kBcdLayoutSecond = 0x10;
-constexpr uint32_t BcdLayout(uint32_t word) { return word & 0xF0; }
+constexpr uint32_t BcdLayout(uint32_t word)
+{
+    return word & 0xF0;
+}
 
 struct VersionFields {
     std::size_t firmware;

@@ -163,8 +163,8 @@ private:
 
     // A handle not kept is closed as Claim returns, after the interface
     // claimed on it has been released.
-    uint32_t Claim(DeviceHandle handle, const DfuInterfaceLocation &location, const std::string &interfaceText,
-                   bool dfuMode)
+    uint32_t Claim(DeviceHandle handle, const DfuInterfaceLocation &location,
+                   const std::string &interfaceText, bool dfuMode)
     {
         const std::optional<uint8_t> alternate =
             ChooseAlternate(location, NamedAlternateSetting(interfaceText));

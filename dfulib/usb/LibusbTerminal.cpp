@@ -150,8 +150,8 @@ void DenyAccess(libusb_device *device, int openError, UsbDeviceRecord *record)
                  record->idProduct, tvx::PrintableText(node).c_str(), tvx::PrintableText(cause).c_str());
 }
 
-uint32_t OpenTerminal(libusb_device *device, DeviceHandle *handle,
-                      UsbDeviceRecord *record, DfuInterfaceLocation *location, bool *accessDenied)
+uint32_t OpenTerminal(libusb_device *device, DeviceHandle *handle, UsbDeviceRecord *record,
+                      DfuInterfaceLocation *location, bool *accessDenied)
 {
     TerminalRead read;
     *accessDenied = false;

@@ -55,8 +55,8 @@ void DenyAccess(libusb_device *device, int openError, UsbDeviceRecord *record);
 // Opens a terminal and reads its record; 0, UPG_CONNECT_FAILED, or
 // UPG_NO_DEVICE when it is not a terminal. *accessDenied tells a missing
 // permission apart from other connection failures.
-uint32_t OpenTerminal(libusb_device *device, DeviceHandle *handle,
-                      UsbDeviceRecord *record, DfuInterfaceLocation *location, bool *accessDenied);
+uint32_t OpenTerminal(libusb_device *device, DeviceHandle *handle, UsbDeviceRecord *record,
+                      DfuInterfaceLocation *location, bool *accessDenied);
 
 // Whether the device answers DFU_GETSTATUS on its DFU interface with a DFU
 // mode state (dfuIDLE to dfuERROR): many loaders announce interface

@@ -248,8 +248,7 @@ TEST_F(PpuToolTest, PackedImagesVerifyAndInspectInInstallationOrder)
         << verify.out;
     const ProgramRun rejected = RunTool("inspect --json " + PathOf("Renamed.ppu"));
     EXPECT_EQ(rejected.exitCode, 1);
-    const tvx::JsonValueOwner rejectedJson(
-        json_parse(rejected.out.data(), rejected.out.size()));
+    const tvx::JsonValueOwner rejectedJson(json_parse(rejected.out.data(), rejected.out.size()));
     ASSERT_TRUE(rejectedJson) << rejected.out;
     EXPECT_FALSE((*rejectedJson)["verified"].u.boolean);
     EXPECT_EQ(Text((*rejectedJson)["reason"]), "the catalog does not parse (was the file renamed?)");

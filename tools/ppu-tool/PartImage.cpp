@@ -57,7 +57,8 @@ size_t MinimumPartImageSize(const PartImageSpec &spec)
 {
     const header::VersionFields &fields = FieldsOf(spec);
     const size_t headerEnd =
-        std::max({fields.firmware, fields.loader + HardwareListBytes(spec), fields.identNumber}) + fields.width;
+        std::max({fields.firmware, fields.loader + HardwareListBytes(spec), fields.identNumber}) +
+        fields.width;
     return headerEnd + tvx::kDfuSuffixLength;
 }
 
@@ -70,9 +71,9 @@ std::vector<uint8_t> BuildPartImage(const PartImageSpec &spec)
     const header::VersionFields &fields = FieldsOf(spec);
     std::fill(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(MinimumPartImageSize(spec) - tvx::kDfuSuffixLength), 0);
 
-    const uint32_t headerWord = spec.generation == 1
-                                    ? header::kThreePartGeneration << 16 | static_cast<uint32_t>(spec.layout & 0xF) << 8
-                                    : header::BcdLayout(spec.headerKind);
+    const uint32_t headerWord = spec.generation == 1 ? header::kThreePartGeneration << 16 |
+                                                           static_cast<uint32_t>(spec.layout & 0xF) << 8
+                                                     : header::BcdLayout(spec.headerKind);
     PutLittleEndian(image.data(), headerWord, header::kWordLength);
     PutLittleEndian(&image[fields.firmware], spec.firmware, fields.width);
     PutLittleEndian(&image[fields.loader], spec.loader, fields.width);
