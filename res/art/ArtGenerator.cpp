@@ -3,8 +3,11 @@
 //   tvx-artgen <output folder> <icon size>...  ->  banner.png, about.png,
 //   icon.png, and the icon for the desktop's theme:
 //   hicolor/<N>x<N>/apps/tvxupgrade.png at each size N and
-//   hicolor/scalable/apps/tvxupgrade.svg
+//   hicolor/scalable/apps/tvxupgrade.svg; and for Windows' resources
+//   banner.bmp, about.bmp and tvxupgrade.ico
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -14,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -168,6 +172,63 @@ bool Save(const QImage &image, const QString &path)
     return false;
 }
 
+// Windows shows a static control's bitmap without its alpha: the picture
+// stands on the dialog's face colour of current Windows.
+bool SaveBitmap(const QImage &image, const QString &path)
+{
+    QImage flat(image.size(), QImage::Format_RGB32);
+    flat.fill(QColor(0xF0, 0xF0, 0xF0));
+    QPainter(&flat).drawImage(0, 0, image);
+    if (flat.save(path, "BMP"))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+void PutLittleEndian(QByteArray &out, quint32 value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// An icon file holding one PNG image per size, a form Windows reads since
+// Vista: a header, one 16-byte directory entry per image, then the images.
+bool SaveIconFile(const QString &path)
+{
+    const int sides[] = {16, 24, 32, 48, 64, 256};
+    QList<QByteArray> images;
+    for (int side : sides) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        Icon(side).save(&buffer, "PNG");
+        images.append(png);
+    }
+    QByteArray file;
+    PutLittleEndian(file, 0, 2);             // reserved
+    PutLittleEndian(file, 1, 2);             // an icon
+    PutLittleEndian(file, std::size(sides), 2);
+    quint32 offset = 6 + 16 * std::size(sides);
+    for (std::size_t i = 0; i < std::size(sides); ++i) {
+        file.append(static_cast<char>(sides[i] % 256)); // 0 stands for 256
+        file.append(static_cast<char>(sides[i] % 256));
+        file.append('\0'); // no palette
+        file.append('\0'); // reserved
+        PutLittleEndian(file, 1, 2);  // planes
+        PutLittleEndian(file, 32, 2); // bits per pixel
+        PutLittleEndian(file, static_cast<quint32>(images[static_cast<qsizetype>(i)].size()), 4);
+        PutLittleEndian(file, offset, 4);
+        offset += static_cast<quint32>(images[static_cast<qsizetype>(i)].size());
+    }
+    for (const QByteArray &image : images)
+        file.append(image);
+    QFile out(path);
+    if (out.open(QIODevice::WriteOnly) && out.write(file) == file.size())
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -179,7 +240,10 @@ int main(int argc, char **argv)
     const QString folder = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
     if (!Save(Banner(), folder + QStringLiteral("banner.png")) ||
         !Save(AboutPicture(), folder + QStringLiteral("about.png")) ||
-        !Save(Icon(kIconUnits), folder + QStringLiteral("icon.png")))
+        !Save(Icon(kIconUnits), folder + QStringLiteral("icon.png")) ||
+        !SaveBitmap(Banner(), folder + QStringLiteral("banner.bmp")) ||
+        !SaveBitmap(AboutPicture(), folder + QStringLiteral("about.bmp")) ||
+        !SaveIconFile(folder + QStringLiteral("tvxupgrade.ico")))
         return 1;
     const QString theme = folder + QStringLiteral("hicolor/");
     for (int i = 2; i < argc; ++i) {
