@@ -10,7 +10,9 @@
 
 #include "DeviceNotifications.h"
 #include "InMemoryDialogTemplate.h"
+#include "RecordingSleepInhibitor.h"
 #include "ScreenReaderNames.h"
+#include "SessionEndGuard.h"
 #include "Win32DialogWindow.h"
 
 // After the project's headers, whose constants windows.h's macros would rename.
@@ -57,6 +59,7 @@ public:
     // then closes it as the user would.
     int Run(const std::function<void(HWND)> &script)
     {
+        std::atomic<bool> done{false};
         std::thread driver([&] {
             HWND dialog = window_.Window();
             while (!IsWindowVisible(dialog))
@@ -65,8 +68,16 @@ public:
             SendMessageW(dialog, WM_NULL, 0, 0);
             script(dialog);
             PostMessageW(dialog, WM_CLOSE, 0, 0);
+            done = true;
         });
         const int result = window_.RunModal(*this);
+        // A dialog that ended early still answers what the script sends it.
+        while (!done) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&message);
+            Sleep(1);
+        }
         driver.join();
         return result;
     }
@@ -139,11 +150,12 @@ public:
     PostedQueue(const PostedQueue &) = delete;
     PostedQueue &operator=(const PostedQueue &) = delete;
 
-    void Settle()
+    // Gives up when `dialog` has gone: its loop has ended.
+    void Settle(HWND dialog)
     {
         const long marker = ++posted_;
         PostMessageW(window_, WM_APP, static_cast<WPARAM>(marker), 0);
-        while (handled_ != marker)
+        while (handled_ != marker && IsWindowVisible(dialog))
             Sleep(1);
     }
 
@@ -324,12 +336,12 @@ TEST_F(Win32Dialog, EscapeEnterAndCloseCountOnlyWhileTheirButtonIsUsable)
         PressKey(dialog, VK_ESCAPE);
         PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         PressKey(dialog, VK_RETURN); // Finish is hidden
-        queue.Settle();
+        queue.Settle(dialog);
         ShowWindow(Item(IDCANCEL), SW_HIDE);
         ShowWindow(Item(IDOK), SW_SHOW);
         EnableWindow(Item(IDOK), TRUE);
         PressKey(dialog, VK_RETURN);
-        queue.Settle();
+        queue.Settle(dialog);
         ShowWindow(Item(IDOK), SW_HIDE);
         ShowWindow(Item(IDCANCEL), SW_SHOW);
         EnableWindow(Item(IDCANCEL), TRUE);
@@ -348,7 +360,7 @@ TEST_F(Win32Dialog, TabMovesThroughTheUsableControlsInTemplateOrder)
         for (int i = 0; i < 6; ++i) {
             order.push_back(GetDlgCtrlID(FocusedControl(dialog)));
             PressKey(dialog, VK_TAB);
-            queue.Settle();
+            queue.Settle(dialog);
         }
     });
     const std::vector<int> expected = {kList, kCheck, kCombo, kNext, IDCANCEL, kList};
@@ -364,7 +376,7 @@ TEST_F(Win32Dialog, TimersAndTheSystemMenuEntryReachTheHandler)
         while (recorder.ticks == 0)
             Sleep(1);
         PostMessageW(dialog, WM_SYSCOMMAND, 16, 0);
-        queue.Settle();
+        queue.Settle(dialog);
     });
     const std::vector<std::string> expected = {"timer 7", "syscommand 16", "click 2"};
     EXPECT_EQ(recorder.events, expected);
@@ -438,11 +450,17 @@ TEST_F(Win32Dialog, DeviceChangesReachTheRegisteredRecipientsInUtf8)
 
 TEST_F(Win32Dialog, SessionEndIsRefusedOnlyWhileATerminalIsWritten)
 {
-    EXPECT_NE(SendMessageW(window.Window(), WM_QUERYENDSESSION, 0, 0), 0);
-    window.BlockSessionEnd("A terminal is being written.");
-    EXPECT_EQ(SendMessageW(window.Window(), WM_QUERYENDSESSION, 0, 0), 0);
-    window.BlockSessionEnd("");
-    EXPECT_NE(SendMessageW(window.Window(), WM_QUERYENDSESSION, 0, 0), 0);
+    RecordingSleepInhibitor sleepLock;
+    SessionEndGuard guard(sleepLock, window);
+    const auto sessionMayEnd = [&] { return SendMessageW(window.Window(), WM_QUERYENDSESSION, 0, 0) != 0; };
+    EXPECT_TRUE(sessionMayEnd());
+    guard.Hold("A terminal is being written.");
+    EXPECT_FALSE(sessionMayEnd());
+    EXPECT_TRUE(sleepLock.Held());
+    EXPECT_EQ(sleepLock.Why(), "A terminal is being written.");
+    guard.Release();
+    EXPECT_TRUE(sessionMayEnd());
+    EXPECT_FALSE(sleepLock.Held());
 }
 
 // The names are handed to the system's accessibility (IAccPropServices),
