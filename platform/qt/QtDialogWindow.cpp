@@ -30,6 +30,7 @@
 #include "DirectoryListing.h"
 #include "FileDialogFilter.h"
 #include "GroupFrame.h"
+#include "ScreenReaderNames.h"
 
 namespace tvx {
 
@@ -85,22 +86,8 @@ QString Utf8(const std::string &text) { return QString::fromUtf8(text.data(), st
 
 std::string Utf8(const QString &text) { return text.toUtf8().toStdString(); }
 
-// A static control shows "&&" as '&' and drops a single '&' (it marks a
-// mnemonic), unless the control shows its text as is.
-QString StaticDisplayText(const std::string &text, unsigned style)
-{
-    if (style & StyleNoPrefix)
-        return Utf8(text);
-    std::string shown;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&' && i + 1 < text.size())
-            ++i;
-        else if (text[i] == '&')
-            continue;
-        shown += text[i];
-    }
-    return Utf8(shown);
-}
+// As a static control shows it, without its mnemonic marks.
+QString StaticDisplayText(const std::string &text, unsigned style) { return Utf8(ShownControlText(text, style)); }
 
 QPixmap ArtPixmap(int resourceId)
 {
@@ -157,27 +144,13 @@ void QtDialogWindow::ConnectLabels()
     UpdateAccessibleNames(kEveryControl);
 }
 
-QString QtDialogWindow::ShownText(const ControlEntry &control) const
+QString QtDialogWindow::AccessibleName(int id) const
 {
-    // Captions of buttons and group boxes lose their '&' prefixes as statics do.
-    return StaticDisplayText(control.text, control.kind == ControlKind::Static ? control.style : 0);
-}
-
-QString QtDialogWindow::AccessibleName(int id, const ControlEntry &control) const
-{
-    const QString own = ShownText(control).simplified();
-    const ControlLabel *label = FindControlLabel(template_.id, id);
-    const ControlEntry *labelControl = label ? Find(label->label) : nullptr;
-    if (!labelControl)
-        return control.kind == ControlKind::StaticPicture ? dialog_->windowTitle() : own;
-    QString name = ShownText(*labelControl);
-    if (label->line >= 0)
-        name = name.split(QLatin1Char('\n')).value(label->line);
-    name = name.simplified();
-    // A value beside its label is told with it: "Device ID number: K470A01".
-    if (control.kind == ControlKind::Static && !own.isEmpty())
-        name += QLatin1Char(' ') + own;
-    return name;
+    const auto textOf = [this](int control) {
+        const ControlEntry *entry = Find(control);
+        return entry ? entry->text : std::string();
+    };
+    return Utf8(ScreenReaderName(template_, id, textOf, Utf8(dialog_->windowTitle())));
 }
 
 void QtDialogWindow::UpdateAccessibleNames(int changedId)
@@ -187,7 +160,7 @@ void QtDialogWindow::UpdateAccessibleNames(int changedId)
         if (changedId != kEveryControl && id != changedId && !(label && label->label == changedId))
             continue;
         // Unchanged names are not set again: each setting is an event for the screen reader.
-        const QString name = AccessibleName(id, control);
+        const QString name = AccessibleName(id);
         if (control.widget->accessibleName() != name)
             control.widget->setAccessibleName(name);
     }

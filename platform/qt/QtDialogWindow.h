@@ -100,8 +100,7 @@ private:
 
     // Screen readers: each control named by its caption or by its label.
     void ConnectLabels();
-    QString ShownText(const ControlEntry &control) const;
-    QString AccessibleName(int id, const ControlEntry &control) const;
+    QString AccessibleName(int id) const;
     // The names that depend on the control `changedId`.
     void UpdateAccessibleNames(int changedId);
     static constexpr int kEveryControl = std::numeric_limits<int>::min();

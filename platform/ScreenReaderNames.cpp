@@ -13,23 +13,6 @@ const ControlTemplate *FindControl(const DialogTemplate &t, int id)
     return nullptr;
 }
 
-// '&' marks a mnemonic and "&&" shows one '&', unless the control shows its
-// text as is.
-std::string ShownText(const std::string &text, unsigned style)
-{
-    if (style & StyleNoPrefix)
-        return text;
-    std::string shown;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&' && i + 1 < text.size())
-            ++i;
-        else if (text[i] == '&')
-            continue;
-        shown += text[i];
-    }
-    return shown;
-}
-
 // Runs of white space as one space, none at either end.
 std::string Simplified(const std::string &text)
 {
@@ -52,6 +35,21 @@ std::string Line(const std::string &text, int line)
 
 } // namespace
 
+std::string ShownControlText(const std::string &text, unsigned style)
+{
+    if (style & StyleNoPrefix)
+        return text;
+    std::string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size())
+            ++i;
+        else if (text[i] == '&')
+            continue;
+        shown += text[i];
+    }
+    return shown;
+}
+
 std::string ScreenReaderName(const DialogTemplate &t, int controlId, const std::function<std::string(int)> &textOf,
                              const std::string &caption)
 {
@@ -60,12 +58,12 @@ std::string ScreenReaderName(const DialogTemplate &t, int controlId, const std::
         return {};
     // Only statics may show '&' as is; captions of buttons and group boxes lose the marks.
     const unsigned ownStyle = control->kind == ControlKind::Static ? control->style : 0;
-    const std::string own = Simplified(ShownText(textOf(controlId), ownStyle));
+    const std::string own = Simplified(ShownControlText(textOf(controlId), ownStyle));
     const ControlLabel *label = FindControlLabel(t.id, controlId);
     const ControlTemplate *labelControl = label ? FindControl(t, label->label) : nullptr;
     if (!labelControl)
         return control->kind == ControlKind::StaticPicture ? caption : own;
-    std::string name = ShownText(textOf(label->label), labelControl->kind == ControlKind::Static ? labelControl->style : 0);
+    std::string name = ShownControlText(textOf(label->label), labelControl->kind == ControlKind::Static ? labelControl->style : 0);
     if (label->line >= 0)
         name = Line(name, label->line);
     name = Simplified(name);
