@@ -44,7 +44,7 @@ libusb_source=$(fetch_source libusb-1.0-0-dev)
 
 echo "==== build: host tools"
 cmake -S . -B "$host" "${cmake_args[@]}"
-cmake --build "$host" --target ppu-tool tvx-artgen -j"$jobs"
+cmake --build "$host" --target ppu-tool tvx-artgen demo-packages -j"$jobs"
 
 echo "==== build: Windows (MinGW-w64)"
 cmake -S . -B "$top/mingw" "${cmake_args[@]}" \

@@ -1,0 +1,89 @@
+// Program entry on Windows: the arguments from the system's UTF-16 command
+// line as UTF-8, the simulated bus watcher when terminals are simulated,
+// then the wizard.
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CTVXUpgradeApp.h"
+#include "InformationOptions.h"
+#include "MonitorMemory.h"
+#include "ProgramMain.h"
+#include "SimulatedBusWatcher.h"
+#include "TVXDFUUpgrade.h"
+#include "WideText.h"
+
+// After the project's headers, whose constants its macros would rename.
+#include <windows.h>
+#include <shellapi.h>
+
+namespace {
+
+// Simulated terminals have no hot-plug source: their list is compared this
+// often, fast enough for a terminal's restart to be seen promptly.
+constexpr UINT kSimulatedBusPollMs = 200;
+
+tvx::SimulatedBusWatcher *simulatedBus = nullptr;
+
+std::vector<std::string> Arguments()
+{
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 0; wide && i < count; ++i)
+        arguments.push_back(tvx::Utf8Text(wide[i]));
+    LocalFree(wide);
+    return arguments;
+}
+
+// A window program has no console: --help and --version write to the one it
+// was started from, unless the output goes elsewhere already.
+void WriteToParentConsole()
+{
+    if (GetStdHandle(STD_OUTPUT_HANDLE) || !AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
+}
+
+int Run()
+{
+    std::vector<std::string> arguments = Arguments();
+    std::vector<char *> argv;
+    for (std::string &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    WriteToParentConsole();
+    if (AnswerInformationOption(static_cast<int>(arguments.size()), argv.data(), std::cout))
+        return EXIT_SUCCESS;
+
+    // What the progress monitor remembers lives for the whole run.
+    MonitorMemory monitor;
+
+    std::unique_ptr<tvx::SimulatedBusWatcher> watcher;
+    UINT_PTR busPoll = 0;
+    if (std::getenv("TVX_SIMULATOR")) {
+        watcher = std::make_unique<tvx::SimulatedBusWatcher>(ListVORNDevices);
+        watcher->Poll();
+        simulatedBus = watcher.get();
+        // A timer of the thread: the dialog's loops dispatch it like the dialog's own.
+        busPoll = SetTimer(nullptr, 0, kSimulatedBusPollMs, [](HWND, UINT, UINT_PTR, DWORD) { simulatedBus->Poll(); });
+    }
+
+    CTVXUpgradeApp app(monitor, tvx::NoSleepInhibitor());
+    app.InitInstance();
+    if (busPoll)
+        KillTimer(nullptr, busPoll);
+    simulatedBus = nullptr;
+    return EXIT_SUCCESS;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    return tvx::RunProgram("TVXUpgrade", Run);
+}
