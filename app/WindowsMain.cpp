@@ -1,24 +1,21 @@
-// Program entry on Windows: the arguments from the system's UTF-16 command
-// line as UTF-8, the simulated bus watcher when terminals are simulated,
-// then the wizard.
+// Program entry on Windows: the arguments as UTF-8, the sleep lock, the
+// simulated bus watcher when terminals are simulated, then the wizard.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "CTVXUpgradeApp.h"
+#include "ExecutionStateSleepInhibitor.h"
 #include "InformationOptions.h"
 #include "MonitorMemory.h"
+#include "ProgramArguments.h"
 #include "ProgramMain.h"
 #include "SimulatedBusWatcher.h"
 #include "TVXDFUUpgrade.h"
-#include "WideText.h"
 
 // After the project's headers, whose constants its macros would rename.
 #include <windows.h>
-#include <shellapi.h>
 
 namespace {
 
@@ -27,17 +24,6 @@ namespace {
 constexpr UINT kSimulatedBusPollMs = 200;
 
 tvx::SimulatedBusWatcher *simulatedBus = nullptr;
-
-std::vector<std::string> Arguments()
-{
-    std::vector<std::string> arguments;
-    int count = 0;
-    wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    for (int i = 0; wide && i < count; ++i)
-        arguments.push_back(tvx::Utf8Text(wide[i]));
-    LocalFree(wide);
-    return arguments;
-}
 
 // A window program has no console: --help and --version write to the one it
 // was started from, unless the output goes elsewhere already.
@@ -51,13 +37,10 @@ void WriteToParentConsole()
 
 int Run()
 {
-    std::vector<std::string> arguments = Arguments();
-    std::vector<char *> argv;
-    for (std::string &argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    // The C runtime's split of the command line, read again in UTF-8.
+    tvx::ProgramArguments arguments(__argc, __argv);
     WriteToParentConsole();
-    if (AnswerInformationOption(static_cast<int>(arguments.size()), argv.data(), std::cout))
+    if (AnswerInformationOption(arguments.Count(), arguments.Values(), std::cout))
         return EXIT_SUCCESS;
 
     // What the progress monitor remembers lives for the whole run.
@@ -73,7 +56,8 @@ int Run()
         busPoll = SetTimer(nullptr, 0, kSimulatedBusPollMs, [](HWND, UINT, UINT_PTR, DWORD) { simulatedBus->Poll(); });
     }
 
-    CTVXUpgradeApp app(monitor, tvx::NoSleepInhibitor());
+    tvx::ExecutionStateSleepInhibitor sleepLock;
+    CTVXUpgradeApp app(monitor, sleepLock);
     app.InitInstance();
     if (busPoll)
         KillTimer(nullptr, busPoll);
