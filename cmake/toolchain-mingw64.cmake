@@ -16,9 +16,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# winpthread too, so that nothing but system DLLs is needed.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive")
+# winpthread too, so that nothing but system DLLs is needed. -static takes
+# the static form of every library it finds both of; system DLLs have only
+# import libraries and stay DLLs. (Linking winpthread with --whole-archive
+# also pulled in its own VERSIONINFO, which our binaries' file properties
+# collide with.)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 
 # Tests and build-time checks run the programs under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine CACHE FILEPATH "Runs Windows programs here")
