@@ -4,18 +4,8 @@
 # -DPPU_TOOL=<ppu-tool> -DWIZARD=<TVXUpgrade> -DVERIFY_KEY=<key file> -DDEVELOPMENT=ON|OFF
 cmake_minimum_required(VERSION 3.25)
 
-execute_process(COMMAND openssl pkey -pubin -in ${VERIFY_KEY} -outform DER
-                COMMAND openssl dgst -sha256 -r
-                OUTPUT_VARIABLE digest RESULT_VARIABLE rc)
-string(REGEX MATCH "^[0-9a-f]+" fingerprint "${digest}")
-string(LENGTH "${fingerprint}" length)
-if(NOT rc EQUAL 0 OR NOT length EQUAL 64)
-  message(FATAL_ERROR "openssl could not fingerprint ${VERIFY_KEY}: ${digest}")
-endif()
-set(expected "package verify key SHA-256 ${fingerprint}")
-if(DEVELOPMENT)
-  string(APPEND expected " (development key)")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/ExpectedKeyLine.cmake)
+tvx_expected_key_line(expected ${VERIFY_KEY} ${DEVELOPMENT})
 
 execute_process(COMMAND ${PPU_TOOL} --version OUTPUT_VARIABLE version RESULT_VARIABLE rc)
 string(REGEX REPLACE "^ppu-tool [0-9.]+\n" "" key_line "${version}")
