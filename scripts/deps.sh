@@ -17,7 +17,7 @@ packages=(
 )
 windows_packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth googletest dpkg-dev xz-utils bzip2
+  wine wine64 xvfb xauth googletest dpkg-dev xz-utils bzip2 nsis
 )
 update_needed=false
 if [ "${1:-}" = windows ]; then
