@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "BackupFile.h"
+#include "Share.h"
 #include "TVXDFUUpgrade.h"
 
 namespace tvxdfu::sim {
@@ -14,14 +15,6 @@ constexpr int kStages = 5;
 int64_t TransferTime(uint64_t bytes, int64_t perSecond)
 {
     return static_cast<int64_t>((bytes * 1000 + perSecond - 1) / perSecond);
-}
-
-// The share of `total` that `elapsed` of `length` stands for, rounded down.
-uint64_t Share(uint64_t total, int64_t elapsed, int64_t length)
-{
-    if (length <= 0)
-        return total;
-    return static_cast<uint64_t>(static_cast<unsigned __int128>(total) * elapsed / length);
 }
 
 } // namespace
