@@ -6,7 +6,7 @@
 
 class CTVXUpgradeApp {
 public:
-    CTVXUpgradeApp(MonitorMemory &monitor, tvx::SleepInhibitor &sleepLock) : monitor(monitor), sleepLock(sleepLock) {}
+    CTVXUpgradeApp(MonitorMemory &memory, tvx::SleepInhibitor &inhibitor) : monitor(memory), sleepLock(inhibitor) {}
 
     // Runs the wizard dialog to its end; false, so the program then ends.
     bool InitInstance();

@@ -90,7 +90,7 @@ CatalogStop JudgePartImage(const PackageEntry &entry)
 
 class CatalogReader {
 public:
-    CatalogReader(SignedBytes bytes, PackageRecord *record) : bytes(bytes), record(record) {}
+    CatalogReader(SignedBytes signedBytes, PackageRecord *into) : bytes(signedBytes), record(into) {}
 
     // True when the whole catalog was read; otherwise the reader stops with
     // `result`, and `stop` says why when the result is 0.

@@ -23,7 +23,7 @@ void PutOctal(uint8_t *field, size_t width, uint64_t value)
 // the signature covers exactly those bytes.
 class SignedOutput {
 public:
-    explicit SignedOutput(tvx::AtomicFile &file) : file(file) {}
+    explicit SignedOutput(tvx::AtomicFile &out) : file(out) {}
 
     bool Write(const uint8_t *data, size_t length)
     {

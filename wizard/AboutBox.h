@@ -11,7 +11,7 @@ public:
         textControl = 1047,
     };
 
-    explicit CAboutDlg(tvx::DialogWindow &window) : window(window) {}
+    explicit CAboutDlg(tvx::DialogWindow &dialogWindow) : window(dialogWindow) {}
 
     int DoModal() { return window.RunModal(*this); }
 

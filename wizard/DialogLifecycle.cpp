@@ -30,8 +30,9 @@ void SetUpDeviceList(CTVXUpgradeDlg &dlg)
 
 } // namespace
 
-CTVXUpgradeDlg::CTVXUpgradeDlg(tvx::DialogWindow &window, MonitorMemory &monitor, tvx::SleepInhibitor &sleepLock)
-    : window(window), monitor(monitor), sleepLock(sleepLock), bannerBitmap(tvx::kBannerBitmapId), appIcon(tvx::kAppIconId)
+CTVXUpgradeDlg::CTVXUpgradeDlg(tvx::DialogWindow &dialogWindow, MonitorMemory &memory,
+                               tvx::SleepInhibitor &inhibitor)
+    : window(dialogWindow), monitor(memory), sleepLock(inhibitor), bannerBitmap(tvx::kBannerBitmapId), appIcon(tvx::kAppIconId)
 {
 }
 

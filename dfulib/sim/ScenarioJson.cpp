@@ -289,10 +289,10 @@ TerminalSpec ReadTerminal(const json_value &value, const std::string &where)
     else if (format != "three-part")
         Fail(at + ".versionFormat", "must be \"three-part\" or \"bcd\"");
     auto version = [&](std::string_view key) {
-        const std::string where = at + "." + std::string(key);
-        const std::string text = Text(Required(value, key, at), where);
-        return spec.format == VersionFormat::Bcd ? BcdVersion(text, where)
-                                                 : ThreePartVersion(text, where);
+        const std::string field = at + "." + std::string(key);
+        const std::string text = Text(Required(value, key, at), field);
+        return spec.format == VersionFormat::Bcd ? BcdVersion(text, field)
+                                                 : ThreePartVersion(text, field);
     };
     spec.firmware = version("firmware");
     spec.loader = version("loader");

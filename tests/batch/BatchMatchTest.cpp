@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MismatchCase{"TwoFilesDifferingInLetterCase", "first.twice", true},
                       MismatchCase{"TwoProductFamilies", "first.other"},
                       MismatchCase{"TwoTerminalModelsOfOneFamily", "first.model460"}),
-    [](const ::testing::TestParamInfo<MismatchCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<MismatchCase> &tested) { return std::string(tested.param.name); });
 
 struct ListingCase {
     const char *name;
@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ListingCase{"CodesOfNoModel", "460", 0x1234, {2}, {}, {}},
                       // No model fits the terminal of the other series.
                       ListingCase{"TheOtherSeries", "460", 0x1334, {}, {}, {}}),
-    [](const ::testing::TestParamInfo<ListingCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<ListingCase> &tested) { return std::string(tested.param.name); });
 
 TEST(HardwareCodes, ReadAfterTheLoaderVersionAndAlwaysEndedByZero)
 {

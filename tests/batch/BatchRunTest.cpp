@@ -156,4 +156,4 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"PartFailsWhileWritten", Firmware470(0x040701, "4.7.0"),
                     R"("fault": {"phase": "download", "atPercent": 40, "status": -84})", Breakage::None, "a.ppu",
                     EnglishText(108), 0x01040600}),
-    [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<FailureCase> &tested) { return std::string(tested.param.name); });

@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"RuntimeDfuInterface2OfTheSecondConfiguration", RuntimeInSecondConfiguration},
         LayoutCase{"TransferSize0GivesSmallBlocks", [] { return LoaderOfBlockSize(0, 64); }, 2000},
         LayoutCase{"TransferSizeFFFFIsUnset", [] { return LoaderOfBlockSize(0xFFFF, 1024); }}),
-    [](const ::testing::TestParamInfo<LayoutCase> &info) { return std::string(info.param.what); });
+    [](const ::testing::TestParamInfo<LayoutCase> &tested) { return std::string(tested.param.what); });
 
 // Of several settings the chosen one is selected with SET_INTERFACE; one
 // the device refuses fails the start, before anything is written to

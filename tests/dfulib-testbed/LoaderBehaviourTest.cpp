@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                           s.spec.mode = sim::TerminalMode::Loader;
                           s.loaderHeldFor = std::chrono::milliseconds(1000);
                       }}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &tested) { return std::string(tested.param.name); });
 
 // A daemon that never lets go of the loader's interface: the start, or the
 // part once the terminal is in its loader, ends after a few seconds with

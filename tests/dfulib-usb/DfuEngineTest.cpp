@@ -84,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DownloadCase{"NotTolerant", 10000, 1024, kNotTolerant, false},
                       DownloadCase{"NotTolerantInDfuMode", 3000, 1024, kNotTolerant, true},
                       DownloadCase{"WillDetach", 5000, 2048, kTolerant | kAttrWillDetach, false}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &tested) { return std::string(tested.param.name); });
 
 TEST_F(EngineTest, BlockNumbersWrapAfter65535)
 {
@@ -268,7 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Beyond the defined errors: 90 must not read as success.
         FaultCase{"UndefinedStatusNinety", {DfuRequest::Dnload, 0, 90}, 1 << 20, false, 14 - 90},
         FaultCase{"UndefinedStatusHigh", {DfuRequest::Dnload, 3, 0xC8}, 1 << 20, false, 14 - 90}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &tested) { return std::string(tested.param.name); });
 
 struct LeftoverCase {
     const char *name;
@@ -307,7 +307,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // Answers nothing until reset, after which it starts
                       // its firmware and is detached once more.
                       LeftoverCase{"WaitingForReset", DfuState::ManifestWaitReset, kStatusOk, 0, 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &tested) { return std::string(tested.param.name); });
 
 // A loader that stalls GETSTATUS while it writes is asked again three
 // times; a fourth stall in a row counts.

@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Every block is in, but the device was not yet told to install.
         StopCase{"AfterTheLastBlock", true, false, TVXDFU_PHASE_DOWNLOAD, 1024, 1, DfuState::DfuIdle,
                  4}),
-    [](const ::testing::TestParamInfo<StopCase> &info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<StopCase> &tested) { return tested.param.name; });
 
 // The backend over one emulated terminal in DFU mode, in real time: the
 // device keeps its own clock, the worker sleeps on the backend's.

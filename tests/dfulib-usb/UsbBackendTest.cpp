@@ -345,9 +345,11 @@ TEST_F(UsbBackendTest, WorkerRunsTheUpgradeWhileTheCallerPolls)
         EXPECT_EQ(seen.phase, TVXDFU_PHASE_FINISHED);
         EXPECT_EQ(seen.percent, 100u);
         for (std::size_t i = 1; i < seen.phases.size(); ++i) {
-            const auto rank = [](uint32_t phase) {
-                return phase == TVXDFU_PHASE_INIT ? 0 : phase == TVXDFU_PHASE_UPLOAD ? 1
-                                                    : phase == TVXDFU_PHASE_DOWNLOAD ? 2 : 3;
+            const auto rank = [](uint32_t seenPhase) {
+                return seenPhase == TVXDFU_PHASE_INIT       ? 0
+                       : seenPhase == TVXDFU_PHASE_UPLOAD   ? 1
+                       : seenPhase == TVXDFU_PHASE_DOWNLOAD ? 2
+                                                            : 3;
             };
             EXPECT_LT(rank(seen.phases[i - 1]), rank(seen.phases[i]));
         }

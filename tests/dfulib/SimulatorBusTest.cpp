@@ -104,8 +104,8 @@ TEST_F(SimulatorBusTest, ListingAnswersTheTwoCallSizingProtocol)
     EXPECT_EQ(i, ids);
 
     for (const bool shortProducts : {true, false}) {
-        uint32_t pl = products.size() - (shortProducts ? 1 : 0);
-        uint32_t il = ids.size() - (shortProducts ? 0 : 1);
+        auto pl = static_cast<uint32_t>(products.size() - (shortProducts ? 1 : 0));
+        auto il = static_cast<uint32_t>(ids.size() - (shortProducts ? 0 : 1));
         std::string pb(products.size(), 'x'), ib(ids.size(), 'x');
         EXPECT_EQ(ListVORNDevices(pb.data(), &pl, ib.data(), &il), TVXDFU_BUFFER_TOO_SMALL);
         EXPECT_EQ(pl, products.size());

@@ -13,7 +13,7 @@ namespace {
 // Writes down every event, and can end its window from a chosen event.
 class Recorder : public DialogHandler {
 public:
-    explicit Recorder(DialogWindow &window) : window(window) {}
+    explicit Recorder(DialogWindow &recorded) : window(recorded) {}
 
     bool OnInitDialog() override
     {

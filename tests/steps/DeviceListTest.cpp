@@ -104,4 +104,4 @@ INSTANTIATE_TEST_SUITE_P(
                       GrowingList{"twice",
                                   {kRuntime470, Later(kRuntimeBcd460, 1500), Later(kLoader470, 3500)},
                                   0}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &tested) { return std::string(tested.param.name); });

@@ -84,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         ProductCase{"NoVendor", "VORN 470 M online V 1.2.3 V.0.9.4 RTM", true, "", 0, 0, 0, 0, 0},
         ProductCase{"NoModel", "VORN 480 KOTRX V 1.2.3 V.0.9.4 RTM", true, "", 0, 0, 0, 0, 0},
         ProductCase{"NoMode", "VORN 470 M online KOTRX V 1.2.3 V.0.9.4", true, "", 0, 0, 0, 0, 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &tested) { return std::string(tested.param.name); });
 
 namespace {
 
@@ -147,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(Versions, BcdVersionTest,
                          ::testing::Values(BcdCase{"FirmwareNotBcd", "0x031A", "0x0110", false, true, 0x0110},
                                            BcdCase{"LoaderNotBcd", "0x0302", "0x01AB", false, false, 0},
                                            BcdCase{"SecondVendor", "0x0302", "0x0110", true, false, 0x0110}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto &tested) { return std::string(tested.param.name); });
 
 TEST_F(DeviceSelectionTest, IdNumberIsCutTo16Characters)
 {

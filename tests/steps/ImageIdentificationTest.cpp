@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         ImageCase{"OtherKindHasNoLoader", 400, 0x20, 354, 0x0205, 0x0319, 0, 0x0319, 0},
         ImageCase{"LoaderNotBcd", 300, 0x00, 226, 0x01AB, 0x0319, 0, 0x0319, 0},
         ImageCase{"FirmwareNotBcd", 300, 0x00, 226, 0x0102, 0x031A, 13, kUntouched, kUntouched}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &tested) { return std::string(tested.param.name); });
 
 TEST(IdentifyImage, NoImageOrNoRoomForTheSuffix)
 {

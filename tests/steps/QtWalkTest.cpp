@@ -36,8 +36,8 @@ TEST_F(QtWalkTest, DeviceStepToBackupStepOnRealWidgets)
     auto qtWindow = tvx::QtDialogWindow::FromTemplate(tvx::kWizardTemplateId);
     ASSERT_TRUE(qtWindow);
     tvx::QtDialogWindow &w = *qtWindow;
-    MonitorMemory monitor;
-    CTVXUpgradeDlg wizard(w, monitor);
+    MonitorMemory qtMonitor;
+    CTVXUpgradeDlg wizard(w, qtMonitor);
 
     // One action per step, each run once the window shows that step.
     const std::vector<std::function<void()>> steps = {
