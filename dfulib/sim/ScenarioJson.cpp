@@ -168,7 +168,7 @@ void ReadTiming(const json_value &value, const std::string &where, Timing *timin
     CheckKeys(value, where,
                       {"initMs", "pinMs", "restartMs", "manifestMs", "downloadBytesPerSecond",
                        "uploadBytesPerSecond"});
-    const int64_t kDay = 24 * 3600 * 1000;
+    const int64_t kDay = int64_t{24} * 3600 * 1000;
     const std::pair<std::string_view, int64_t *> kTimes[] = {
         {"initMs", &timing->initMs},
         {"pinMs", &timing->pinMs},
@@ -225,7 +225,7 @@ void ReadOneFault(const json_value &value, const std::string &where, FaultScript
             f.atPercent = static_cast<uint32_t>(Integer(*v, where + ".atPercent", 0, 100));
         fault->status = f;
     } else if (status || Member(value, "atPercent")) {
-        Fail(where, "\"status\" and \"atPercent\" need a \"phase\" or \"unplugAtPercent\"");
+        Fail(where, R"("status" and "atPercent" need a "phase" or "unplugAtPercent")");
     }
 }
 
@@ -287,7 +287,7 @@ TerminalSpec ReadTerminal(const json_value &value, const std::string &where)
     if (format == "bcd")
         spec.format = VersionFormat::Bcd;
     else if (format != "three-part")
-        Fail(at + ".versionFormat", "must be \"three-part\" or \"bcd\"");
+        Fail(at + ".versionFormat", R"(must be "three-part" or "bcd")");
     auto version = [&](std::string_view key) {
         const std::string field = at + "." + std::string(key);
         const std::string text = Text(Required(value, key, at), field);
@@ -308,7 +308,7 @@ TerminalSpec ReadTerminal(const json_value &value, const std::string &where)
         if (mode == "DFU")
             spec.mode = TerminalMode::Loader;
         else if (mode != "RTM")
-            Fail(at + ".mode", "must be \"RTM\" or \"DFU\"");
+            Fail(at + ".mode", R"(must be "RTM" or "DFU")");
     }
     if (const json_value *v = Member(value, "canUpload"))
         spec.canUpload = Boolean(*v, at + ".canUpload");
@@ -328,7 +328,7 @@ TerminalSpec ReadTerminal(const json_value &value, const std::string &where)
         spec.extraValue = static_cast<uint16_t>(Integer(*v, at + ".extraValue", 0, 0xFFFF));
     if (const json_value *v = Member(value, "imageSize"))
         spec.imageSize =
-            static_cast<uint32_t>(Integer(*v, at + ".imageSize", 1024, 256 * 1024 * 1024));
+            static_cast<uint32_t>(Integer(*v, at + ".imageSize", 1024, int64_t{256} * 1024 * 1024));
     return spec;
 }
 

@@ -17,7 +17,7 @@ namespace {
 std::string FindRule(const std::vector<std::string> &folders)
 {
     for (const std::string &folder : folders) {
-        const std::string path = folder + "/" + kUdevRuleName;
+        std::string path = folder + "/" + kUdevRuleName;
         if (std::ifstream(path).good())
             return path;
     }
