@@ -18,7 +18,8 @@ jobs=${TVX_JOBS:-$(nproc)}
 bash scripts/deps.sh
 bash scripts/deps.sh windows
 
-cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTVX_BUILD_TESTS=ON)
+# Warnings fail the build here as in the other builds of CI.
+cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTVX_BUILD_TESTS=ON -DTVX_WERROR=ON)
 if command -v ccache >/dev/null; then
   cmake_args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
