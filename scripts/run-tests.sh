@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test, in four builds made
-# from the presets of CMakePresets.json and a fifth for Windows:
-#   build         the normal build, the whole suite (preset normal)
+# from the presets of CMakePresets.json and a fifth for Windows; each build
+# fails on a compiler warning of ours (TVX_WERROR):
+#   build         the normal build, the whole suite (preset normal), then
+#                 clang-tidy over it (scripts/tidy.sh)
 #   build-asan    the whole suite again under ASan+UBSan (-fno-sanitize-recover)
 #   build-tsan    the device library's threaded tests under ThreadSanitizer
 #   build-fuzz    a short run of every fuzz target (clang, libFuzzer)
 #   build-windows the Windows build (MinGW-w64), its tests under Wine
 #                 (scripts/run-windows-tests.sh, docs/windows.md);
 #                 TVX_WINDOWS_TESTS=0 leaves it out
-# Fails when any test fails; the summary of every ctest run is printed last.
+# Fails when any test fails or clang-tidy finds anything; the summary of
+# every ctest run is printed last.
 # TVX_BUILD_DIR renames the normal build, TVX_FUZZ_SECONDS (default 60) sets
 # the fuzz runs' length, TVX_JOBS the parallelism.
 set -euo pipefail
@@ -77,6 +80,16 @@ else
   cmake --preset normal -B "$build"
   cmake --build "$build" -j"$jobs"
   run_ctest "normal build" --test-dir "$build" --output-on-failure --timeout 300
+fi
+
+# clang-tidy over our sources as the normal build compiles them; a finding
+# fails the run like a failed test.
+echo "==== clang-tidy"
+if TVX_JOBS=$jobs bash scripts/tidy.sh "$build"; then
+  summaries+=("clang-tidy: no findings")
+else
+  summaries+=("clang-tidy: findings (listed above)")
+  failed=1
 fi
 
 echo "==== build: ASan+UBSan"
