@@ -92,7 +92,7 @@ std::string BcdTerminal(const char *firmware, const char *loader, bool secondVen
 {
     return std::string(R"("id": "K460B0000002", "model": "VORN 460 M", "vendorCode": "KOTRX",
         "versionFormat": "bcd", "deviceType": 460, "firmware": ")") +
-           firmware + R"(", "loader": ")" + loader + "\", \"secondVendor\": " +
+           firmware + R"(", "loader": ")" + loader + R"(", "secondVendor": )" +
            (secondVendor ? "true" : "false");
 }
 

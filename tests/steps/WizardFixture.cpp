@@ -15,7 +15,7 @@ std::string JsonList(const std::vector<std::string> &versions)
 {
     std::string list = "[";
     for (std::size_t i = 0; i < versions.size(); ++i)
-        list += (i ? ", " : "") + std::string("{\"Version\": \"") + versions[i] + "\"}";
+        list += (i ? ", " : "") + std::string(R"({"Version": ")") + versions[i] + R"("})";
     return list + "]";
 }
 
@@ -103,11 +103,11 @@ void WriteTestPackage(const std::string &path, const TestPackage &package)
     for (std::size_t i = 0; i < package.parts.size(); ++i) {
         const std::string fileName = "part" + std::to_string(i) + ".dfu";
         contents.parts.push_back({fileName + ".enc", BuildPartImage(package.parts[i].image)});
-        fileList += (i ? ", " : "") + std::string("{\"File name\": \"") + fileName +
-                    "\", \"Type\": \"" + package.parts[i].type + "\"}";
+        fileList += (i ? ", " : "") + std::string(R"({"File name": ")") + fileName +
+                    R"(", "Type": ")" + package.parts[i].type + R"("})";
     }
-    contents.catalog = "{\"Catalog version\": \"2\", \"Terminal information\": {\"Terminal type\": \"" +
-                       package.terminalType + "\", \"Bootloader supported versions\": " +
+    contents.catalog = R"({"Catalog version": "2", "Terminal information": {"Terminal type": ")" +
+                       package.terminalType + R"(", "Bootloader supported versions": )" +
                        JsonList(package.loaderVersions) +
                        ", \"Firmware supported versions\": " + JsonList(package.firmwareVersions) +
                        "}, \"File list\": [" + fileList + "]}";
@@ -149,6 +149,7 @@ void WizardTest::GoToPackageStep(const std::string &id)
 std::vector<std::string> WizardTest::ComboItems(int id) const
 {
     std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(window.ComboCount(id)));
     for (int i = 0; i < window.ComboCount(id); ++i)
         items.push_back(window.ComboItemText(id, i));
     return items;

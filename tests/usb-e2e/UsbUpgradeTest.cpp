@@ -16,7 +16,7 @@ protected:
     {
         std::vector<std::string> expected = {kReadyCaption, kStartCaption};
         if (BoxCount() - opening == 3)
-            expected.push_back(kSuccessCaption);
+            expected.emplace_back(kSuccessCaption);
         EXPECT_EQ(Boxes(opening), expected) << Lines(Boxes(opening));
         EXPECT_EQ(Text(D::statusText).rfind(kFirmwareSucceededText, 0), 0u) << Text(D::statusText);
         EXPECT_TRUE(Usable(D::finishButton));

@@ -1,6 +1,7 @@
 #include "Driver.h"
 
 #include <charconv>
+#include <cmath>
 #include <sstream>
 #include <thread>
 
@@ -30,7 +31,7 @@ bool ParseSeconds(const std::string &text, uint64_t *ms)
     double seconds = 0;
     if (!(in >> seconds) || !in.eof() || seconds < 0 || seconds > 1e7)
         return false;
-    *ms = static_cast<uint64_t>(seconds * 1000.0 + 0.5);
+    *ms = static_cast<uint64_t>(std::llround(seconds * 1000.0));
     return true;
 }
 

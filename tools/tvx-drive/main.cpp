@@ -216,7 +216,11 @@ int Run(int argc, char **argv)
     std::vector<tvx::drive::Command> commands(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (!tvx::drive::ParseCommand(lines[i], &commands[i], &error))
-            return Failure(scriptName + ":" + std::to_string(i + 1) + ": " + error);
+            return Failure(std::string(scriptName)
+                               .append(":")
+                               .append(std::to_string(i + 1))
+                               .append(": ")
+                               .append(error));
     }
 
     const char *fromEnvironment = std::getenv("TVX_SIMULATOR");

@@ -24,9 +24,9 @@
 #include "SteadyPacer.h"
 #include "TestbedTerminal.h"
 
-typedef struct _UMockdevTestbed UMockdevTestbed;
-typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
-typedef struct _UMockdevIoctlClient UMockdevIoctlClient;
+using UMockdevTestbed = struct _UMockdevTestbed;
+using UMockdevIoctlBase = struct _UMockdevIoctlBase;
+using UMockdevIoctlClient = struct _UMockdevIoctlClient;
 
 namespace tvxdfu::usb::testbed {
 
