@@ -63,7 +63,7 @@ struct Hash::State {
     openssl::DigestContext context;
 };
 
-Hash::Hash(HashKind kind) : kind(kind), state(new (std::nothrow) State)
+Hash::Hash(HashKind hashKind) : kind(hashKind), state(new (std::nothrow) State)
 {
     if (!state)
         return;

@@ -289,7 +289,7 @@ struct Hash::State {
     HashObject hash;
 };
 
-Hash::Hash(HashKind kind) : kind(kind), state(new (std::nothrow) State)
+Hash::Hash(HashKind hashKind) : kind(hashKind), state(new (std::nothrow) State)
 {
     if (!state)
         return;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -87,7 +88,10 @@ std::string ReadWholeFile(const std::string &path, Bytes *bytes)
                     break;
                 bytes->resize(2 * filled);
             }
-            const ssize_t got = ::read(file.fd, bytes->data() + filled, bytes->size() - filled);
+            // Windows' read() counts in unsigned int: a piece of at most
+            // 1 GiB fits there and here.
+            const size_t piece = std::min<size_t>(bytes->size() - filled, size_t{1} << 30);
+            const ssize_t got = ::read(file.fd, bytes->data() + filled, static_cast<unsigned>(piece));
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0) {
