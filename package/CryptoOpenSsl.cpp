@@ -56,7 +56,7 @@ int Aes256Cbc(AesDirection direction, const uint8_t key[kAesKeyLength], const ui
         EVP_CipherUpdate(context.get(), out, &updated, in, static_cast<int>(length)) != 1 ||
         EVP_CipherFinal_ex(context.get(), out + updated, &finished) != 1)
         return -1;
-    return static_cast<size_t>(updated + finished) == length ? 0 : -1;
+    return static_cast<size_t>(updated) + static_cast<size_t>(finished) == length ? 0 : -1;
 }
 
 struct Hash::State {

@@ -83,7 +83,7 @@ bool WriteAll(tvx::AtomicFile &file, const PackageContents &contents, const Pack
     for (const PackagePart &part : contents.parts)
         if (!WriteEntry(out, part.entryName, part.image.data(), part.image.size(), signing, iv, error))
             return false;
-    if (!out.WriteZeros(2 * kEntryBlockLength)) { // tar end-of-archive marker
+    if (!out.WriteZeros(size_t{2} * kEntryBlockLength)) { // tar end-of-archive marker
         *error = "cannot write the end of the archive";
         return false;
     }
@@ -175,7 +175,7 @@ bool ParseContentKeyHex(const std::string &text, std::array<uint8_t, kContentKey
             return false;
         digits += c;
     }
-    if (digits.size() != 2 * kContentKeyLength)
+    if (digits.size() != size_t{2} * kContentKeyLength)
         return false;
     for (size_t i = 0; i < key->size(); ++i)
         (*key)[i] = static_cast<uint8_t>(HexDigit(digits[2 * i]) << 4 | HexDigit(digits[2 * i + 1]));

@@ -95,7 +95,7 @@ std::vector<std::string> ListDirectoryEntries(const std::string &folder, std::st
     std::vector<std::string> listing;
     listing.reserve(entries.size() + 1);
     if (absolute.lexically_normal().has_relative_path())
-        listing.push_back("[..]");
+        listing.emplace_back("[..]");
     for (auto &entry : entries)
         listing.push_back(entry.folder ? "[" + entry.name + "]" : std::move(entry.name));
     return listing;
