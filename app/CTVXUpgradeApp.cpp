@@ -1,8 +1,8 @@
-#include "CTVXUpgradeApp.h"
+#include "app/CTVXUpgradeApp.h"
 
-#include "CTVXUpgradeDlg.h"
-#include "QtDialogWindow.h"
-#include "Resources.h"
+#include "platform/qt/QtDialogWindow.h"
+#include "res/Resources.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 bool CTVXUpgradeApp::InitInstance()
 {

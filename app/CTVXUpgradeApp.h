@@ -1,8 +1,8 @@
 // The application object: its whole life is one modal run of the wizard.
 #pragma once
 
-#include "MonitorMemory.h"
-#include "SleepInhibitor.h"
+#include "device/MonitorMemory.h"
+#include "platform/SleepInhibitor.h"
 
 class CTVXUpgradeApp {
 public:

@@ -1,12 +1,12 @@
 // The application object on Windows: the wizard on native controls.
-#include "CTVXUpgradeApp.h"
+#include "app/CTVXUpgradeApp.h"
 
 #include <cstdlib>
 
-#include "CTVXUpgradeDlg.h"
-#include "Resources.h"
-#include "SessionEndGuard.h"
-#include "Win32DialogWindow.h"
+#include "platform/windows/SessionEndGuard.h"
+#include "platform/windows/Win32DialogWindow.h"
+#include "res/Resources.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 bool CTVXUpgradeApp::InitInstance()
 {

@@ -1,8 +1,8 @@
-#include "InformationOptions.h"
+#include "app/InformationOptions.h"
 
 #include <string_view>
 
-#include "VerifyKeyFingerprint.h"
+#include "package/VerifyKeyFingerprint.h"
 
 namespace {
 

@@ -5,14 +5,14 @@
 #include <iostream>
 #include <memory>
 
-#include "CTVXUpgradeApp.h"
-#include "ExecutionStateSleepInhibitor.h"
-#include "InformationOptions.h"
-#include "MonitorMemory.h"
-#include "ProgramArguments.h"
-#include "ProgramMain.h"
-#include "SimulatedBusWatcher.h"
-#include "TVXDFUUpgrade.h"
+#include "app/CTVXUpgradeApp.h"
+#include "app/InformationOptions.h"
+#include "device/MonitorMemory.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "platform/ProgramArguments.h"
+#include "platform/ProgramMain.h"
+#include "platform/SimulatedBusWatcher.h"
+#include "platform/windows/ExecutionStateSleepInhibitor.h"
 
 // After the project's headers, whose constants its macros would rename.
 #include <windows.h>

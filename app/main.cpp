@@ -7,19 +7,19 @@
 #include <iostream>
 #include <memory>
 
-#include "CTVXUpgradeApp.h"
-#include "InformationOptions.h"
-#include "Language.h"
-#include "LogindSleepInhibitor.h"
-#include "MonitorMemory.h"
-#include "ProgramMain.h"
-#include "QuitOnStopSignal.h"
-#include "SimulatedBusWatcher.h"
-#include "StockTranslations.h"
-#include "StopSignals.h"
-#include "TVXDFUUpgrade.h"
-#include "UdevMonitor.h"
-#include "VerifyKeyFingerprint.h"
+#include "app/CTVXUpgradeApp.h"
+#include "app/InformationOptions.h"
+#include "device/MonitorMemory.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "package/VerifyKeyFingerprint.h"
+#include "platform/Language.h"
+#include "platform/ProgramMain.h"
+#include "platform/SimulatedBusWatcher.h"
+#include "platform/StopSignals.h"
+#include "platform/qt/LogindSleepInhibitor.h"
+#include "platform/qt/QuitOnStopSignal.h"
+#include "platform/qt/StockTranslations.h"
+#include "platform/qt/UdevMonitor.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CatalogNumber.h"
+#include "device/CatalogNumber.h"
 
 namespace {
 

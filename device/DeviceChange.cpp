@@ -1,14 +1,14 @@
 // Device arrival and removal: keeps the list current, passes events about
 // the terminal being written to the library, and reads the terminal when it
 // comes back after a part.
-#include "CTVXUpgradeDlg.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
-#include "UpgradeTexts.h"
-#include "Versions.h"
+#include "device/UpgradeTexts.h"
+#include "versions/Versions.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The terminal type the identification text overrides.
-#include "CTVXUpgradeDlg.h"
-#include "Versions.h"
+#include "versions/Versions.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 void CTVXUpgradeDlg::ApplyIdentTextModelRule()
 {

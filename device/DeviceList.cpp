@@ -3,12 +3,12 @@
 #include <string_view>
 #include <vector>
 
-#include "CTVXUpgradeDlg.h"
-#include "DeviceId.h"
-#include "MultiStringReader.h"
-#include "ProductText.h"
-#include "TVXDFUUpgrade.h"
-#include "Versions.h"
+#include "device/DeviceId.h"
+#include "device/MultiStringReader.h"
+#include "device/ProductTextMarkers.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "versions/Versions.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // numbers and its current versions.
 #include <cstring>
 
-#include "CTVXUpgradeDlg.h"
-#include "DeviceId.h"
-#include "PartLabels.h"
-#include "ProductText.h"
-#include "Versions.h"
+#include "device/DeviceId.h"
+#include "device/ProductTextMarkers.h"
+#include "versions/Versions.h"
+#include "wizard/CTVXUpgradeDlg.h"
+#include "wizard/PartLabels.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Whether a package may be installed on the selected terminal, where the
 // installation starts, and whether the terminal shows the package's versions
 // afterwards. The checks only answer with a result code; callers tell the user.
-#include "CTVXUpgradeDlg.h"
-#include "CatalogNumber.h"
-#include "PartType.h"
-#include "TextFormat.h"
-#include "Versions.h"
+#include "device/CatalogNumber.h"
+#include "device/PartType.h"
+#include "versions/TextFormat.h"
+#include "versions/Versions.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 namespace {
 

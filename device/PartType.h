@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "PackageRecord.h"
+#include "package/PackageRecord.h"
 
 inline bool PartHasType(const PackageEntry *part, const char *type)
 {

@@ -1,14 +1,14 @@
 // The progress monitor: polls the library every 10 ms and turns phases and
 // percentages into texts and the progress bar, then ends the part.
-#include "CTVXUpgradeDlg.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
-#include "TVXDFUUpgrade.h"
-#include "TextFormat.h"
-#include "UpgradeTexts.h"
+#include "device/UpgradeTexts.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "versions/TextFormat.h"
 
 namespace {
 

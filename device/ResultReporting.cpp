@@ -1,8 +1,8 @@
 // Turns the result of an upgrade start into what the user sees and the
 // wizard's next step.
-#include "CTVXUpgradeDlg.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
-#include "UpgradeTexts.h"
+#include "device/UpgradeTexts.h"
 
 namespace {
 

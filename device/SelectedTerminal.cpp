@@ -1,8 +1,8 @@
 // The selected terminal as the run meets it again: its answer to the version
 // query and its row in the device list.
-#include "CTVXUpgradeDlg.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
-#include "ProductText.h"
+#include "device/ProductTextMarkers.h"
 
 uint32_t CTVXUpgradeDlg::AskSelectedTerminal(uint32_t *firmware, uint32_t *loader, uint32_t *type)
 {

@@ -1,6 +1,6 @@
 // The busy indicator: a bar turning four times a second and, while the
 // terminal manifests, the installation text typed one character per tick.
-#include "CTVXUpgradeDlg.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 #include <vector>
 

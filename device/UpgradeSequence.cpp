@@ -1,10 +1,10 @@
 // The upgrade sequence of one part: re-read the terminal, run the checks in
 // their fixed order, confirm once per run, hand the part to the library.
-#include "CTVXUpgradeDlg.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 #include <utility>
 
-#include "Versions.h"
+#include "versions/Versions.h"
 
 void CTVXUpgradeDlg::StartUpgrade(PackageEntry *part)
 {

@@ -1,9 +1,9 @@
 // The version texts of the terminal and of the package, and the information
 // rows that show them.
-#include "CTVXUpgradeDlg.h"
-#include "PartType.h"
-#include "TextFormat.h"
-#include "Versions.h"
+#include "device/PartType.h"
+#include "versions/TextFormat.h"
+#include "versions/Versions.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 namespace {
 

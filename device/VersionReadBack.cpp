@@ -1,9 +1,9 @@
 // Reading the terminal after a part: at once, through the return timer up to
 // twice, and the final check of the run's last part.
-#include "CTVXUpgradeDlg.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
-#include "UpgradeTexts.h"
-#include "Versions.h"
+#include "device/UpgradeTexts.h"
+#include "versions/Versions.h"
 
 namespace {
 

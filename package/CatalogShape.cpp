@@ -1,4 +1,4 @@
-#include "CatalogShape.h"
+#include "package/CatalogShape.h"
 
 #include <cstring>
 #include <initializer_list>

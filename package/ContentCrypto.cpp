@@ -1,9 +1,9 @@
 // Content key assembly, the file-name IV and the decryption of entry contents.
-#include "Package.h"
+#include "package/Package.h"
 
 #include <cstring>
 
-#include "Crypto.h"
+#include "package/Crypto.h"
 
 uint8_t contentIv[32];
 
@@ -28,7 +28,7 @@ int32_t PaddingLength(const uint8_t *lastBlock)
 
 void BuildContentKey(uint8_t key[kContentKeyLength])
 {
-#include "ContentKeyPieces.inc"
+#include "res/keys/ContentKeyPieces.inc"
     for (int slot = 0; slot < 4; ++slot) {
         const int base = kContentKeyPieceOrder[slot] * 8;
         for (int i = 0; i < 8; ++i)

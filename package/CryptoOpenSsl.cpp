@@ -1,5 +1,5 @@
 // The package cryptography with OpenSSL's EVP interfaces.
-#include "Crypto.h"
+#include "package/Crypto.h"
 
 #include <climits>
 #include <new>
@@ -7,7 +7,7 @@
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
 
-#include "OpenSslOwners.h"
+#include "package/OpenSslOwners.h"
 
 namespace tvx::crypto {
 

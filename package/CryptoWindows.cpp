@@ -1,7 +1,7 @@
 // The package cryptography with Windows' CNG. Keys are decoded by Windows'
 // own certificate functions (PEM, SubjectPublicKeyInfo, PKCS#8, PKCS#1) into
 // the key blobs CNG imports.
-#include "Crypto.h"
+#include "package/Crypto.h"
 
 #include <windows.h>
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "PackageRecord.h"
+#include "package/PackageRecord.h"
 
 inline constexpr int kContentKeyLength = 32;
 inline constexpr int kSignatureLength = 512;

@@ -1,14 +1,14 @@
 // The catalog entry and the part entries it announces.
-#include "Package.h"
+#include "package/Package.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "CatalogShape.h"
-#include "DfuSuffix.h"
-#include "JsonValueOwner.h"
+#include "dfulib/json/JsonValueOwner.h"
+#include "dfulib/suffix/DfuSuffix.h"
+#include "package/CatalogShape.h"
 
 namespace {
 

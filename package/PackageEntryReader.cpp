@@ -1,13 +1,13 @@
 // One archive entry: its 512-byte header, then its content, decrypted where it
 // lies in the package's signed bytes.
-#include "Package.h"
+#include "package/Package.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 
-#include "Crypto.h"
+#include "package/Crypto.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "PackageFile.h"
+#include "package/PackageFile.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,8 +11,8 @@
 #include <climits>
 #include <cstdlib>
 
-#include "PositionalRead.h"
-#include "RegularFile.h"
+#include "package/PositionalRead.h"
+#include "platform/RegularFile.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // front of it into one buffer, hashed on the way in.
 #pragma once
 
-#include "Package.h"
+#include "package/Package.h"
 
 class PackageFile {
 public:

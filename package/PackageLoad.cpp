@@ -1,12 +1,12 @@
 // Loading a package from its path, and releasing the records.
-#include "Package.h"
+#include "package/Package.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
 
-#include "PackageFile.h"
-#include "PathName.h"
+#include "package/PackageFile.h"
+#include "platform/PathName.h"
 
 namespace {
 

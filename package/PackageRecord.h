@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "TVXPackageEntry.h"
+#include "dfulib/include/TVXPackageEntry.h"
 
 // Result codes of the package reader; they stay inside the package subsystem.
 inline constexpr int32_t PKG_ERR_UNKNOWN_TYPE = -3000;

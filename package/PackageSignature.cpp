@@ -1,15 +1,15 @@
 // The signature block and its check against the built-in verify key.
-#include "Package.h"
+#include "package/Package.h"
 
 #include <cstring>
 #include <new>
 #include <string>
 
-#include "Crypto.h"
+#include "package/Crypto.h"
 
 namespace {
 
-#include "PackageVerifyKey.inc"
+#include "res/keys/PackageVerifyKey.inc"
 static_assert(sizeof kPackageVerifyKeyPem == 801, "RSA-4096 public key PEM text");
 
 } // namespace

@@ -1,13 +1,13 @@
-#include "PackageWriter.h"
+#include "package/PackageWriter.h"
 
 #include <cctype>
 #include <cstring>
 #include <algorithm>
 #include <climits>
 
-#include "AtomicFile.h"
-#include "Crypto.h"
-#include "PathName.h"
+#include "dfulib/atomicfile/AtomicFile.h"
+#include "package/Crypto.h"
+#include "platform/PathName.h"
 
 namespace {
 

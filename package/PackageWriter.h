@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Package.h"
+#include "package/Package.h"
 
 struct PackagePart {
     std::string entryName;      // archive name, usually the image's file name + ".enc"

@@ -1,5 +1,5 @@
 // Installation order of the parts and the entry-name form the catalog uses.
-#include "Package.h"
+#include "package/Package.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "PositionalRead.h"
+#include "package/PositionalRead.h"
 
 #include <unistd.h>
 

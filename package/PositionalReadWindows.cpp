@@ -1,7 +1,7 @@
 // Windows has no pread: ReadFile on the descriptor's handle with the offset
 // in an OVERLAPPED structure reads from there (the file position moves, but
 // nothing here relies on it).
-#include "PositionalRead.h"
+#include "package/PositionalRead.h"
 
 #include <windows.h>
 

@@ -1,14 +1,14 @@
-#include "VerifyKeyFingerprint.h"
+#include "package/VerifyKeyFingerprint.h"
 
 #include <cstdint>
 #include <vector>
 
-#include "Crypto.h"
+#include "package/Crypto.h"
 
 namespace {
 
-#include "PackageVerifyKey.inc"
-#include "PackageVerifyKeyOrigin.inc"
+#include "res/keys/PackageVerifyKey.inc"
+#include "res/keys/PackageVerifyKeyOrigin.inc"
 
 } // namespace
 

@@ -1,4 +1,4 @@
-#include "DeviceNotifications.h"
+#include "platform/DeviceNotifications.h"
 
 #include <algorithm>
 #include <cstddef>

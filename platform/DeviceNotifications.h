@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "DialogWindow.h"
+#include "platform/DialogWindow.h"
 
 namespace tvx {
 

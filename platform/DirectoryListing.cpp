@@ -1,10 +1,10 @@
-#include "DirectoryListing.h"
+#include "platform/DirectoryListing.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
-#include "Utf8Path.h"
+#include "platform/Utf8Path.h"
 
 namespace tvx {
 

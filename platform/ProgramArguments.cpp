@@ -1,4 +1,4 @@
-#include "ProgramArguments.h"
+#include "platform/ProgramArguments.h"
 
 namespace tvx {
 

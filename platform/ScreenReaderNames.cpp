@@ -1,4 +1,4 @@
-#include "ScreenReaderNames.h"
+#include "platform/ScreenReaderNames.h"
 
 #include <sstream>
 

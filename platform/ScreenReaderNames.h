@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "Resources.h"
+#include "res/Resources.h"
 
 namespace tvx {
 

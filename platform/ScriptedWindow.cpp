@@ -1,9 +1,9 @@
-#include "ScriptedWindow.h"
+#include "platform/ScriptedWindow.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "DirectoryListing.h"
+#include "platform/DirectoryListing.h"
 
 namespace tvx {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "DialogWindow.h"
-#include "Resources.h"
+#include "platform/DialogWindow.h"
+#include "res/Resources.h"
 
 namespace tvx {
 

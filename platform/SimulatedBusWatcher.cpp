@@ -1,10 +1,10 @@
-#include "SimulatedBusWatcher.h"
+#include "platform/SimulatedBusWatcher.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "DeviceNotifications.h"
-#include "DialogWindow.h"
+#include "platform/DeviceNotifications.h"
+#include "platform/DialogWindow.h"
 
 namespace tvx {
 

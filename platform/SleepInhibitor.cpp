@@ -1,4 +1,4 @@
-#include "SleepInhibitor.h"
+#include "platform/SleepInhibitor.h"
 
 namespace tvx {
 namespace {

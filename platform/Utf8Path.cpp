@@ -1,4 +1,4 @@
-#include "Utf8Path.h"
+#include "platform/Utf8Path.h"
 
 #include <system_error>
 

@@ -2,7 +2,7 @@
 // readers: the step's group box names the list and the package box, the
 // backup check box the backup box, the download text the progress bar, and
 // each line of the information labels the value beside it.
-#include "Resources.h"
+#include "res/Resources.h"
 
 namespace tvx {
 namespace {

@@ -4,7 +4,7 @@
 // and Finish, the download and upload texts) are told apart by their states.
 #include <iterator>
 
-#include "Resources.h"
+#include "res/Resources.h"
 
 namespace tvx {
 namespace {

@@ -1,6 +1,6 @@
 // The service contact of the abort boxes. A vendor build puts its own hotline
 // and web address here; these are deliberately fictitious.
-#include "Resources.h"
+#include "res/Resources.h"
 
 namespace tvx {
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <iterator>
 
-#include "Resources.h"
+#include "res/Resources.h"
 
 namespace tvx {
 namespace {

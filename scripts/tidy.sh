@@ -76,7 +76,7 @@ if [ -n "$since" ]; then
 fi
 
 # Headers of our own folders, not the ones the build generates.
-filter="^$root/(app|bench|device|dfulib|package|platform|res|tests|tools|wizard)/"
+filter="^$root/(app|bench|config|device|dfulib|package|platform|res|tests|tools|versions|wizard)/"
 log=$(mktemp)
 commands=$(mktemp)
 trap 'rm -f "$log" "$commands"' EXIT

@@ -1,7 +1,7 @@
-#include "AboutBox.h"
+#include "wizard/AboutBox.h"
 
-#include "CTVXUpgradeDlg.h"
-#include "Resources.h"
+#include "res/Resources.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 bool CAboutDlg::OnInitDialog()
 {

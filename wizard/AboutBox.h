@@ -2,7 +2,7 @@
 // the wizard window's system-menu entry.
 #pragma once
 
-#include "DialogWindow.h"
+#include "platform/DialogWindow.h"
 
 class CAboutDlg : public tvx::DialogHandler {
 public:

@@ -1,9 +1,9 @@
-#include "BatchRun.h"
+#include "wizard/BatchRun.h"
 
-#include "CTVXUpgradeDlg.h"
-#include "PackageLoading.h"
-#include "PathName.h"
-#include "TextFormat.h"
+#include "platform/PathName.h"
+#include "versions/TextFormat.h"
+#include "wizard/CTVXUpgradeDlg.h"
+#include "wizard/PackageLoading.h"
 
 void SelectBatchFile(CTVXUpgradeDlg &dialog, uint32_t index)
 {

@@ -6,17 +6,17 @@
 #include <cstdint>
 #include <string>
 
-#include "BatchState.h"
-#include "DeviceNotifications.h"
-#include "DialogWindow.h"
-#include "LoadedPackage.h"
-#include "MonitorMemory.h"
-#include "PackageRecord.h"
-#include "RunningPart.h"
-#include "SelectedTerminal.h"
-#include "SleepInhibitor.h"
-#include "TerminalAfterPart.h"
-#include "UpgradeResult.h"
+#include "device/MonitorMemory.h"
+#include "device/RunningPart.h"
+#include "device/SelectedTerminal.h"
+#include "device/TerminalAfterPart.h"
+#include "package/PackageRecord.h"
+#include "platform/DeviceNotifications.h"
+#include "platform/DialogWindow.h"
+#include "platform/SleepInhibitor.h"
+#include "versions/UpgradeResult.h"
+#include "wizard/BatchState.h"
+#include "wizard/LoadedPackage.h"
 
 enum WizardStep : int32_t {
     StepSelectDevice = 0,

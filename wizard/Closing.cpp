@@ -1,5 +1,5 @@
 // The ways out of the wizard, and the busy state that keeps the wait cursor.
-#include "CTVXUpgradeDlg.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 #include <initializer_list>
 

@@ -1,5 +1,5 @@
 // The window's events, each handed to the operation that deals with it.
-#include "CTVXUpgradeDlg.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 void CTVXUpgradeDlg::OnButtonClicked(int id)
 {

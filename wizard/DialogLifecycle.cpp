@@ -1,8 +1,8 @@
 // The wizard window's life: construction, the one-time initialisation when it
 // opens, and its destruction.
-#include "CTVXUpgradeDlg.h"
-#include "Package.h"
-#include "Resources.h"
+#include "package/Package.h"
+#include "res/Resources.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "CTVXUpgradeDlg.h"
-#include "PathName.h"
+#include "platform/PathName.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Identification of a part image at the package step: the versions and the
 // product id a BCD terminal's package states in its DFU suffix and header.
-#include "ImageIdentification.h"
+#include "wizard/ImageIdentification.h"
 
 #include <algorithm>
 
-#include "CTVXUpgradeDlg.h"
-#include "ImageHeaderLayout.h"
-#include "Versions.h"
+#include "dfulib/imageheader/ImageHeaderLayout.h"
+#include "versions/Versions.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 namespace {
 

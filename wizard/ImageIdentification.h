@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "TVXPackageEntry.h"
+#include "dfulib/include/TVXPackageEntry.h"
 
 // The hardware-variant codes after the header's loader version, read where
 // the image identification reads that version: at most 16 words, of which

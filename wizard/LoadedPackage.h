@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "PackageRecord.h"
+#include "package/PackageRecord.h"
 
 struct LoadedPackage {
     std::string packagePath; // while a part is written: that part's name

@@ -1,9 +1,9 @@
 // Localised texts: string-table entries addressed by their English id plus
 // the language offset, and literals chosen by the language rule at display.
-#include "CTVXUpgradeDlg.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
-#include "Language.h"
-#include "Resources.h"
+#include "platform/Language.h"
+#include "res/Resources.h"
 
 int CTVXUpgradeDlg::ComputeLanguageOffset()
 {

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "CTVXUpgradeDlg.h"
-#include "Resources.h"
+#include "res/Resources.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 namespace {
 

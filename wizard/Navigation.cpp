@@ -1,11 +1,11 @@
 // The Next and Back buttons and the buttons offered when a run ends.
-#include "CTVXUpgradeDlg.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
-#include "BatchRun.h"
-#include "PackageLoading.h"
-#include "PartLabels.h"
-#include "PathName.h"
-#include "TextFormat.h"
+#include "platform/PathName.h"
+#include "versions/TextFormat.h"
+#include "wizard/BatchRun.h"
+#include "wizard/PackageLoading.h"
+#include "wizard/PartLabels.h"
 
 namespace {
 

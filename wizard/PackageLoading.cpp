@@ -1,8 +1,8 @@
-#include "PackageLoading.h"
+#include "wizard/PackageLoading.h"
 
-#include "CTVXUpgradeDlg.h"
-#include "Package.h"
-#include "Versions.h"
+#include "package/Package.h"
+#include "versions/Versions.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 PackageLoad LoadPackageForTerminal(CTVXUpgradeDlg &dialog)
 {

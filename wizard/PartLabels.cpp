@@ -1,9 +1,9 @@
-#include "PartLabels.h"
+#include "wizard/PartLabels.h"
 
-#include "CTVXUpgradeDlg.h"
-#include "PathName.h"
-#include "TextFormat.h"
-#include "Versions.h"
+#include "platform/PathName.h"
+#include "versions/TextFormat.h"
+#include "versions/Versions.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 namespace {
 

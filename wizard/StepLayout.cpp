@@ -1,9 +1,9 @@
 // How the window looks on each wizard step.
 #include <cstring>
 
-#include "CTVXUpgradeDlg.h"
-#include "DeviceId.h"
-#include "UpgradeTexts.h"
+#include "device/DeviceId.h"
+#include "device/UpgradeTexts.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 namespace {
 

@@ -17,16 +17,16 @@
 #include <memory>
 #include <vector>
 
-#include "Backend.h"
-#include "DfuEngine.h"
-#include "DfuSuffix.h"
-#include "LibusbBus.h"
-#include "LoaderLayouts.h"
-#include "ProcessBackend.h"
-#include "SteadyPacer.h"
-#include "TVXDFUUpgrade.h"
-#include "TestbedTerminals.h"
-#include "UsbTestbed.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/src/Backend.h"
+#include "dfulib/src/ProcessBackend.h"
+#include "dfulib/suffix/DfuSuffix.h"
+#include "dfulib/usb/DfuEngine.h"
+#include "dfulib/usb/LibusbBus.h"
+#include "dfulib/usb/SteadyPacer.h"
+#include "dfulib/usb/testbed/LoaderLayouts.h"
+#include "dfulib/usb/testbed/TestbedTerminals.h"
+#include "dfulib/usb/testbed/UsbTestbed.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <chrono>
 #include <vector>
 
-#include "DfuEngine.h"
-#include "EmulatedDfuDevice.h"
-#include "SteadyPacer.h"
-#include "VirtualPacer.h"
+#include "dfulib/usb/DfuEngine.h"
+#include "dfulib/usb/SteadyPacer.h"
+#include "dfulib/usb/emulated/EmulatedDfuDevice.h"
+#include "dfulib/usb/emulated/VirtualPacer.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 
 #include <openssl/evp.h>
 
-#include "DfuSuffix.h"
-#include "Package.h"
-#include "PackageWriter.h"
+#include "dfulib/suffix/DfuSuffix.h"
+#include "package/Package.h"
+#include "package/PackageWriter.h"
 
 namespace {
 

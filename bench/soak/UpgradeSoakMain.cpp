@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "UpgradeSoak.h"
+#include "tests/support/UpgradeSoak.h"
 
 namespace {
 

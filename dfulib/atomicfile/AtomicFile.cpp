@@ -1,4 +1,4 @@
-#include "AtomicFile.h"
+#include "dfulib/atomicfile/AtomicFile.h"
 
 #include <fcntl.h>
 #include <limits.h>

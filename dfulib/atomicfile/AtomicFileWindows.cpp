@@ -2,7 +2,7 @@
 // MoveFileExW replacing the target with write-through, so that the move is
 // on the disk when it returns. Windows files carry no owner or mode bits for
 // the new file to take over; a read-only target is refused as elsewhere.
-#include "AtomicFile.h"
+#include "dfulib/atomicfile/AtomicFile.h"
 
 #include <windows.h>
 #include <bcrypt.h>

@@ -1,6 +1,6 @@
 // The built-in scenario: one terminal of each kind the wizard tells apart,
 // slow enough that a person can follow a part (about 20 seconds each).
-#include "Scenario.h"
+#include "dfulib/sim/Scenario.h"
 
 namespace tvxdfu::sim {
 

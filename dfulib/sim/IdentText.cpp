@@ -1,4 +1,4 @@
-#include "IdentText.h"
+#include "dfulib/sim/IdentText.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "ImageHeader.h"
+#include "dfulib/sim/ImageHeader.h"
 
-#include "ImageHeaderLayout.h"
+#include "dfulib/imageheader/ImageHeaderLayout.h"
 
 namespace tvxdfu::sim {
 namespace {

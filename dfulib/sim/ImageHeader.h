@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "Scenario.h"
+#include "dfulib/sim/Scenario.h"
 
 namespace tvxdfu::sim {
 

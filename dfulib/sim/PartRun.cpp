@@ -1,10 +1,10 @@
-#include "PartRun.h"
+#include "dfulib/sim/PartRun.h"
 
 #include <algorithm>
 
-#include "BackupFile.h"
-#include "Share.h"
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/sim/Share.h"
+#include "dfulib/src/BackupFile.h"
 
 namespace tvxdfu::sim {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "SimulatedTerminal.h"
+#include "dfulib/sim/SimulatedTerminal.h"
 
 namespace tvxdfu::sim {
 

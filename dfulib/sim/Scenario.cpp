@@ -2,8 +2,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "PrintableText.h"
-#include "Scenario.h"
+#include "dfulib/sim/Scenario.h"
+#include "dfulib/text/PrintableText.h"
 
 namespace tvxdfu::sim {
 namespace {

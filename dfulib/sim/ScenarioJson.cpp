@@ -10,8 +10,8 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "JsonValueOwner.h"
-#include "Scenario.h"
+#include "dfulib/json/JsonValueOwner.h"
+#include "dfulib/sim/Scenario.h"
 
 namespace tvxdfu::sim {
 namespace {

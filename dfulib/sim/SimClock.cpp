@@ -1,4 +1,4 @@
-#include "SimClock.h"
+#include "dfulib/sim/SimClock.h"
 
 #include <chrono>
 #include <mutex>

@@ -1,9 +1,9 @@
-#include "SimulatedTerminal.h"
+#include "dfulib/sim/SimulatedTerminal.h"
 
 #include <functional>
 
-#include "IdentText.h"
-#include "ImageHeader.h"
+#include "dfulib/sim/IdentText.h"
+#include "dfulib/sim/ImageHeader.h"
 
 namespace tvxdfu::sim {
 namespace {

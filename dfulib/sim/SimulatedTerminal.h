@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Scenario.h"
+#include "dfulib/sim/Scenario.h"
 
 namespace tvxdfu::sim {
 

@@ -1,12 +1,12 @@
-#include "SimulatorBackend.h"
+#include "dfulib/sim/SimulatorBackend.h"
 
 #include <cstring>
 #include <string>
 #include <unistd.h>
 
-#include "DeviceLists.h"
-#include "IdentText.h"
-#include "PartImage.h"
+#include "dfulib/sim/IdentText.h"
+#include "dfulib/src/DeviceLists.h"
+#include "dfulib/src/PartImage.h"
 
 namespace tvxdfu::sim {
 namespace {

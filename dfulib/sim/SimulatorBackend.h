@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "Backend.h"
-#include "PartRun.h"
-#include "Scenario.h"
-#include "SimClock.h"
-#include "SimulatedTerminal.h"
+#include "dfulib/sim/PartRun.h"
+#include "dfulib/sim/Scenario.h"
+#include "dfulib/sim/SimClock.h"
+#include "dfulib/sim/SimulatedTerminal.h"
+#include "dfulib/src/Backend.h"
 
 namespace tvxdfu::sim {
 

@@ -1,10 +1,10 @@
-#include "SimulatorControl.h"
+#include "dfulib/sim/SimulatorControl.h"
 
 #include <cstdio>
 
-#include "PrintableText.h"
-#include "ProcessBackend.h"
-#include "SimulatorBackend.h"
+#include "dfulib/sim/SimulatorBackend.h"
+#include "dfulib/src/ProcessBackend.h"
+#include "dfulib/text/PrintableText.h"
 
 namespace tvxdfu::sim {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "SimClock.h"
+#include "dfulib/sim/SimClock.h"
 
 namespace tvxdfu::sim {
 

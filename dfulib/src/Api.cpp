@@ -1,9 +1,9 @@
 // The six exported functions; each forwards to the process's backend.
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
 
 #include <new>
 
-#include "ProcessBackend.h"
+#include "dfulib/src/ProcessBackend.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
 
 namespace tvxdfu {
 

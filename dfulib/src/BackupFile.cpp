@@ -1,10 +1,10 @@
-#include "BackupFile.h"
+#include "dfulib/src/BackupFile.h"
 
 #include <cstdio>
 
-#include "AtomicFile.h"
-#include "DfuSuffix.h"
-#include "TVXDFUUpgrade.h"
+#include "dfulib/atomicfile/AtomicFile.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/suffix/DfuSuffix.h"
 
 namespace tvxdfu {
 

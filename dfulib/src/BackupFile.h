@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ImageHeaderLength.h"
+#include "dfulib/src/ImageHeaderLength.h"
 
 namespace tvxdfu {
 

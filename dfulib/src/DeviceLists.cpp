@@ -1,8 +1,8 @@
-#include "DeviceLists.h"
+#include "dfulib/src/DeviceLists.h"
 
 #include <cstring>
 
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
 
 namespace tvxdfu {
 namespace {

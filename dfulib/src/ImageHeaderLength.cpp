@@ -1,4 +1,4 @@
-#include "ImageHeaderLength.h"
+#include "dfulib/src/ImageHeaderLength.h"
 
 namespace tvxdfu {
 

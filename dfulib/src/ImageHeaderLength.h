@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ImageHeaderLayout.h"
+#include "dfulib/imageheader/ImageHeaderLayout.h"
 
 namespace tvxdfu {
 

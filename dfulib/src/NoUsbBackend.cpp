@@ -1,7 +1,7 @@
 // Stands in for the USB backend in a build without its sources: no real
 // terminal is ever found.
-#include "Backend.h"
-#include "DeviceLists.h"
+#include "dfulib/src/Backend.h"
+#include "dfulib/src/DeviceLists.h"
 
 namespace tvxdfu {
 namespace {

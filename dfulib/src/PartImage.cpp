@@ -1,7 +1,7 @@
-#include "PartImage.h"
+#include "dfulib/src/PartImage.h"
 
-#include "DfuSuffix.h"
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/suffix/DfuSuffix.h"
 
 namespace tvxdfu {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "TVXPackageEntry.h"
+#include "dfulib/include/TVXPackageEntry.h"
 
 namespace tvxdfu {
 

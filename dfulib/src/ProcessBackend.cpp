@@ -1,4 +1,4 @@
-#include "ProcessBackend.h"
+#include "dfulib/src/ProcessBackend.h"
 
 #include <cstdlib>
 #include <mutex>

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "Backend.h"
+#include "dfulib/src/Backend.h"
 
 namespace tvxdfu {
 

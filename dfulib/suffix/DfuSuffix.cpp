@@ -1,4 +1,4 @@
-#include "DfuSuffix.h"
+#include "dfulib/suffix/DfuSuffix.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "PrintableText.h"
+#include "dfulib/text/PrintableText.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "AccessCause.h"
+#include "dfulib/usb/AccessCause.h"
 
 #include <grp.h>
 #include <pwd.h>

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "DfuProtocol.h"
+#include "dfulib/usb/DfuProtocol.h"
 
 namespace tvxdfu::usb {
 

@@ -1,11 +1,11 @@
-#include "DfuEngine.h"
+#include "dfulib/usb/DfuEngine.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "BackupFile.h"
-#include "PollTimeoutQuirks.h"
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/src/BackupFile.h"
+#include "dfulib/usb/PollTimeoutQuirks.h"
 
 namespace tvxdfu::usb {
 namespace {

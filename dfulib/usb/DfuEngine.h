@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ControlTransport.h"
-#include "Pacer.h"
+#include "dfulib/usb/ControlTransport.h"
+#include "dfulib/usb/Pacer.h"
 
 namespace tvxdfu::usb {
 

@@ -1,4 +1,4 @@
-#include "DfuInterfaceSearch.h"
+#include "dfulib/usb/DfuInterfaceSearch.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "DfuProtocol.h"
+#include "dfulib/usb/DfuProtocol.h"
 
 namespace tvxdfu::usb {
 

@@ -1,4 +1,4 @@
-#include "DfuProtocol.h"
+#include "dfulib/usb/DfuProtocol.h"
 
 namespace tvxdfu::usb {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
 
 namespace tvxdfu::usb {
 

@@ -1,4 +1,4 @@
-#include "FineTimer.h"
+#include "dfulib/usb/FineTimer.h"
 
 #include <sys/prctl.h>
 

@@ -1,4 +1,4 @@
-#include "FineTimer.h"
+#include "dfulib/usb/FineTimer.h"
 
 #include <windows.h>
 #include <timeapi.h>

@@ -1,12 +1,12 @@
-#include "HeldInterface.h"
+#include "dfulib/usb/HeldInterface.h"
 
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
 
-#include "LibusbTerminal.h"
-#include "SystemDevice.h"
+#include "dfulib/usb/LibusbTerminal.h"
+#include "dfulib/usb/SystemDevice.h"
 
 namespace tvxdfu::usb {
 namespace {

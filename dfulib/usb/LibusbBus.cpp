@@ -1,20 +1,20 @@
-#include "LibusbBus.h"
+#include "dfulib/usb/LibusbBus.h"
 
 #include <chrono>
 #include <optional>
 #include <utility>
 #include <vector>
 
-#include "HeldInterface.h"
-#include "LibusbOwners.h"
-#include "LibusbTerminal.h"
-#include "ReturningTerminal.h"
-#include "SteadyPacer.h"
-#include "StoppableControl.h"
-#include "TVXDFUUpgrade.h"
-#include "TerminalId.h"
-#include "TerminalIdentity.h"
-#include "UsbBackend.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/usb/HeldInterface.h"
+#include "dfulib/usb/LibusbOwners.h"
+#include "dfulib/usb/LibusbTerminal.h"
+#include "dfulib/usb/ReturningTerminal.h"
+#include "dfulib/usb/SteadyPacer.h"
+#include "dfulib/usb/StoppableControl.h"
+#include "dfulib/usb/TerminalId.h"
+#include "dfulib/usb/TerminalIdentity.h"
+#include "dfulib/usb/UsbBackend.h"
 
 namespace tvxdfu::usb {
 namespace {

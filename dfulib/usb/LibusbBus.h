@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "LibusbOwners.h"
-#include "TerminalListing.h"
-#include "UsbBus.h"
+#include "dfulib/usb/LibusbOwners.h"
+#include "dfulib/usb/TerminalListing.h"
+#include "dfulib/usb/UsbBus.h"
 
 namespace tvxdfu::usb {
 

@@ -1,4 +1,4 @@
-#include "LibusbTerminal.h"
+#include "dfulib/usb/LibusbTerminal.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,13 +8,13 @@
 #include <tuple>
 #include <utility>
 
-#include "PrintableText.h"
-#include "ProductText.h"
-#include "StoppableControl.h"
-#include "StringDescriptor.h"
-#include "SysfsIdentity.h"
-#include "SystemDevice.h"
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/text/PrintableText.h"
+#include "dfulib/usb/ProductText.h"
+#include "dfulib/usb/StoppableControl.h"
+#include "dfulib/usb/StringDescriptor.h"
+#include "dfulib/usb/SysfsIdentity.h"
+#include "dfulib/usb/SystemDevice.h"
 
 namespace tvxdfu::usb {
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "DfuInterfaceSearch.h"
-#include "LibusbOwners.h"
-#include "UsbBus.h"
+#include "dfulib/usb/DfuInterfaceSearch.h"
+#include "dfulib/usb/LibusbOwners.h"
+#include "dfulib/usb/UsbBus.h"
 
 namespace tvxdfu::usb {
 

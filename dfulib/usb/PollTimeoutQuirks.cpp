@@ -1,4 +1,4 @@
-#include "PollTimeoutQuirks.h"
+#include "dfulib/usb/PollTimeoutQuirks.h"
 
 namespace tvxdfu::usb {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "Pacer.h"
+#include "dfulib/usb/Pacer.h"
 
 namespace tvxdfu::usb {
 

@@ -1,8 +1,8 @@
-#include "ProductText.h"
+#include "dfulib/usb/ProductText.h"
 
 #include <cstdio>
 
-#include "UsbBus.h"
+#include "dfulib/usb/UsbBus.h"
 
 namespace tvxdfu::usb {
 

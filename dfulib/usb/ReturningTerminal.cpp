@@ -1,8 +1,8 @@
-#include "ReturningTerminal.h"
+#include "dfulib/usb/ReturningTerminal.h"
 
 #include <algorithm>
 
-#include "TerminalId.h"
+#include "dfulib/usb/TerminalId.h"
 
 namespace tvxdfu::usb {
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "UsbBus.h"
+#include "dfulib/usb/UsbBus.h"
 
 namespace tvxdfu::usb {
 

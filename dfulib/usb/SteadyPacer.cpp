@@ -1,8 +1,8 @@
-#include "SteadyPacer.h"
+#include "dfulib/usb/SteadyPacer.h"
 
 #include <thread>
 
-#include "FineTimer.h"
+#include "dfulib/usb/FineTimer.h"
 
 namespace tvxdfu::usb {
 

@@ -6,7 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "Pacer.h"
+#include "dfulib/usb/Pacer.h"
 
 namespace tvxdfu::usb {
 

@@ -1,10 +1,10 @@
-#include "StoppableControl.h"
+#include "dfulib/usb/StoppableControl.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "LibusbOwners.h"
+#include "dfulib/usb/LibusbOwners.h"
 
 namespace tvxdfu::usb {
 namespace {

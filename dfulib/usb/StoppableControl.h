@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ControlTransport.h"
+#include "dfulib/usb/ControlTransport.h"
 
 namespace tvxdfu::usb {
 

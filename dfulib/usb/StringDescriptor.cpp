@@ -1,4 +1,4 @@
-#include "StringDescriptor.h"
+#include "dfulib/usb/StringDescriptor.h"
 
 namespace tvxdfu::usb {
 namespace {

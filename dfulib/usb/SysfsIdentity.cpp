@@ -1,4 +1,4 @@
-#include "SysfsIdentity.h"
+#include "dfulib/usb/SysfsIdentity.h"
 
 #include <fstream>
 

@@ -1,9 +1,9 @@
-#include "SystemDevice.h"
+#include "dfulib/usb/SystemDevice.h"
 
 #include <cstdio>
 
-#include "AccessCause.h"
-#include "SysfsIdentity.h"
+#include "dfulib/usb/AccessCause.h"
+#include "dfulib/usb/SysfsIdentity.h"
 
 namespace tvxdfu::usb {
 

@@ -1,4 +1,4 @@
-#include "SystemDevice.h"
+#include "dfulib/usb/SystemDevice.h"
 
 namespace tvxdfu::usb {
 

@@ -1,4 +1,4 @@
-#include "TerminalId.h"
+#include "dfulib/usb/TerminalId.h"
 
 #include <algorithm>
 #include <cctype>

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "UsbBus.h"
+#include "dfulib/usb/UsbBus.h"
 
 namespace tvxdfu::usb {
 

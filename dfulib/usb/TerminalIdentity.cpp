@@ -1,4 +1,4 @@
-#include "TerminalIdentity.h"
+#include "dfulib/usb/TerminalIdentity.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "ProductText.h"
+#include "dfulib/usb/ProductText.h"
 
 namespace tvxdfu::usb {
 namespace {

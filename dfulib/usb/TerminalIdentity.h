@@ -27,7 +27,7 @@
 #include <optional>
 #include <string>
 
-#include "UsbBus.h"
+#include "dfulib/usb/UsbBus.h"
 
 namespace tvxdfu::usb {
 

@@ -1,11 +1,11 @@
-#include "TerminalListing.h"
+#include "dfulib/usb/TerminalListing.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "StringDescriptor.h"
-#include "SystemDevice.h"
-#include "TerminalId.h"
+#include "dfulib/usb/StringDescriptor.h"
+#include "dfulib/usb/SystemDevice.h"
+#include "dfulib/usb/TerminalId.h"
 
 namespace tvxdfu::usb {
 namespace {

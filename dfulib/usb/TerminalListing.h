@@ -14,8 +14,8 @@
 #include <mutex>
 #include <vector>
 
-#include "LibusbTerminal.h"
-#include "UsbBus.h"
+#include "dfulib/usb/LibusbTerminal.h"
+#include "dfulib/usb/UsbBus.h"
 
 namespace tvxdfu::usb {
 

@@ -1,6 +1,6 @@
-#include "UpgradeState.h"
+#include "dfulib/usb/UpgradeState.h"
 
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
 
 namespace tvxdfu::usb {
 

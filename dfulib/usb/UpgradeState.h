@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "DfuEngine.h"
+#include "dfulib/usb/DfuEngine.h"
 
 namespace tvxdfu::usb {
 

@@ -1,4 +1,4 @@
-#include "UsbBackend.h"
+#include "dfulib/usb/UsbBackend.h"
 
 #include <cstdio>
 #include <cstring>
@@ -7,12 +7,12 @@
 #include <set>
 #include <string_view>
 
-#include "DeviceLists.h"
-#include "PartImage.h"
-#include "PrintableText.h"
-#include "ProductText.h"
-#include "TerminalId.h"
-#include "TerminalIdentity.h"
+#include "dfulib/src/DeviceLists.h"
+#include "dfulib/src/PartImage.h"
+#include "dfulib/text/PrintableText.h"
+#include "dfulib/usb/ProductText.h"
+#include "dfulib/usb/TerminalId.h"
+#include "dfulib/usb/TerminalIdentity.h"
 
 namespace tvxdfu::usb {
 namespace {

@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "Backend.h"
-#include "Pacer.h"
-#include "UpgradeState.h"
-#include "UsbBus.h"
+#include "dfulib/src/Backend.h"
+#include "dfulib/usb/Pacer.h"
+#include "dfulib/usb/UpgradeState.h"
+#include "dfulib/usb/UsbBus.h"
 
 namespace tvxdfu::usb {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ControlTransport.h"
+#include "dfulib/usb/ControlTransport.h"
 
 namespace tvxdfu::usb {
 

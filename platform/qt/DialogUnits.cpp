@@ -1,4 +1,4 @@
-#include "DialogUnits.h"
+#include "platform/qt/DialogUnits.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

@@ -1,4 +1,4 @@
-#include "FileDialogFilter.h"
+#include "platform/qt/FileDialogFilter.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "GroupFrame.h"
+#include "platform/qt/GroupFrame.h"
 
 #include <QAccessibleWidget>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "LogindSleepInhibitor.h"
+#include "platform/qt/LogindSleepInhibitor.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -5,7 +5,7 @@
 
 #include <QDBusUnixFileDescriptor>
 
-#include "SleepInhibitor.h"
+#include "platform/SleepInhibitor.h"
 
 namespace tvx {
 

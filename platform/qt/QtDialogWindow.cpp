@@ -1,4 +1,4 @@
-#include "QtDialogWindow.h"
+#include "platform/qt/QtDialogWindow.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -26,11 +26,11 @@
 #include <algorithm>
 #include <set>
 
-#include "ArtResources.h"
-#include "DirectoryListing.h"
-#include "FileDialogFilter.h"
-#include "GroupFrame.h"
-#include "ScreenReaderNames.h"
+#include "platform/DirectoryListing.h"
+#include "platform/ScreenReaderNames.h"
+#include "platform/qt/FileDialogFilter.h"
+#include "platform/qt/GroupFrame.h"
+#include "res/art/ArtResources.h"
 
 namespace tvx {
 

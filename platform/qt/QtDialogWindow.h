@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "DialogUnits.h"
-#include "DialogWindow.h"
-#include "Resources.h"
+#include "platform/DialogWindow.h"
+#include "platform/qt/DialogUnits.h"
+#include "res/Resources.h"
 
 class QDialog;
 class QEventLoop;

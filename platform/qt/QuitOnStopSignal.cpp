@@ -1,4 +1,4 @@
-#include "QuitOnStopSignal.h"
+#include "platform/qt/QuitOnStopSignal.h"
 
 #include <QCoreApplication>
 

@@ -7,7 +7,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 
-#include "StopSignals.h"
+#include "platform/StopSignals.h"
 
 namespace tvx {
 

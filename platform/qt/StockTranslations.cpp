@@ -1,9 +1,9 @@
-#include "StockTranslations.h"
+#include "platform/qt/StockTranslations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
 
-#include "Language.h"
+#include "platform/Language.h"
 
 namespace tvx {
 

@@ -1,4 +1,4 @@
-#include "UdevMonitor.h"
+#include "platform/qt/UdevMonitor.h"
 
 #include <QSocketNotifier>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <libudev.h>
 
-#include "DeviceNotifications.h"
+#include "platform/DeviceNotifications.h"
 
 namespace tvx {
 

@@ -1,4 +1,4 @@
-#include "ExecutionStateSleepInhibitor.h"
+#include "platform/windows/ExecutionStateSleepInhibitor.h"
 
 #include <windows.h>
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "SleepInhibitor.h"
+#include "platform/SleepInhibitor.h"
 
 namespace tvx {
 

@@ -1,4 +1,4 @@
-#include "InMemoryDialogTemplate.h"
+#include "platform/windows/InMemoryDialogTemplate.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "WideText.h"
+#include "platform/windows/WideText.h"
 
 namespace tvx {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "Resources.h"
+#include "res/Resources.h"
 
 namespace tvx {
 

@@ -1,4 +1,4 @@
-#include "Language.h"
+#include "platform/Language.h"
 
 #include <windows.h>
 

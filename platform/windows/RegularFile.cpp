@@ -1,4 +1,4 @@
-#include "RegularFile.h"
+#include "platform/RegularFile.h"
 
 #include <windows.h>
 #include <io.h>
@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <limits>
 
-#include "Utf8Path.h"
+#include "platform/Utf8Path.h"
 
 namespace tvx {
 namespace {

@@ -1,4 +1,4 @@
-#include "SessionEndGuard.h"
+#include "platform/windows/SessionEndGuard.h"
 
 namespace tvx {
 

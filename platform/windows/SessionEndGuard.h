@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "SleepInhibitor.h"
-#include "Win32DialogWindow.h"
+#include "platform/SleepInhibitor.h"
+#include "platform/windows/Win32DialogWindow.h"
 
 namespace tvx {
 

@@ -1,4 +1,4 @@
-#include "StopSignals.h"
+#include "platform/StopSignals.h"
 
 #include <windows.h>
 

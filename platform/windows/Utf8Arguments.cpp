@@ -1,4 +1,4 @@
-#include "ProgramArguments.h"
+#include "platform/ProgramArguments.h"
 
 #include <windows.h>
 #include <shellapi.h>

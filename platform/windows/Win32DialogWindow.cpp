@@ -1,12 +1,12 @@
-#include "Win32DialogWindow.h"
+#include "platform/windows/Win32DialogWindow.h"
 
 // The project's headers before windows.h: its macros would rename their
 // constants (MB_OK, DBT_DEVTYP_DEVICEINTERFACE) and functions.
-#include "DeviceNotifications.h"
-#include "DirectoryListing.h"
-#include "InMemoryDialogTemplate.h"
-#include "ScreenReaderNames.h"
-#include "WideText.h"
+#include "platform/DeviceNotifications.h"
+#include "platform/DirectoryListing.h"
+#include "platform/ScreenReaderNames.h"
+#include "platform/windows/InMemoryDialogTemplate.h"
+#include "platform/windows/WideText.h"
 
 // clang-format off
 #include <windows.h>

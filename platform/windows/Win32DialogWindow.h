@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "DialogWindow.h"
-#include "Resources.h"
+#include "platform/DialogWindow.h"
+#include "res/Resources.h"
 
 struct HWND__;
 struct HFONT__;

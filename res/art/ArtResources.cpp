@@ -1,6 +1,6 @@
-#include "ArtResources.h"
+#include "res/art/ArtResources.h"
 
-#include "Resources.h"
+#include "res/Resources.h"
 
 namespace tvx {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "DriveFixture.h"
+#include "tests/support/DriveFixture.h"
 
 // A one-part firmware package for the three-part VORN 470 (loader 1.4.2):
 // firmware `firmware` (0xMMmmpp), accepted on a terminal running `supports`.

@@ -1,9 +1,9 @@
 // Which configuration files start a batch, and which terminals a batch offers.
-#include "BatchFixture.h"
+#include "tests/batch/BatchFixture.h"
 
 #include <algorithm>
 
-#include "ImageIdentification.h"
+#include "wizard/ImageIdentification.h"
 
 namespace {
 

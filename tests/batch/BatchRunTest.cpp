@@ -1,11 +1,11 @@
 // Batch runs end to end: the files written one after the other into the one
 // selected terminal, counted together, and a failure that stops the batch.
-#include "BatchFixture.h"
+#include "tests/batch/BatchFixture.h"
 
 #include <algorithm>
 #include <filesystem>
 
-#include "UpgradeTexts.h"
+#include "device/UpgradeTexts.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ProgramRun.h"
+#include "tests/support/ProgramRun.h"
 
 TEST(CommandLine, EveryProgramFollowsTheConventions)
 {

@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "ProgramRun.h"
+#include "tests/support/ProgramRun.h"
 
 namespace {
 

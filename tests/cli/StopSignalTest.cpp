@@ -9,7 +9,7 @@
 #include <functional>
 #include <thread>
 
-#include "ProgramRun.h"
+#include "tests/support/ProgramRun.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "Crypto.h"
-#include "Package.h"
+#include "package/Crypto.h"
+#include "package/Package.h"
 
 namespace crypto = tvx::crypto;
 

@@ -1,13 +1,13 @@
 // Descriptor layouts of real DFU loaders, stated as data on the testbed
 // (LoaderLayouts.h names the public source of each): a part is written to
 // each through the real libusb.
-#include "TestbedFixture.h"
+#include "tests/dfulib-testbed/TestbedFixture.h"
 
 #include <algorithm>
 #include <functional>
 #include <ostream>
 
-#include "LoaderLayouts.h"
+#include "dfulib/usb/testbed/LoaderLayouts.h"
 
 namespace tvxdfu::usb::testbed {
 namespace {

@@ -1,7 +1,7 @@
 // The device library's USB backend through the real libusb and libudev:
 // listing, the version query, and whole parts written and read back with the
 // terminal re-enumerating between its modes.
-#include "TestbedFixture.h"
+#include "tests/dfulib-testbed/TestbedFixture.h"
 
 #include <filesystem>
 #include <fstream>
@@ -9,7 +9,7 @@
 #include <set>
 #include <utility>
 
-#include "SimulatedTerminal.h"
+#include "dfulib/sim/SimulatedTerminal.h"
 
 namespace tvxdfu::usb::testbed {
 namespace {

@@ -1,12 +1,12 @@
 // Unloading the library while the terminal holds a control transfer: the
 // transfer is cancelled instead of running to its time-out, and the
 // terminal gets ABORT, through the real libusb.
-#include "TestbedFixture.h"
+#include "tests/dfulib-testbed/TestbedFixture.h"
 
 #include <atomic>
 #include <thread>
 
-#include "LibusbBus.h"
+#include "dfulib/usb/LibusbBus.h"
 
 namespace tvxdfu::usb::testbed {
 namespace {

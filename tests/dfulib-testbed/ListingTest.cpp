@@ -2,11 +2,11 @@
 // terminal arrived; a terminal is asked itself only for what sysfs lacks,
 // once while it stays on the bus, and one that does not answer is not asked
 // again at every listing.
-#include "TestbedFixture.h"
+#include "tests/dfulib-testbed/TestbedFixture.h"
 
 #include <algorithm>
 
-#include "LoaderLayouts.h"
+#include "dfulib/usb/testbed/LoaderLayouts.h"
 
 namespace tvxdfu::usb::testbed {
 namespace {

@@ -1,11 +1,11 @@
 // What real DFU loaders do beside the letter of DFU 1.1, each through the
 // real libusb: the part goes through, and the terminal comes back with the
 // new firmware.
-#include "TestbedFixture.h"
+#include "tests/dfulib-testbed/TestbedFixture.h"
 
 #include <functional>
 
-#include "DfuEngine.h"
+#include "dfulib/usb/DfuEngine.h"
 
 namespace tvxdfu::usb::testbed {
 namespace {

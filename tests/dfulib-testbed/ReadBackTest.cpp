@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "TestbedFixture.h"
+#include "tests/dfulib-testbed/TestbedFixture.h"
 
 namespace tvxdfu::usb::testbed {
 namespace {

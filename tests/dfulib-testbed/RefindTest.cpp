@@ -1,9 +1,9 @@
 // The terminal is followed through its re-enumerations by its serial number,
 // and, when its loader reports another serial number or none, by the port it
 // left; no other terminal is ever written in its place.
-#include "TestbedFixture.h"
+#include "tests/dfulib-testbed/TestbedFixture.h"
 
-#include "LoaderLayouts.h"
+#include "dfulib/usb/testbed/LoaderLayouts.h"
 
 namespace tvxdfu::usb::testbed {
 namespace {

@@ -14,13 +14,13 @@
 #include <utility>
 #include <vector>
 
-#include "Backend.h"
-#include "DfuSuffix.h"
-#include "ImageHeader.h"
-#include "ProcessBackend.h"
-#include "TVXDFUUpgrade.h"
-#include "TestbedTerminals.h"
-#include "UsbTestbed.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/sim/ImageHeader.h"
+#include "dfulib/src/Backend.h"
+#include "dfulib/src/ProcessBackend.h"
+#include "dfulib/suffix/DfuSuffix.h"
+#include "dfulib/usb/testbed/TestbedTerminals.h"
+#include "dfulib/usb/testbed/UsbTestbed.h"
 
 namespace tvxdfu::usb::testbed {
 

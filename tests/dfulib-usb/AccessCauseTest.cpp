@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "AccessCause.h"
+#include "dfulib/usb/AccessCause.h"
 
 namespace tvxdfu::usb {
 namespace {

@@ -1,10 +1,10 @@
 #include <chrono>
 #include <numeric>
 
-#include "BackupFile.h"
-#include "DfuSuffix.h"
-#include "EngineFixture.h"
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/src/BackupFile.h"
+#include "dfulib/suffix/DfuSuffix.h"
+#include "tests/dfulib-usb/EngineFixture.h"
 
 namespace tvxdfu::usb {
 namespace {

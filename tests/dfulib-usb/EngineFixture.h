@@ -12,9 +12,9 @@
 #include <tuple>
 #include <vector>
 
-#include "DfuEngine.h"
-#include "EmulatedDfuDevice.h"
-#include "VirtualPacer.h"
+#include "dfulib/usb/DfuEngine.h"
+#include "dfulib/usb/emulated/EmulatedDfuDevice.h"
+#include "dfulib/usb/emulated/VirtualPacer.h"
 
 namespace tvxdfu::usb {
 

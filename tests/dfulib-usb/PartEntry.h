@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "DfuSuffix.h"
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/suffix/DfuSuffix.h"
 
 namespace tvxdfu::usb {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ReturningTerminal.h"
+#include "dfulib/usb/ReturningTerminal.h"
 
 namespace tvxdfu::usb {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "StringDescriptor.h"
+#include "dfulib/usb/StringDescriptor.h"
 
 namespace tvxdfu::usb {
 namespace {

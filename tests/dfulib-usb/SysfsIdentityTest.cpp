@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "SysfsIdentity.h"
+#include "dfulib/usb/SysfsIdentity.h"
 
 namespace tvxdfu::usb {
 namespace {

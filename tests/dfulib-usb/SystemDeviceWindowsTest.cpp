@@ -2,7 +2,7 @@
 // from this program, and the cause the listing shows for each.
 #include <gtest/gtest.h>
 
-#include "SystemDevice.h"
+#include "dfulib/usb/SystemDevice.h"
 
 namespace tvxdfu::usb {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "TerminalId.h"
+#include "dfulib/usb/TerminalId.h"
 
 namespace tvxdfu::usb {
 namespace {

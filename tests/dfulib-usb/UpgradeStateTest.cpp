@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "TVXDFUUpgrade.h"
-#include "UpgradeState.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/usb/UpgradeState.h"
 
 namespace tvxdfu::usb {
 namespace {

@@ -5,13 +5,13 @@
 #include <cstring>
 #include <thread>
 
-#include "EmulatedBus.h"
-#include "EngineFixture.h"
-#include "PartEntry.h"
-#include "ProcessBackend.h"
-#include "SteadyPacer.h"
-#include "TVXDFUUpgrade.h"
-#include "UsbBackend.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/src/ProcessBackend.h"
+#include "dfulib/usb/SteadyPacer.h"
+#include "dfulib/usb/UsbBackend.h"
+#include "dfulib/usb/emulated/EmulatedBus.h"
+#include "tests/dfulib-usb/EngineFixture.h"
+#include "tests/dfulib-usb/PartEntry.h"
 
 namespace tvxdfu::usb {
 namespace {

@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "ProgramRun.h"
+#include "dfulib/atomicfile/AtomicFile.h"
+#include "tests/support/ProgramRun.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <iterator>
 #include <vector>
 
-#include "BackupFile.h"
-#include "DfuSuffix.h"
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/src/BackupFile.h"
+#include "dfulib/suffix/DfuSuffix.h"
 
 namespace {
 

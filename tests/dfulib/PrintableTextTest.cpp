@@ -1,7 +1,7 @@
 // Text from packages and devices as it goes to a terminal.
 #include <gtest/gtest.h>
 
-#include "PrintableText.h"
+#include "dfulib/text/PrintableText.h"
 
 TEST(PrintableText, ShowsControlsAndBrokenUtf8AsHexAndKeepsPrintableText)
 {

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "SimTestFixture.h"
-#include "TestParts.h"
+#include "tests/dfulib/SimTestFixture.h"
+#include "tests/dfulib/TestParts.h"
 
 namespace tvxtest {
 namespace {

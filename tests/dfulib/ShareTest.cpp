@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "Share.h"
+#include "dfulib/sim/Share.h"
 
 namespace tvxtest {
 namespace {

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "SimulatorControl.h"
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/sim/SimulatorControl.h"
 
 namespace tvxtest {
 

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "BackupFile.h"
-#include "SimTestFixture.h"
-#include "TestParts.h"
+#include "dfulib/src/BackupFile.h"
+#include "tests/dfulib/SimTestFixture.h"
+#include "tests/dfulib/TestParts.h"
 
 namespace tvxtest {
 namespace {

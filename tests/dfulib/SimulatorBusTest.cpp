@@ -2,8 +2,8 @@
 #include <cstring>
 #include <optional>
 
-#include "SimTestFixture.h"
-#include "TestParts.h"
+#include "tests/dfulib/SimTestFixture.h"
+#include "tests/dfulib/TestParts.h"
 
 namespace tvxtest {
 namespace {

@@ -1,8 +1,8 @@
 // A part's life on a simulated terminal as GetUpgradeStatus shows it.
 #include <algorithm>
 
-#include "SimTestFixture.h"
-#include "TestParts.h"
+#include "tests/dfulib/SimTestFixture.h"
+#include "tests/dfulib/TestParts.h"
 
 namespace tvxtest {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "DfuSuffix.h"
-#include "TVXPackageEntry.h"
+#include "dfulib/include/TVXPackageEntry.h"
+#include "dfulib/suffix/DfuSuffix.h"
 
 namespace tvxtest {
 

@@ -1,4 +1,4 @@
-#include "WindowDriver.h"
+#include "tests/e2e-win32/WindowDriver.h"
 
 
 #include <cstdio>

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "WindowDriver.h"
+#include "tests/e2e-win32/WindowDriver.h"
 
 namespace {
 

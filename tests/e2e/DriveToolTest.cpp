@@ -1,12 +1,12 @@
 // The tvx-drive program: a script from a file or standard input, one JSON
 // line per box and the state at the end, exit 0 when the script ran, 1 with
 // --strict when the wizard refused a command, and 2 when it could not run.
-#include "DriveFixture.h"
+#include "tests/support/DriveFixture.h"
 
 #include <filesystem>
 #include <fstream>
 
-#include "ProgramRun.h"
+#include "tests/support/ProgramRun.h"
 
 class DriveToolTest : public DriveTest {
 protected:

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "DriveFixture.h"
-#include "LogindSleepInhibitor.h"
-#include "PrivateLogind.h"
+#include "platform/qt/LogindSleepInhibitor.h"
+#include "tests/e2e/PrivateLogind.h"
+#include "tests/support/DriveFixture.h"
 
 namespace {
 

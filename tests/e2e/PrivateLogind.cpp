@@ -1,4 +1,4 @@
-#include "PrivateLogind.h"
+#include "tests/e2e/PrivateLogind.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <map>
 
-#include "QtWizardRun.h"
+#include "tests/e2e/QtWizardRun.h"
 
 namespace {
 

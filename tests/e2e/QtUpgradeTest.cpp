@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <set>
 
-#include "QtWizardRun.h"
-#include "TVXDFUUpgrade.h"
-#include "UpgradeTexts.h"
+#include "device/UpgradeTexts.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "tests/e2e/QtWizardRun.h"
 
 TEST_F(QtWizardRun, WholeUpgradeOnRealWidgetsEndsWithFinish)
 {

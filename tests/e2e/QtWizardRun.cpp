@@ -1,4 +1,4 @@
-#include "QtWizardRun.h"
+#include "tests/e2e/QtWizardRun.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -6,9 +6,9 @@
 #include <QTableWidget>
 #include <QTimer>
 
-#include "SimulatedBusWatcher.h"
-#include "SimulatorControl.h"
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/sim/SimulatorControl.h"
+#include "platform/SimulatedBusWatcher.h"
 
 namespace {
 

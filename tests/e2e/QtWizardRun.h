@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "DriveFixture.h"
-#include "QtDialogWindow.h"
+#include "platform/qt/QtDialogWindow.h"
+#include "tests/support/DriveFixture.h"
 
 template <class W> W *Widget(tvx::QtDialogWindow &window, int id)
 {

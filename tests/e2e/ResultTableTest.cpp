@@ -1,10 +1,10 @@
 // Every result an upgrade start can have and every status a running part can
 // end with: the message the user gets and the state the wizard is left in.
-#include "DriveFixture.h"
+#include "tests/support/DriveFixture.h"
 
 #include <cstdlib>
 
-#include "UpgradeTexts.h"
+#include "device/UpgradeTexts.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // tries to suspend the computer, is in the user's language.
 #include <cstdlib>
 
-#include "DriveFixture.h"
+#include "tests/support/DriveFixture.h"
 
 TEST_F(DriveTest, SleepLockReasonFollowsTheLanguage)
 {

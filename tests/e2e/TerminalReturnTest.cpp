@@ -1,10 +1,10 @@
 // The terminal after the last part: back at once, back through the return
 // timer, back through its arrival, never back, or back with the wrong
 // firmware; and a terminal pulled out while it is written.
-#include "DriveFixture.h"
+#include "tests/support/DriveFixture.h"
 
-#include "SimulatorControl.h"
-#include "UpgradeTexts.h"
+#include "device/UpgradeTexts.h"
+#include "dfulib/sim/SimulatorControl.h"
 
 namespace {
 

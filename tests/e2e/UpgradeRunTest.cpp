@@ -1,14 +1,14 @@
 // Whole upgrades that succeed or are declined: the phases in order, parts
 // counted and moved on without a click, the two confirmations once per run.
-#include "DriveFixture.h"
+#include "tests/support/DriveFixture.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "SimulatorControl.h"
-#include "TVXDFUUpgrade.h"
-#include "DfuSuffix.h"
-#include "UpgradeTexts.h"
+#include "device/UpgradeTexts.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/sim/SimulatorControl.h"
+#include "dfulib/suffix/DfuSuffix.h"
 
 namespace {
 

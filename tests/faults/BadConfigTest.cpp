@@ -1,6 +1,6 @@
 // A configuration file that cannot be read, whatever stands in its place:
 // the wizard opens as without one, with no message and no batch.
-#include "DriveFixture.h"
+#include "tests/support/DriveFixture.h"
 
 #include <filesystem>
 #include <fstream>
@@ -8,7 +8,7 @@
 
 #include <sys/stat.h>
 
-#include "ConfigFile.h"
+#include "config/ConfigFile.h"
 
 TEST_F(DriveTest, UnreadableConfigurationFileIsPassedOverSilently)
 {

@@ -2,8 +2,8 @@
 // comes in by: the loader itself, the wizard's package step and ppu-tool
 // verify and inspect. Each is refused with its reason and nothing crashes,
 // waits or reads more than it must.
-#include "DriveFixture.h"
-#include "PackageFixture.h"
+#include "tests/support/DriveFixture.h"
+#include "tests/support/PackageFixture.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -13,10 +13,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ConfigFile.h"
-#include "DfuSuffix.h"
-#include "PartImage.h"
-#include "ProgramRun.h"
+#include "config/ConfigFile.h"
+#include "dfulib/suffix/DfuSuffix.h"
+#include "tests/support/ProgramRun.h"
+#include "tools/ppu-tool/PartImageMaker.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ProgramRun.h"
+#include "tests/support/ProgramRun.h"
 
 TEST(BadScenario, DriverExitsWithTwoAndTheReason)
 {

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "UpgradeSoak.h"
+#include "tests/support/UpgradeSoak.h"
 
 TEST(ConsecutiveUpgrades, TwentyRunsLeaveNoTimerArmedAndNoFileOpen)
 {

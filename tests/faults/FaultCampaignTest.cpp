@@ -5,7 +5,7 @@
 // absent, an earlier file of its name untouched; a refused start writes
 // nothing; and success is claimed only for a terminal that reports the
 // package's version.
-#include "DriveFixture.h"
+#include "tests/support/DriveFixture.h"
 
 #include <filesystem>
 #include <fstream>
@@ -13,10 +13,10 @@
 #include <iterator>
 #include <set>
 
-#include "DfuSuffix.h"
-#include "SimulatorControl.h"
-#include "TVXDFUUpgrade.h"
-#include "UpgradeTexts.h"
+#include "device/UpgradeTexts.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/sim/SimulatorControl.h"
+#include "dfulib/suffix/DfuSuffix.h"
 
 class FaultCampaign;
 

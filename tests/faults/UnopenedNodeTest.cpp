@@ -16,8 +16,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "ConfigFile.h"
-#include "Package.h"
+#include "config/ConfigFile.h"
+#include "package/Package.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <iterator>
 #include <string>
 
-#include "FuzzSupport.h"
-#include "PackageWriter.h"
+#include "package/PackageWriter.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace tvx::fuzz {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "DfuSuffix.h"
-#include "FuzzSupport.h"
-#include "Package.h"
-#include "PackageWriter.h"
+#include "dfulib/suffix/DfuSuffix.h"
+#include "package/Package.h"
+#include "package/PackageWriter.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace tvx::fuzz {
 

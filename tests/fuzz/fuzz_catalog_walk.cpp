@@ -1,6 +1,6 @@
 // The catalog walk: fuzzed JSON text as the catalog of a package whose part
 // entries are fixed part images, read into a record as after authentication.
-#include "PackageBytes.h"
+#include "tests/fuzz/PackageBytes.h"
 
 using namespace tvx::fuzz;
 

@@ -8,12 +8,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "CTVXUpgradeDlg.h"
-#include "ConfigFile.h"
-#include "GenuinePackage.h"
-#include "PartImage.h"
-#include "ScriptedWindow.h"
-#include "SimulatorControl.h"
+#include "config/ConfigFile.h"
+#include "dfulib/sim/SimulatorControl.h"
+#include "platform/ScriptedWindow.h"
+#include "tests/fuzz/GenuinePackage.h"
+#include "tools/ppu-tool/PartImageMaker.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 using namespace tvx::fuzz;
 

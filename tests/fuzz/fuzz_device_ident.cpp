@@ -4,8 +4,8 @@
 #include <cstring>
 #include <memory>
 
-#include "FuzzSupport.h"
-#include "Versions.h"
+#include "tests/fuzz/FuzzSupport.h"
+#include "versions/Versions.h"
 
 using namespace tvx::fuzz;
 

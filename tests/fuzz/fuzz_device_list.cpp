@@ -5,8 +5,8 @@
 //
 // Input: a 16-bit length, that many bytes of product list, the rest the ID
 // list.
-#include "FuzzSupport.h"
-#include "MultiStringReader.h"
+#include "device/MultiStringReader.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 using namespace tvx::fuzz;
 

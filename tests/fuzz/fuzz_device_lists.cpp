@@ -7,12 +7,12 @@
 #include <cstring>
 #include <vector>
 
-#include "DeviceLists.h"
-#include "FuzzSupport.h"
-#include "ProductText.h"
-#include "StringDescriptor.h"
-#include "TVXDFUUpgrade.h"
-#include "TerminalId.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/src/DeviceLists.h"
+#include "dfulib/usb/ProductText.h"
+#include "dfulib/usb/StringDescriptor.h"
+#include "dfulib/usb/TerminalId.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 using namespace tvx::fuzz;
 

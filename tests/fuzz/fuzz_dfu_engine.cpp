@@ -16,10 +16,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "DfuEngine.h"
-#include "FuzzSupport.h"
-#include "TVXDFUUpgrade.h"
-#include "VirtualPacer.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/usb/DfuEngine.h"
+#include "dfulib/usb/emulated/VirtualPacer.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 using namespace tvx::fuzz;
 using namespace tvxdfu::usb;

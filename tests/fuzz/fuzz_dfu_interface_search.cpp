@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "DfuInterfaceSearch.h"
-#include "FuzzSupport.h"
+#include "dfulib/usb/DfuInterfaceSearch.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 using namespace tvx::fuzz;
 

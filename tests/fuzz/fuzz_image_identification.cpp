@@ -3,10 +3,10 @@
 #include <cstring>
 #include <memory>
 
-#include "CTVXUpgradeDlg.h"
-#include "FuzzSupport.h"
-#include "ScriptedWindow.h"
-#include "Versions.h"
+#include "platform/ScriptedWindow.h"
+#include "tests/fuzz/FuzzSupport.h"
+#include "versions/Versions.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 using namespace tvx::fuzz;
 

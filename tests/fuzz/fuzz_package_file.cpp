@@ -14,9 +14,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "DfuSuffix.h"
-#include "GenuinePackage.h"
-#include "PackageBytes.h"
+#include "dfulib/suffix/DfuSuffix.h"
+#include "tests/fuzz/GenuinePackage.h"
+#include "tests/fuzz/PackageBytes.h"
 
 using namespace tvx::fuzz;
 

@@ -9,7 +9,7 @@
 // marker and the rest as signature block, or else the rest as the file's end.
 #include <algorithm>
 
-#include "PackageBytes.h"
+#include "tests/fuzz/PackageBytes.h"
 
 using namespace tvx::fuzz;
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "FuzzSupport.h"
-#include "Scenario.h"
-#include "SimulatorControl.h"
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/sim/Scenario.h"
+#include "dfulib/sim/SimulatorControl.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 using namespace tvx::fuzz;
 using namespace tvxdfu::sim;

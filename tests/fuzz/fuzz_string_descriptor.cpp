@@ -2,8 +2,8 @@
 // text as sysfs shows a string. Input: the descriptor bytes.
 #include <string>
 
-#include "FuzzSupport.h"
-#include "StringDescriptor.h"
+#include "dfulib/usb/StringDescriptor.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 using namespace tvx::fuzz;
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "FuzzSupport.h"
-#include "Versions.h"
+#include "tests/fuzz/FuzzSupport.h"
+#include "versions/Versions.h"
 
 using namespace tvx::fuzz;
 

@@ -1,8 +1,8 @@
 // Version texts as a catalog or a terminal may state them.
 #include <string_view>
 
-#include "FuzzSupport.h"
-#include "Versions.h"
+#include "tests/fuzz/FuzzSupport.h"
+#include "versions/Versions.h"
 
 using namespace tvx::fuzz;
 

@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "PackageFixture.h"
+#include "tests/support/PackageFixture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "PackageFixture.h"
+#include "tests/support/PackageFixture.h"
 
 TEST(ContentKey, IsTheKeyOfTheConfiguredKeyFile)
 {

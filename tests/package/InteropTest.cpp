@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "PackageFixture.h"
+#include "tests/support/PackageFixture.h"
 
 namespace {
 

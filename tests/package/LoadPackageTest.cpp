@@ -7,8 +7,8 @@
 #include <functional>
 #include <tuple>
 
-#include "DfuSuffix.h"
-#include "PackageFixture.h"
+#include "dfulib/suffix/DfuSuffix.h"
+#include "tests/support/PackageFixture.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 
 #include <json.h>
 
-#include "Crypto.h"
-#include "DfuSuffix.h"
-#include "JsonValueOwner.h"
-#include "PackageFixture.h"
-#include "PartImage.h"
-#include "ProgramRun.h"
+#include "dfulib/json/JsonValueOwner.h"
+#include "dfulib/suffix/DfuSuffix.h"
+#include "package/Crypto.h"
+#include "tests/support/PackageFixture.h"
+#include "tests/support/ProgramRun.h"
+#include "tools/ppu-tool/PartImageMaker.h"
 
 namespace {
 

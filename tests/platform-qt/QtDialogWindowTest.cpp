@@ -21,12 +21,12 @@
 #include <string>
 #include <vector>
 
-#include "DialogUnits.h"
-#include "FileDialogFilter.h"
-#include "GroupFrame.h"
-#include "WhenModal.h"
-#include "QtDialogWindow.h"
-#include "UdevMonitor.h"
+#include "platform/qt/DialogUnits.h"
+#include "platform/qt/FileDialogFilter.h"
+#include "platform/qt/GroupFrame.h"
+#include "platform/qt/QtDialogWindow.h"
+#include "platform/qt/UdevMonitor.h"
+#include "tests/platform-qt/WhenModal.h"
 
 using namespace tvx;
 

@@ -9,11 +9,11 @@
 
 #include <cstdlib>
 
-#include "Language.h"
-#include "QtDialogWindow.h"
-#include "Resources.h"
-#include "StockTranslations.h"
-#include "WhenModal.h"
+#include "platform/Language.h"
+#include "platform/qt/QtDialogWindow.h"
+#include "platform/qt/StockTranslations.h"
+#include "res/Resources.h"
+#include "tests/platform-qt/WhenModal.h"
 
 using namespace tvx;
 

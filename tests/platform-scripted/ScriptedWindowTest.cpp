@@ -1,4 +1,4 @@
-#include "ScriptedWindow.h"
+#include "platform/ScriptedWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -8,12 +8,12 @@
 #include <thread>
 #include <vector>
 
-#include "DeviceNotifications.h"
-#include "InMemoryDialogTemplate.h"
-#include "RecordingSleepInhibitor.h"
-#include "ScreenReaderNames.h"
-#include "SessionEndGuard.h"
-#include "Win32DialogWindow.h"
+#include "platform/DeviceNotifications.h"
+#include "platform/ScreenReaderNames.h"
+#include "platform/windows/InMemoryDialogTemplate.h"
+#include "platform/windows/SessionEndGuard.h"
+#include "platform/windows/Win32DialogWindow.h"
+#include "tests/support/RecordingSleepInhibitor.h"
 
 // After the project's headers, whose constants windows.h's macros would rename.
 #include <windows.h>

@@ -9,7 +9,7 @@
 #include <csignal>
 #include <sstream>
 
-#include "StopSignals.h"
+#include "platform/StopSignals.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "DeviceNotifications.h"
+#include "platform/DeviceNotifications.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "DirectoryListing.h"
-#include "Utf8Path.h"
+#include "platform/DirectoryListing.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "ExecutionStateSleepInhibitor.h"
+#include "platform/windows/ExecutionStateSleepInhibitor.h"
 
 namespace tvx {
 namespace {

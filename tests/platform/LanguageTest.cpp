@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "Language.h"
+#include "platform/Language.h"
 
 namespace {
 

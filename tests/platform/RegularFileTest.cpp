@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "RegularFile.h"
-#include "Utf8Path.h"
+#include "platform/RegularFile.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "DeviceNotifications.h"
-#include "SimulatedBusWatcher.h"
+#include "platform/DeviceNotifications.h"
+#include "platform/SimulatedBusWatcher.h"
 
 namespace {
 

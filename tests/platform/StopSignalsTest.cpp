@@ -7,7 +7,7 @@
 
 #include <csignal>
 
-#include "StopSignals.h"
+#include "platform/StopSignals.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "ProgramArguments.h"
+#include "platform/ProgramArguments.h"
 
 int main(int argc, char **argv)
 {

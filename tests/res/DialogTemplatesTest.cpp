@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "Resources.h"
+#include "res/Resources.h"
 
 namespace {
 

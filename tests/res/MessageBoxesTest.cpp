@@ -4,9 +4,9 @@
 #include <functional>
 #include <string>
 
-#include "CTVXUpgradeDlg.h"
-#include "Resources.h"
-#include "ScriptedWindow.h"
+#include "platform/ScriptedWindow.h"
+#include "res/Resources.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "Resources.h"
+#include "res/Resources.h"
 
 namespace {
 

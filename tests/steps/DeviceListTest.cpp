@@ -1,5 +1,5 @@
 // The device list of the first step against simulated terminals.
-#include "WizardFixture.h"
+#include "tests/support/WizardFixture.h"
 
 namespace {
 

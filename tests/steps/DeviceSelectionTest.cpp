@@ -1,7 +1,7 @@
 // Selecting a terminal: texts, version kind and versions, the error box 159.
 #include <cstring>
 
-#include "WizardFixture.h"
+#include "tests/support/WizardFixture.h"
 
 namespace {
 

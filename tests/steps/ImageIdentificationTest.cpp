@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "CTVXUpgradeDlg.h"
-#include "ScriptedWindow.h"
+#include "platform/ScriptedWindow.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "MultiStringReader.h"
+#include "device/MultiStringReader.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <functional>
 #include <vector>
 
-#include "QtDialogWindow.h"
-#include "SimulatorControl.h"
-#include "WizardFixture.h"
+#include "dfulib/sim/SimulatorControl.h"
+#include "platform/qt/QtDialogWindow.h"
+#include "tests/support/WizardFixture.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "UpgradeTexts.h"
-#include "WizardFixture.h"
+#include "device/UpgradeTexts.h"
+#include "tests/support/WizardFixture.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "UsbDriveFixture.h"
+#include "tests/usb-e2e/UsbDriveFixture.h"
 
 #include <QCoreApplication>
 
 #include <cstdlib>
 
-#include "Backend.h"
-#include "ProcessBackend.h"
-#include "TestbedTerminals.h"
+#include "dfulib/src/Backend.h"
+#include "dfulib/src/ProcessBackend.h"
+#include "dfulib/usb/testbed/TestbedTerminals.h"
 
 TerminalSetup UsbThreePartTerminal(const std::string &id)
 {

@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "DriveFixture.h"
-#include "UdevMonitor.h"
-#include "UsbTestbed.h"
+#include "dfulib/usb/testbed/UsbTestbed.h"
+#include "platform/qt/UdevMonitor.h"
+#include "tests/support/DriveFixture.h"
 
 using tvxdfu::usb::testbed::TerminalSetup;
 using tvxdfu::usb::testbed::TestbedTerminal;

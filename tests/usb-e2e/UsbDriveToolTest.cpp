@@ -1,14 +1,14 @@
 // The tvx-drive program with --usb: a whole upgrade of a terminal on the
 // testbed, which the program, a process of its own, reaches through the
 // preload and the testbed folder it inherits.
-#include "UsbDriveFixture.h"
+#include "tests/usb-e2e/UsbDriveFixture.h"
 
 #include <signal.h>
 
 #include <fstream>
 #include <iterator>
 
-#include "ProgramRun.h"
+#include "tests/support/ProgramRun.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 // left in and that nothing was lost: the package file keeps its bytes, a
 // backup holds the image read back or the earlier file is untouched, and
 // the terminal keeps its firmware and reports its old versions.
-#include "UsbDriveFixture.h"
+#include "tests/usb-e2e/UsbDriveFixture.h"
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 
-#include "DfuSuffix.h"
+#include "dfulib/suffix/DfuSuffix.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Terminals plugged in and pulled out while the wizard shows its device
 // step: the udev monitor's events rebuild the list, as on the desktop.
-#include "UsbDriveFixture.h"
+#include "tests/usb-e2e/UsbDriveFixture.h"
 
 #include <algorithm>
 

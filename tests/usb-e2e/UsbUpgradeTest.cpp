@@ -1,9 +1,9 @@
 // Whole upgrades on USB: the terminal detaches into its loader and comes
 // back after each part as a new device, the wizard follows it through the
 // udev monitor's events, and the success it tells of is the terminal's.
-#include "UsbDriveFixture.h"
+#include "tests/usb-e2e/UsbDriveFixture.h"
 
-#include "UpgradeTexts.h"
+#include "device/UpgradeTexts.h"
 
 namespace {
 

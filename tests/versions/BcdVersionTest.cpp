@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "Versions.h"
+#include "versions/Versions.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "Versions.h"
+#include "versions/Versions.h"
 
 namespace {
 

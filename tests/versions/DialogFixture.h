@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "CTVXUpgradeDlg.h"
-#include "PackageFixture.h"
-#include "ScriptedWindow.h"
+#include "platform/ScriptedWindow.h"
+#include "tests/versions/HandBuiltPackage.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 class DialogTest : public ::testing::Test {
 protected:

@@ -8,7 +8,7 @@
 #include <deque>
 #include <vector>
 
-#include "TVXPackageEntry.h"
+#include "dfulib/include/TVXPackageEntry.h"
 
 class ImageBytes {
 public:

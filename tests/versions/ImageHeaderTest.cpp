@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "ImageFixture.h"
-#include "Versions.h"
+#include "tests/versions/ImageFixture.h"
+#include "versions/Versions.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <cstring>
 
-#include "DialogFixture.h"
-#include "Versions.h"
+#include "tests/versions/DialogFixture.h"
+#include "versions/Versions.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "DialogFixture.h"
-#include "Versions.h"
+#include "tests/versions/DialogFixture.h"
+#include "versions/Versions.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The About box, opened from the system-menu entry in every language.
-#include "WizardFixture.h"
+#include "tests/wizard-core/OneTerminalWizard.h"
 
 using namespace tvx;
 using wizardtest::WizardTest;

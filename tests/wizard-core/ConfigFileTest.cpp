@@ -1,12 +1,12 @@
 // The configuration file: reading, splitting, and what the wizard says.
-#include "WizardFixture.h"
+#include "tests/wizard-core/OneTerminalWizard.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <vector>
 
-#include "ConfigFile.h"
+#include "config/ConfigFile.h"
 
 using namespace tvx;
 using wizardtest::WizardTest;

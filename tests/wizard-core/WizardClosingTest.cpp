@@ -1,5 +1,5 @@
 // Every way out of the wizard gives its device registrations back once.
-#include "WizardFixture.h"
+#include "tests/wizard-core/OneTerminalWizard.h"
 
 #include <functional>
 

@@ -11,9 +11,9 @@
 
 #include <cstdlib>
 
-#include "CTVXUpgradeDlg.h"
-#include "QtDialogWindow.h"
-#include "SimulatorControl.h"
+#include "dfulib/sim/SimulatorControl.h"
+#include "platform/qt/QtDialogWindow.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 using D = CTVXUpgradeDlg;
 

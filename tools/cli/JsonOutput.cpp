@@ -1,4 +1,4 @@
-#include "JsonOutput.h"
+#include "tools/cli/JsonOutput.h"
 
 namespace tvx::cli {
 

@@ -1,4 +1,4 @@
-#include "OptionParser.h"
+#include "tools/cli/OptionParser.h"
 
 #include <getopt.h>
 

@@ -1,6 +1,6 @@
-#include "ToolVersion.h"
+#include "tools/cli/ToolVersion.h"
 
-#include "VerifyKeyFingerprint.h"
+#include "package/VerifyKeyFingerprint.h"
 
 namespace tvx::cli {
 

@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "tools/ppu-tool/CommandLine.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "OptionParser.h"
+#include "tools/cli/OptionParser.h"
 
 // Exit codes of every sub-command.
 inline constexpr int kExitSuccess = 0;

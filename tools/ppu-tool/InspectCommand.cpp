@@ -5,14 +5,14 @@
 #include <memory>
 #include <sstream>
 
-#include "CommandLine.h"
-#include "Commands.h"
-#include "Crypto.h"
-#include "JsonOutput.h"
-#include "Package.h"
-#include "PrintableText.h"
-#include "TextFormat.h"
-#include "Versions.h"
+#include "dfulib/text/PrintableText.h"
+#include "package/Crypto.h"
+#include "package/Package.h"
+#include "tools/cli/JsonOutput.h"
+#include "tools/ppu-tool/CommandLine.h"
+#include "tools/ppu-tool/Commands.h"
+#include "versions/TextFormat.h"
+#include "versions/Versions.h"
 
 namespace {
 

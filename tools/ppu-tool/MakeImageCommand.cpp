@@ -2,10 +2,10 @@
 #include <iostream>
 #include <sstream>
 
-#include "AtomicFile.h"
-#include "CommandLine.h"
-#include "Commands.h"
-#include "PartImage.h"
+#include "dfulib/atomicfile/AtomicFile.h"
+#include "tools/ppu-tool/CommandLine.h"
+#include "tools/ppu-tool/Commands.h"
+#include "tools/ppu-tool/PartImageMaker.h"
 
 namespace {
 

@@ -3,13 +3,13 @@
 #include <memory>
 #include <new>
 
-#include "CatalogShape.h"
-#include "CommandLine.h"
-#include "Commands.h"
-#include "Crypto.h"
-#include "JsonValueOwner.h"
-#include "PackageWriter.h"
-#include "PathName.h"
+#include "dfulib/json/JsonValueOwner.h"
+#include "package/CatalogShape.h"
+#include "package/Crypto.h"
+#include "package/PackageWriter.h"
+#include "platform/PathName.h"
+#include "tools/ppu-tool/CommandLine.h"
+#include "tools/ppu-tool/Commands.h"
 
 namespace {
 

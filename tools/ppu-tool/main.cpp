@@ -3,11 +3,11 @@
 #include <cstring>
 #include <iostream>
 
-#include "CommandLine.h"
-#include "Commands.h"
-#include "ProgramArguments.h"
-#include "ProgramMain.h"
-#include "ToolVersion.h"
+#include "platform/ProgramArguments.h"
+#include "platform/ProgramMain.h"
+#include "tools/cli/ToolVersion.h"
+#include "tools/ppu-tool/CommandLine.h"
+#include "tools/ppu-tool/Commands.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "Driver.h"
+#include "tools/tvx-drive/Driver.h"
 
 #include <charconv>
 #include <cmath>
 #include <sstream>
 #include <thread>
 
-#include "JsonOutput.h"
-#include "Resources.h"
-#include "SimulatorControl.h"
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/sim/SimulatorControl.h"
+#include "res/Resources.h"
+#include "tools/cli/JsonOutput.h"
 
 namespace tvx::drive {
 namespace {

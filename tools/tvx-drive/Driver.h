@@ -12,11 +12,11 @@
 #include <ostream>
 #include <string>
 
-#include "CTVXUpgradeDlg.h"
-#include "MonitorMemory.h"
-#include "ScriptedWindow.h"
-#include "SimulatedBusWatcher.h"
-#include "SleepInhibitor.h"
+#include "device/MonitorMemory.h"
+#include "platform/ScriptedWindow.h"
+#include "platform/SimulatedBusWatcher.h"
+#include "platform/SleepInhibitor.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 namespace tvx::drive {
 

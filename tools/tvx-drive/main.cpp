@@ -13,14 +13,14 @@
 #include <unistd.h>
 #include <vector>
 
-#include "Driver.h"
-#include "OptionParser.h"
-#include "ProgramArguments.h"
-#include "ProgramMain.h"
-#include "SimulatorControl.h"
-#include "StopSignals.h"
-#include "ToolVersion.h"
-#include "UdevMonitor.h"
+#include "dfulib/sim/SimulatorControl.h"
+#include "platform/ProgramArguments.h"
+#include "platform/ProgramMain.h"
+#include "platform/StopSignals.h"
+#include "platform/qt/UdevMonitor.h"
+#include "tools/cli/OptionParser.h"
+#include "tools/cli/ToolVersion.h"
+#include "tools/tvx-drive/Driver.h"
 
 namespace {
 

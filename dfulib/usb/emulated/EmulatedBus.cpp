@@ -1,6 +1,6 @@
-#include "EmulatedBus.h"
+#include "dfulib/usb/emulated/EmulatedBus.h"
 
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
 
 namespace tvxdfu::usb {
 namespace {

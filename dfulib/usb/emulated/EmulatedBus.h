@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "EmulatedDfuDevice.h"
-#include "UsbBus.h"
+#include "dfulib/usb/UsbBus.h"
+#include "dfulib/usb/emulated/EmulatedDfuDevice.h"
 
 namespace tvxdfu::usb {
 

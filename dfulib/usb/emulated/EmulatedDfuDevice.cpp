@@ -1,4 +1,4 @@
-#include "EmulatedDfuDevice.h"
+#include "dfulib/usb/emulated/EmulatedDfuDevice.h"
 
 #include <algorithm>
 #include <cstring>

@@ -12,8 +12,8 @@
 #include <optional>
 #include <vector>
 
-#include "ControlTransport.h"
-#include "Pacer.h"
+#include "dfulib/usb/ControlTransport.h"
+#include "dfulib/usb/Pacer.h"
 
 namespace tvxdfu::usb {
 

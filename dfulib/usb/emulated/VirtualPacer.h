@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "Pacer.h"
+#include "dfulib/usb/Pacer.h"
 
 namespace tvxdfu::usb {
 

@@ -1,4 +1,4 @@
-#include "LoaderLayouts.h"
+#include "dfulib/usb/testbed/LoaderLayouts.h"
 
 namespace tvxdfu::usb::testbed {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "UsbDescriptors.h"
+#include "dfulib/usb/testbed/UsbDescriptors.h"
 
 namespace tvxdfu::usb::testbed {
 

@@ -1,13 +1,13 @@
-#include "TestbedTerminal.h"
+#include "dfulib/usb/testbed/TestbedTerminal.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "IdentText.h"
-#include "ImageHeader.h"
-#include "UsbBus.h"
+#include "dfulib/sim/IdentText.h"
+#include "dfulib/sim/ImageHeader.h"
+#include "dfulib/usb/UsbBus.h"
 
 namespace tvxdfu::usb::testbed {
 namespace {

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "EmulatedDfuDevice.h"
-#include "Scenario.h"
-#include "SimulatedTerminal.h"
-#include "UsbDescriptors.h"
+#include "dfulib/sim/Scenario.h"
+#include "dfulib/sim/SimulatedTerminal.h"
+#include "dfulib/usb/emulated/EmulatedDfuDevice.h"
+#include "dfulib/usb/testbed/UsbDescriptors.h"
 
 namespace tvxdfu::usb::testbed {
 

@@ -1,4 +1,4 @@
-#include "TestbedTerminals.h"
+#include "dfulib/usb/testbed/TestbedTerminals.h"
 
 namespace tvxdfu::usb::testbed {
 

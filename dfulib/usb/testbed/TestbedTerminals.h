@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "TestbedTerminal.h"
+#include "dfulib/usb/testbed/TestbedTerminal.h"
 
 namespace tvxdfu::usb::testbed {
 

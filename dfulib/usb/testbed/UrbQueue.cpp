@@ -1,4 +1,4 @@
-#include "UrbQueue.h"
+#include "dfulib/usb/testbed/UrbQueue.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "UsbDescriptors.h"
+#include "dfulib/usb/testbed/UsbDescriptors.h"
 
 #include <algorithm>
 

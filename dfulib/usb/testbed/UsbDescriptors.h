@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "DfuProtocol.h"
+#include "dfulib/usb/DfuProtocol.h"
 
 namespace tvxdfu::usb::testbed {
 

@@ -1,4 +1,4 @@
-#include "UsbTestbed.h"
+#include "dfulib/usb/testbed/UsbTestbed.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,7 +12,7 @@
 #include <set>
 #include <umockdev.h>
 
-#include "UrbQueue.h"
+#include "dfulib/usb/testbed/UrbQueue.h"
 
 namespace tvxdfu::usb::testbed {
 namespace {

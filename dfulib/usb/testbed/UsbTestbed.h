@@ -21,8 +21,8 @@
 #include <thread>
 #include <vector>
 
-#include "SteadyPacer.h"
-#include "TestbedTerminal.h"
+#include "dfulib/usb/SteadyPacer.h"
+#include "dfulib/usb/testbed/TestbedTerminal.h"
 
 using UMockdevTestbed = struct _UMockdevTestbed;
 using UMockdevIoctlBase = struct _UMockdevIoctlBase;

@@ -19,8 +19,8 @@
 #include <set>
 #include <string>
 
-#include "AccessCause.h"
-#include "TestbedFixture.h"
+#include "dfulib/usb/AccessCause.h"
+#include "tests/dfulib-testbed/TestbedFixture.h"
 
 namespace {
 

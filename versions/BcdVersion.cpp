@@ -1,5 +1,5 @@
 // Checks and ordering of 16-bit BCD versions (0x0319 is 3.19).
-#include "Versions.h"
+#include "versions/Versions.h"
 
 int IsValidBcdVersion(uint16_t version)
 {

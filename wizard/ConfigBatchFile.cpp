@@ -1,12 +1,12 @@
-#include "ConfigBatchFile.h"
+#include "wizard/ConfigBatchFile.h"
 
 #include <memory>
 
-#include "CTVXUpgradeDlg.h"
-#include "CatalogNumber.h"
-#include "ImageIdentification.h"
-#include "Package.h"
-#include "Versions.h"
+#include "device/CatalogNumber.h"
+#include "package/Package.h"
+#include "versions/Versions.h"
+#include "wizard/CTVXUpgradeDlg.h"
+#include "wizard/ImageIdentification.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // What the terminal's identification text (written by the version query)
 // says about the terminal: the second vendor's name, the model, the build.
-#include "Versions.h"
+#include "versions/Versions.h"
 
 #include <cstring>
 

@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "CTVXUpgradeDlg.h"
-#include "ScriptedWindow.h"
-#include "SimulatorControl.h"
+#include "dfulib/sim/SimulatorControl.h"
+#include "platform/ScriptedWindow.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 namespace wizardtest {
 

@@ -1,10 +1,10 @@
-// A sleep lock that only records what was asked of it, for the headless
-// driver and the tests.
+// A sleep lock that only records what was asked of it, for the tests (the
+// headless driver itself takes none).
 #pragma once
 
 #include <string>
 
-#include "SleepInhibitor.h"
+#include "platform/SleepInhibitor.h"
 
 namespace tvx {
 

@@ -1,4 +1,4 @@
-#include "RecordingSleepInhibitor.h"
+#include "tests/support/RecordingSleepInhibitor.h"
 
 namespace tvx {
 

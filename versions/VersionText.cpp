@@ -1,11 +1,11 @@
 // Version texts: the parser every comparison goes through, the two text
 // forms, and the dotted version inside a terminal's product text.
-#include "Versions.h"
+#include "versions/Versions.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "TextFormat.h"
+#include "versions/TextFormat.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "PartImage.h"
+#include "tools/ppu-tool/PartImageMaker.h"
 
 #include <algorithm>
 #include <sstream>
 
-#include "CommandLine.h"
-#include "DfuSuffix.h"
-#include "ImageHeaderLayout.h"
+#include "dfulib/imageheader/ImageHeaderLayout.h"
+#include "dfulib/suffix/DfuSuffix.h"
+#include "tools/ppu-tool/CommandLine.h"
 
 namespace {
 

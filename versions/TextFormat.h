@@ -1,5 +1,6 @@
 // printf-style formatting into a std::string: the wizard's texts are written
-// with the C format strings they were designed with ("V%x.%.2hx ").
+// with the C format strings they were designed with ("V%x.%.2hx "), and so
+// are the version texts.
 #pragma once
 
 #include <cstdarg>

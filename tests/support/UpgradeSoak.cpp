@@ -1,4 +1,4 @@
-#include "UpgradeSoak.h"
+#include "tests/support/UpgradeSoak.h"
 
 #include <dirent.h>
 #include <malloc.h>
@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <sstream>
 
-#include "Driver.h"
-#include "SimulatorControl.h"
-#include "TVXDFUUpgrade.h"
-#include "WizardFixture.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/sim/SimulatorControl.h"
+#include "tests/support/WizardFixture.h"
+#include "tools/tvx-drive/Driver.h"
 
 namespace tvx::soak {
 namespace {

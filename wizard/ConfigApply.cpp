@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "BatchRun.h"
-#include "CTVXUpgradeDlg.h"
-#include "ConfigBatchFile.h"
-#include "ConfigFile.h"
+#include "config/ConfigFile.h"
+#include "wizard/BatchRun.h"
+#include "wizard/CTVXUpgradeDlg.h"
+#include "wizard/ConfigBatchFile.h"
 
 namespace {
 

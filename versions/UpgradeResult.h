@@ -1,11 +1,12 @@
 // Result of every check and of the upgrade start: 0 is success, the wizard's
 // own codes are 0xDF5500nn, the device library returns codes of the same
-// family (declared with the library), anything else is unrecognised.
+// family (declared with the library), anything else is unrecognised. Here
+// beside the versions, as reading an image header gives one of them.
 #pragma once
 
 #include <cstdint>
 
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
 
 using UpgradeResult = uint32_t;
 

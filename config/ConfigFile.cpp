@@ -1,12 +1,12 @@
-#include "ConfigFile.h"
+#include "config/ConfigFile.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "DirectoryListing.h"
-#include "RegularFile.h"
+#include "platform/DirectoryListing.h"
+#include "platform/RegularFile.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "Package.h"
-#include "PackageWriter.h"
+#include "package/Package.h"
+#include "package/PackageWriter.h"
 
 struct ListedPart {
     std::string fileName;

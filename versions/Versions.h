@@ -12,9 +12,9 @@
 #include <string>
 #include <string_view>
 
-#include "ImageHeaderLayout.h"
-#include "TVXPackageEntry.h"
-#include "UpgradeResult.h"
+#include "dfulib/imageheader/ImageHeaderLayout.h"
+#include "dfulib/include/TVXPackageEntry.h"
+#include "versions/UpgradeResult.h"
 
 // ---- Version texts ----
 

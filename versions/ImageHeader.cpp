@@ -1,6 +1,6 @@
 // The version fields in the header of a part image. Images come from package
 // files, so every field is read only when it lies wholly inside the image.
-#include "Versions.h"
+#include "versions/Versions.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "PackageFixture.h"
+#include "tests/support/PackageFixture.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -6,8 +6,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "Crypto.h"
-#include "DfuSuffix.h"
+#include "dfulib/suffix/DfuSuffix.h"
+#include "package/Crypto.h"
 
 std::string CatalogJson(const std::vector<ListedPart> &parts, const std::string &extra)
 {

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "Driver.h"
-#include "RecordingSleepInhibitor.h"
-#include "WizardFixture.h"
+#include "tests/support/RecordingSleepInhibitor.h"
+#include "tests/support/WizardFixture.h"
+#include "tools/tvx-drive/Driver.h"
 
 using D = CTVXUpgradeDlg;
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "CTVXUpgradeDlg.h"
-#include "ppu-tool/PartImage.h" // the package tool's images, not the library's
-#include "ScriptedWindow.h"
+#include "platform/ScriptedWindow.h"
+#include "tools/ppu-tool/PartImageMaker.h"
+#include "wizard/CTVXUpgradeDlg.h"
 
 struct TestPart {
     std::string type; // "Pretreatment", "Bootloader", "Firmware"

@@ -1,13 +1,13 @@
-#include "WizardFixture.h"
+#include "tests/support/WizardFixture.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
-#include "Package.h"
-#include "PackageWriter.h"
-#include "Resources.h"
-#include "SimulatorControl.h"
+#include "dfulib/sim/SimulatorControl.h"
+#include "package/Package.h"
+#include "package/PackageWriter.h"
+#include "res/Resources.h"
 
 namespace {
 

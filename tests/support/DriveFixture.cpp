@@ -1,15 +1,15 @@
-#include "DriveFixture.h"
+#include "tests/support/DriveFixture.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
-#include "Package.h"
-#include "PackageWriter.h"
+#include "package/Package.h"
+#include "package/PackageWriter.h"
 
-#include "SimulatorControl.h"
-#include "TVXDFUUpgrade.h"
+#include "dfulib/include/TVXDFUUpgrade.h"
+#include "dfulib/sim/SimulatorControl.h"
 
 std::string ThreePartTerminal(const std::string &id, const std::string &extra)
 {

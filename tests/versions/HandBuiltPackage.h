@@ -7,8 +7,8 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "ImageFixture.h"
-#include "Package.h"
+#include "package/Package.h"
+#include "tests/versions/ImageFixture.h"
 
 class PackageBuilder {
 public:
