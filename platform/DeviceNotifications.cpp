@@ -85,7 +85,7 @@ std::string UsbInterfacePath(uint16_t productId, const std::string &serial)
 {
     char ids[32];
     std::snprintf(ids, sizeof ids, "VID_0D7B&PID_%04X", productId);
-    return std::string("\\\\?\\USB#") + ids + "#" + serial + "#{A5DCBF10-6530-11D2-901F-00C04FB951ED}";
+    return std::string(R"(\\?\USB#)") + ids + "#" + serial + "#{A5DCBF10-6530-11D2-901F-00C04FB951ED}";
 }
 
 } // namespace tvx

@@ -19,7 +19,7 @@ bool HasCancelButton(unsigned messageBoxType) { return (messageBoxType & 0xF) !=
 } // namespace
 
 ScriptedWindow::ScriptedWindow(int templateId, ScriptedWindow *parent)
-    : templateId_(templateId), lazyControls_(true), parent_(parent)
+    : templateId_(templateId), parent_(parent)
 {
     const DialogTemplate *found = FindDialogTemplate(templateId);
     if (!found)

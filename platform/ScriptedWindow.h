@@ -186,7 +186,7 @@ private:
     void RecordInParent();
 
     int templateId_;
-    bool lazyControls_;
+    bool lazyControls_ = true;
     ScriptedWindow *parent_;
     std::map<int, Control> controls_;
     DialogHandler *handler_ = nullptr;

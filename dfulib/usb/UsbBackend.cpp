@@ -71,6 +71,7 @@ uint32_t UsbBackend::Find(const char *id, uint32_t idLength, UsbDeviceRecord *re
         return UPG_NO_DEVICE;
     if (found.size() > 1) {
         std::vector<std::string> serials;
+        serials.reserve(found.size());
         for (const UsbDeviceRecord &terminal : found)
             serials.push_back(terminal.serial);
         ReportSharedId(wanted.substr(0, kIdCharacters), serials);

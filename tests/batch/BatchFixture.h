@@ -57,6 +57,7 @@ protected:
     std::vector<std::string> ListedIds() const
     {
         std::vector<std::string> ids;
+        ids.reserve(static_cast<size_t>(Window().ListRowCount(D::deviceList)));
         for (int row = 0; row < Window().ListRowCount(D::deviceList); ++row)
             ids.push_back(Window().ListItemText(D::deviceList, row, 2));
         return ids;

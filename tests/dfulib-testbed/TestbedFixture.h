@@ -47,7 +47,7 @@ inline std::vector<uint8_t> Image(uint32_t firmware, uint32_t loader, std::size_
 // A part as the package reader hands it over: payload and DFU suffix.
 class Part {
 public:
-    explicit Part(const std::vector<uint8_t> &payload) : bytes_(payload)
+    explicit Part(std::vector<uint8_t> payload) : bytes_(std::move(payload))
     {
         uint8_t suffix[tvx::kDfuSuffixLength];
         tvx::WriteDfuSuffix(bytes_.data(), bytes_.size(), 0xFFFF, 0x0470, tvx::kVornVendorId, suffix);

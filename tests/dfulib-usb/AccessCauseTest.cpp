@@ -68,7 +68,7 @@ protected:
             entry.gid = groupGid;
             entry.members = {"someone"};
             if (c.userListed)
-                entry.members.push_back("tech");
+                entry.members.emplace_back("tech");
             return entry;
         };
         return FindAccessCause(system, (root_ / "node").string());

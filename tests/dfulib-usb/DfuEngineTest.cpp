@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
     Sizes, DownloadTest,
     ::testing::Values(DownloadCase{"OneByte", 1, 64, kTolerant, false},
                       DownloadCase{"ShortOfABlock", 63, 64, kTolerant, false},
-                      DownloadCase{"ExactBlocks", 4 * 64, 64, kTolerant, false},
+                      DownloadCase{"ExactBlocks", std::size_t{4} * 64, 64, kTolerant, false},
                       DownloadCase{"OneOver", 4 * 64 + 1, 64, kTolerant, true},
                       DownloadCase{"NotTolerant", 10000, 1024, kNotTolerant, false},
                       DownloadCase{"NotTolerantInDfuMode", 3000, 1024, kNotTolerant, true},
@@ -186,7 +186,7 @@ TEST_F(EngineTest, WaitsEveryAnnouncedPollTimeoutInVirtualTime)
     config.manifestPollTimeoutMs = 7000;
     EmulatedDfuDevice &device = Make(config);
 
-    ASSERT_EQ(Run(Pattern(4 * 256, 3)), 0);
+    ASSERT_EQ(Run(Pattern(std::size_t{4} * 256, 3)), 0);
     EXPECT_EQ(device.Log().earlyRequests, 0);
     EXPECT_GE(pacer_.Now(), milliseconds(4 * 5000 + 7000));
 }
@@ -348,7 +348,7 @@ TEST_F(EngineTest, AbsurdPollTimeoutsAreWaitedAsTheQuirkTableSays)
         EmulatedDfuDevice &device = Make(config);
         const milliseconds start = std::chrono::duration_cast<milliseconds>(pacer_.Now());
 
-        ASSERT_EQ(Run(Pattern(3 * 1024, 6)), 0);
+        ASSERT_EQ(Run(Pattern(std::size_t{3} * 1024, 6)), 0);
         EXPECT_TRUE(device.Log().manifested);
         EXPECT_EQ(device.Log().earlyRequests, 0);
         // Three blocks and the manifestation, each one poll, and the
@@ -361,7 +361,7 @@ TEST_F(EngineTest, AbsurdPollTimeoutsAreWaitedAsTheQuirkTableSays)
 
 TEST_F(EngineTest, ReadsTheFirmwareBackIntoTheBackupFileFirst)
 {
-    for (const std::size_t firmwareSize : {std::size_t{3 * 256 + 100}, std::size_t{2 * 256}}) {
+    for (const std::size_t firmwareSize : {std::size_t{3} * 256 + 100, std::size_t{2} * 256}) {
         SCOPED_TRACE(firmwareSize);
         ScratchFolder folder;
         const auto backup = folder / "backup.dfu";

@@ -192,7 +192,7 @@ TEST_F(BackupFileTest, FailedWriteKeepsTheEarlierFileAndLeavesNoTemporaryFile)
     small.rlim_cur = 1024;
     const sighandler_t handler = ::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const uint32_t result = Write(64 * 1024);
+    const uint32_t result = Write(std::size_t{64} * 1024);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, handler);
     EXPECT_EQ(result, UPG_HOST_ERROR);

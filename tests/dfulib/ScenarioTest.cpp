@@ -118,7 +118,7 @@ TEST_F(ScenarioTest, DemoHasOneTerminalOfEachKindAndAPartTakesAboutTwentySeconds
     EXPECT_FALSE(attributes & TVXDFU_ATTR_CAN_UPLOAD);
     EXPECT_EQ(Version(listed[1].id.c_str()).firmware, 0x0302u);
 
-    TestPart part(WithSuffix(ThreePartImage(0x040700, 0x010402, 1, 128 * 1024)), "Firmware");
+    TestPart part(WithSuffix(ThreePartImage(0x040700, 0x010402, 1, std::size_t{128} * 1024)), "Firmware");
     const std::string backup = ScratchPath("demo_backup.dfu");
     const int64_t start = now;
     ASSERT_EQ(Start(listed[0].id.c_str(), part.Entry(), backup.c_str()), 0u);

@@ -11,7 +11,7 @@ using StepList = std::vector<std::pair<uint32_t, int32_t>>;
 
 TestPart FirmwarePart(uint32_t firmware = 0x040700, std::size_t size = 4096)
 {
-    return TestPart(WithSuffix(ThreePartImage(firmware, 0x010402, 23456, size)), "Firmware");
+    return {WithSuffix(ThreePartImage(firmware, 0x010402, 23456, size)), "Firmware"};
 }
 
 class SimulatorRunTest : public SimTest {};

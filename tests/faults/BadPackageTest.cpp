@@ -92,7 +92,7 @@ std::vector<BadFile> BadPackage::MakeBadFiles()
 
     // Cut at every block boundary: refused by the signature, and signed
     // again after the cut, by the reader itself.
-    const std::size_t entriesEnd = bytes.size() - kSignatureLength - 2 * kEntryBlockLength; // before the end marker
+    const std::size_t entriesEnd = bytes.size() - kSignatureLength - std::size_t{2} * kEntryBlockLength; // before the end marker
     for (std::size_t length = kEntryBlockLength; length < bytes.size(); length += kEntryBlockLength) {
         const std::string at = std::to_string(length);
         const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));

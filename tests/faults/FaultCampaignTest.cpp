@@ -478,7 +478,7 @@ std::vector<FaultRow> Rows()
     rows.push_back(BcdTerminalKeepingItsVersion("back at once", ""));
 
     // The BCD terminal's own paths through the same faults.
-    for (FaultRow row : {
+    for (const FaultRow& row : {
              WithBackup(Row("no fault", "", {success}, Upgraded, FinishOnly), Complete),
              WithBackup(Row("read-back fails", PhaseFault("upload", 50, -84), {StatusBox(-84)}, Failed), EarlierKept),
              Row("download fails", PhaseFault("download", 50, -84), {StatusBox(-84)}, Failed),

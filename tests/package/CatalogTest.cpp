@@ -21,7 +21,7 @@ std::vector<std::string> NamesOf(const PartNode *node)
 {
     std::vector<std::string> names;
     for (; node; node = node->next)
-        names.push_back(node->entry->name);
+        names.emplace_back(node->entry->name);
     return names;
 }
 
@@ -29,7 +29,7 @@ std::vector<std::string> TextsOf(const TextNode *node)
 {
     std::vector<std::string> texts;
     for (; node; node = node->next)
-        texts.push_back(node->text);
+        texts.emplace_back(node->text);
     return texts;
 }
 
@@ -181,7 +181,7 @@ TEST_F(CatalogTest, ValuesOfOtherTypesRejectTheCatalog)
         R"({"File list": [{"File name": "fw.bin", "Type": "Firmware"}, 1]})",
         R"({"File list": [{"File name": "fw.bin", "Type": true}]})",
         R"({"File list": [{"File name": "fw.bin", "Type": "Firmware"}] /* comment */})",
-        "{\"File list\": [{\"File name\": \"fw.bin\", \"Type\": \"Firmware\"}]",
+        R"({"File list": [{"File name": "fw.bin", "Type": "Firmware"}])",
         "",
     };
     for (const char *catalog : catalogs) {

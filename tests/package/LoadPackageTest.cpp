@@ -14,10 +14,10 @@ namespace {
 
 std::string ContentOf(const PackageEntry &entry)
 {
-    return std::string(reinterpret_cast<const char *>(entry.data), static_cast<size_t>(entry.size));
+    return {reinterpret_cast<const char *>(entry.data), static_cast<size_t>(entry.size)};
 }
 
-std::string AsText(const std::vector<uint8_t> &bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string AsText(const std::vector<uint8_t> &bytes) { return {bytes.begin(), bytes.end()}; }
 
 } // namespace
 
@@ -164,7 +164,7 @@ TEST_F(LoadPackageTest, EveryChangedByteBeforeTheSignatureIsRefused)
     ASSERT_NE(file, nullptr);
     size_t accepted = 0;
     for (size_t offset = 0; offset < signedLength; ++offset) {
-        const uint8_t flipped = static_cast<uint8_t>(original[offset] ^ 0x01);
+        const auto flipped = static_cast<uint8_t>(original[offset] ^ 0x01);
         ASSERT_EQ(std::fseek(file, static_cast<long>(offset), SEEK_SET), 0);
         std::fputc(flipped, file);
         std::fflush(file);

@@ -279,12 +279,13 @@ TEST_F(PpuToolTest, BrokenInputsAreNamed)
     std::filesystem::create_directory(PathOf("folder"));
     const std::string key = " --key " TVX_DEV_KEYS_DIR "/package-signing.pem";
     const std::string output = " --output " + PathOf("f.ppu");
-    for (const std::string &arguments :
-         {"pack --catalog " + PathOf("folder") + key + output + " " + PathOf("fw.bin"),
-          "pack --catalog " + PathOf("broken.json") + " --key " + PathOf("folder") + output + " " + PathOf("fw.bin"),
-          "pack --catalog " + PathOf("broken.json") + key + " --content-key " + PathOf("folder") + output + " " +
-              PathOf("fw.bin"),
-          "pack --catalog " + PathOf("broken.json") + key + output + " " + PathOf("folder")}) {
+    const std::vector<std::string> runs = {
+        "pack --catalog " + PathOf("folder") + key + output + " " + PathOf("fw.bin"),
+        "pack --catalog " + PathOf("broken.json") + " --key " + PathOf("folder") + output + " " + PathOf("fw.bin"),
+        "pack --catalog " + PathOf("broken.json") + key + " --content-key " + PathOf("folder") + output + " " +
+            PathOf("fw.bin"),
+        "pack --catalog " + PathOf("broken.json") + key + output + " " + PathOf("folder")};
+    for (const std::string &arguments : runs) {
         const ProgramRun run = RunTool(arguments);
         EXPECT_EQ(run.exitCode, 1) << arguments;
         EXPECT_NE(run.out.find(PathOf("folder") + ": cannot be read"), std::string::npos) << run.out;
@@ -300,7 +301,7 @@ TEST_F(PpuToolTest, BrokenInputsAreNamed)
 // already had under the output name as it was, and no file of its own.
 TEST_F(PpuToolTest, FailedWritesKeepAnExistingOutput)
 {
-    WriteBytes(PathOf("fw.bin"), TestImage(256 * 1024, 3));
+    WriteBytes(PathOf("fw.bin"), TestImage(std::size_t{256} * 1024, 3));
     const std::string catalog = CatalogJson({{"fw.bin", "Firmware"}});
     WriteBytes(PathOf("catalog.json"), std::vector<uint8_t>(catalog.begin(), catalog.end()));
     const std::string pack = "pack --catalog " + PathOf("catalog.json") + " --output " + PathOf("out.ppu");
@@ -379,10 +380,9 @@ TEST_F(PpuToolTest, InspectShowsControlCharactersOfThePackageWithoutActingOnThem
 {
     // C0 escape sequences, DEL, and the C1 control CSI in UTF-8 (U+009B).
     const std::string catalog =
-        CatalogJson({{"fw\\u001b[2J.bin", "Firmware", "\\u001b]0;owned\\u0007 hidden\\rshown"}},
-                    "\"Overview\": {\"Company\": \"V\\u00d6RN\\u009b31m\\u007f\"}");
-    const std::string path =
-        Pack("Hostile.ppu", {catalog, {{"fw\x1b[2J.bin.enc", TestImage(1024, 2)}}});
+        CatalogJson({{"fw\\u001b[2J.bin", "Firmware", R"(\u001b]0;owned\u0007 hidden\rshown)"}},
+                    R"("Overview": {"Company": "V\u00d6RN\u009b31m\u007f"})");
+    const std::string path = Pack("Hostile.ppu", {catalog, {{"fw\x1b[2J.bin.enc", TestImage(1024, 2)}}});
     const ProgramRun text = RunTool("inspect " + path);
     ASSERT_EQ(text.exitCode, 0) << text.out;
     EXPECT_NE(text.out.find("Part 1: fw\\x1b[2J.bin\n"), std::string::npos) << text.out;

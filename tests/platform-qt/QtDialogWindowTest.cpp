@@ -330,7 +330,7 @@ void QtDialogWindowTest::listViewReportsSelectionChangesAsItemStates()
         QTest::keyClick(table, Qt::Key_Down);
         QCOMPARE(window.ListFirstSelectedRow(kList), 1);
 
-        recorder.events.push_back("delete all");
+        recorder.events.emplace_back("delete all");
         window.ListDeleteAllRows(kList);
         QCOMPARE(window.ListRowCount(kList), 0);
         QCOMPARE(window.ListFirstSelectedRow(kList), -1);
@@ -660,11 +660,11 @@ void QtDialogWindowTest::udevEventsBecomeInterfacePaths_data()
     QTest::addColumn<QString>("path");
     const QString tail = "#{A5DCBF10-6530-11D2-901F-00C04FB951ED}";
     QTest::newRow("arrival") << "add" << "d7b/470/100" << "0012345678" << int(DBT_DEVICEARRIVAL)
-                             << "\\\\?\\USB#VID_0D7B&PID_0470#0012345678" + tail;
+                             << R"(\\?\USB#VID_0D7B&PID_0470#0012345678)" + tail;
     QTest::newRow("removal") << "remove" << "D7B/1234/0" << "AB" << int(DBT_DEVICEREMOVECOMPLETE)
-                             << "\\\\?\\USB#VID_0D7B&PID_1234#AB" + tail;
+                             << R"(\\?\USB#VID_0D7B&PID_1234#AB)" + tail;
     QTest::newRow("no serial") << "add" << "d7b/460/1" << "" << int(DBT_DEVICEARRIVAL)
-                               << "\\\\?\\USB#VID_0D7B&PID_0460#5&1-2.3&0&0" + tail;
+                               << R"(\\?\USB#VID_0D7B&PID_0460#5&1-2.3&0&0)" + tail;
     QTest::newRow("other vendor") << "add" << "46d/c52b/1201" << "X" << 0 << "";
     QTest::newRow("other action") << "change" << "d7b/470/100" << "X" << 0 << "";
     QTest::newRow("malformed") << "add" << "d7b" << "X" << 0 << "";

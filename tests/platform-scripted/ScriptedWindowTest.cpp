@@ -17,7 +17,7 @@ public:
 
     bool OnInitDialog() override
     {
-        log.push_back("init");
+        log.emplace_back("init");
         if (endInInit)
             window.EndDialog(7);
         return false;

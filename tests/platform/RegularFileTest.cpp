@@ -47,7 +47,7 @@ protected:
 
 TEST_F(RegularFileTest, AFileOpensByItsUtf8NameAndReadsByteForByte)
 {
-    const std::string bytes("line\r\nmore\x1a after\n", 19);
+    const std::string bytes("line\r\nmore\x1a after\n\0", 19); // the NUL too
     std::ofstream(root_ / u8"Paket ü.ppu", std::ios::binary) << bytes;
     int fd = -1;
     struct stat info {};

@@ -14,10 +14,10 @@ std::string CatalogJson(const std::vector<ListedPart> &parts, const std::string 
     std::string json = "{\"Catalog version\": \"2\", \"Terminal information\": {\"Terminal type\": \"470\"}, "
                        "\"File list\": [";
     for (size_t i = 0; i < parts.size(); ++i) {
-        json += (i ? ", " : "") + std::string("{\"File name\": \"") + parts[i].fileName + "\", \"Type\": \"" +
+        json += (i ? ", " : "") + std::string(R"({"File name": ")") + parts[i].fileName + R"(", "Type": ")" +
                 parts[i].type + "\"";
         if (!parts[i].subject.empty())
-            json += ", \"Subject\": \"" + parts[i].subject + "\"";
+            json += R"(, "Subject": ")" + parts[i].subject + "\"";
         json += "}";
     }
     return json + "]" + (extra.empty() ? "" : ", " + extra) + "}";
@@ -81,7 +81,7 @@ std::string PackageTest::Pack(const std::string &name, const PackageContents &co
     PackageSigning signing = DevelopmentSigning();
     signing.extraBlock = extraBlock;
     std::string error;
-    const std::string path = PathOf(name);
+    std::string path = PathOf(name);
     EXPECT_TRUE(WritePackage(path, contents, signing, &error)) << error;
     return path;
 }
@@ -121,7 +121,8 @@ void CopyRenamedKeepingCatalog(const std::string &from, const std::string &to)
     std::vector<uint8_t> bytes = ReadBytes(from);
     ASSERT_GT(bytes.size(), 2u * kEntryBlockLength + kSignatureLength) << from;
     bytes.erase(bytes.end() - kSignatureLength, bytes.end());
-    const int32_t size = static_cast<int32_t>(std::strtol(reinterpret_cast<const char *>(&bytes[124]), nullptr, 8));
+    const auto size =
+        static_cast<int32_t>(std::strtol(reinterpret_cast<const char *>(&bytes[124]), nullptr, 8));
     ASSERT_GT(size, 0);
     ASSERT_LE(static_cast<size_t>(size), bytes.size() - kEntryBlockLength);
     uint8_t *const content = bytes.data() + kEntryBlockLength;

@@ -174,7 +174,7 @@ std::string TestbedTerminal::StringText(uint8_t index)
     case kStringConfiguration: {
         char ident[sim::kIdentTextSize] = {};
         personality_.WriteIdentText(ident);
-        return std::string(ident, strnlen(ident, sizeof ident));
+        return {ident, strnlen(ident, sizeof ident)};
     }
     case kStringDfuInterface: return InterfaceText();
     default: return {};

@@ -7,8 +7,8 @@
 #include <map>
 #include <mutex>
 
-typedef struct _UMockdevIoctlData UMockdevIoctlData;
-typedef struct _UMockdevIoctlClient UMockdevIoctlClient;
+using UMockdevIoctlData = struct _UMockdevIoctlData;
+using UMockdevIoctlClient = struct _UMockdevIoctlClient;
 
 namespace tvxdfu::usb::testbed {
 
