@@ -60,7 +60,7 @@ run_ctest() {
 # keep_summary LABEL LOG: notes the last ctest summary in LOG.
 keep_summary() {
   local label=$1 log=$2 line
-  line=$(grep -E "tests passed, [0-9]+ tests? failed out of" "$log" | tail -1 || true)
+  line=$(grep -oE "[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+" "$log" | tail -1 || true)
   [ -n "$line" ] || { line="no summary (ctest did not finish)"; failed=1; }
   summaries+=("$label: $line")
   if [[ $line =~ ([0-9]+)\ tests?\ failed\ out\ of\ ([0-9]+) ]]; then
