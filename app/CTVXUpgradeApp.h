@@ -6,7 +6,10 @@
 
 class CTVXUpgradeApp {
 public:
-    CTVXUpgradeApp(MonitorMemory &memory, tvx::SleepInhibitor &inhibitor) : monitor(memory), sleepLock(inhibitor) {}
+    CTVXUpgradeApp(MonitorMemory &memory, tvx::SleepInhibitor &inhibitor)
+        : monitor(memory), sleepLock(inhibitor)
+    {
+    }
 
     // Runs the wizard dialog to its end; false, so the program then ends.
     bool InitInstance();

@@ -53,7 +53,8 @@ int Run()
         watcher->Poll();
         simulatedBus = watcher.get();
         // A timer of the thread: the dialog's loops dispatch it like the dialog's own.
-        busPoll = SetTimer(nullptr, 0, kSimulatedBusPollMs, [](HWND, UINT, UINT_PTR, DWORD) { simulatedBus->Poll(); });
+        busPoll = SetTimer(nullptr, 0, kSimulatedBusPollMs,
+                           [](HWND, UINT, UINT_PTR, DWORD) { simulatedBus->Poll(); });
     }
 
     tvx::ExecutionStateSleepInhibitor sleepLock;

@@ -143,8 +143,8 @@ void CTVXUpgradeDlg::RefreshDeviceList()
             const std::string upper = UpperCaseCopy(product);
             if (!IsListed(upper) || !FitsBatch(*this, id, upper))
                 continue;
-            window.ListInsertRow(deviceList, {std::to_string(++rowNumber), std::string(product),
-                                              std::string(id)});
+            window.ListInsertRow(deviceList,
+                                 {std::to_string(++rowNumber), std::string(product), std::string(id)});
         }
         return;
     }

@@ -71,8 +71,8 @@ bool ReadThreePartVersions(CTVXUpgradeDlg &dialog, const std::string &upper)
     int runningHasThree = 0;
     int otherHasThree = 0;
     if (ParseVersionAfterMarker(upper.c_str(), "V ", &running, &runningHasThree) != 0 ||
-        runningHasThree != 1 ||
-        ParseVersionAfterMarker(upper.c_str(), "V.", &other, &otherHasThree) != 0 || otherHasThree != 1)
+        runningHasThree != 1 || ParseVersionAfterMarker(upper.c_str(), "V.", &other, &otherHasThree) != 0 ||
+        otherHasThree != 1)
         return false;
 
     if (Contains(upper, "RTM")) {

@@ -169,8 +169,7 @@ void CTVXUpgradeDlg::EndOfPart(int32_t status)
     if (status == 0 && (package.partsRemaining > 0 || (batch.batchCount > 0 && batch.batchRemaining > 0))) {
         const auto total = static_cast<uint32_t>(PartsInRun());
         const auto done = static_cast<uint32_t>(PartsDoneInRun());
-        result = localText(187) + Format(" %u/%u \n", done, total) + localText(189) + "\n" +
-                 localText(183);
+        result = localText(187) + Format(" %u/%u \n", done, total) + localText(189) + "\n" + localText(183);
         if (package.partsRemaining > 0)
             window.SetControlText(partCounterText, Format("(%u/%u)", done + 1, total));
     } else if (status == 0) {

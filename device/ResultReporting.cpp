@@ -14,8 +14,8 @@ struct CodeText {
 };
 
 constexpr CodeText kStayOnUpgradeStep[] = {
-    {UPG_HOST_ERROR, 152}, {UPG_OUT_OF_MEMORY, 153}, {UPG_NO_DEVICE, 154},
-    {UPG_NO_DESCRIPTOR, 144}, {UPG_NO_DOWNLOAD, 145}, {UPG_CRC_MISMATCH, 150},
+    {UPG_HOST_ERROR, 152},    {UPG_OUT_OF_MEMORY, 153}, {UPG_NO_DEVICE, 154},
+    {UPG_NO_DESCRIPTOR, 144}, {UPG_NO_DOWNLOAD, 145},   {UPG_CRC_MISMATCH, 150},
 };
 
 constexpr unsigned kUnknownErrorText = 151;

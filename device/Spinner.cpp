@@ -14,7 +14,10 @@ struct SpinnerFrame {
 constexpr SpinnerFrame kFrames[] = {{"--", "!"}, {"\\", "\\"}, {"|", "!"}, {"/", "/"}};
 
 // A character of a text a person reads is a whole UTF-8 sequence.
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0u) == 0x80u; }
+bool IsContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0u) == 0x80u;
+}
 
 std::vector<std::string> SplitCharacters(const std::string &text)
 {

@@ -108,11 +108,12 @@ UpgradeResult CTVXUpgradeDlg::ConfirmUpgradeStart()
     }
     // Taken before every part, so that a run that goes on after the lock was
     // given back holds it again; the end of the run gives it back.
-    sleepLock.Hold(ByLanguage("The firmware of a card terminal is being written. An interruption can leave the "
-                              "terminal unusable.",
-                              "Die Firmware eines Kartenterminals wird geschrieben. Eine Unterbrechung kann das "
-                              "Terminal unbrauchbar machen.",
-                              "Le firmware d'un lecteur de cartes est en cours d'écriture. Une interruption peut "
-                              "rendre le lecteur inutilisable."));
+    sleepLock.Hold(
+        ByLanguage("The firmware of a card terminal is being written. An interruption can leave the "
+                   "terminal unusable.",
+                   "Die Firmware eines Kartenterminals wird geschrieben. Eine Unterbrechung kann das "
+                   "Terminal unbrauchbar machen.",
+                   "Le firmware d'un lecteur de cartes est en cours d'écriture. Une interruption peut "
+                   "rendre le lecteur inutilisable."));
     return 0;
 }

@@ -31,8 +31,8 @@ bool DeriveContentIv(const char *fileName);
 // holds at least `length` bytes and may be `cipherText` itself. Returns the
 // plaintext length; when the last block does not unpad, the plaintext ends
 // before it and `complete` (if given) is false.
-int32_t DecryptContent(const uint8_t *cipherText, int32_t length, const uint8_t *key,
-                       const uint8_t *iv, uint8_t *plainText, bool *complete = nullptr);
+int32_t DecryptContent(const uint8_t *cipherText, int32_t length, const uint8_t *key, const uint8_t *iv,
+                       uint8_t *plainText, bool *complete = nullptr);
 
 // --- Signature ---------------------------------------------------------------
 
@@ -73,7 +73,15 @@ struct SignedBytes {
 int32_t ReadPackageEntry(SignedBytes bytes, int32_t kind, PackageEntry *entry, int32_t *position);
 
 // Why the catalog reader stopped with result 0 before its end.
-enum class CatalogStop { None, Unparsable, UnlistedPart, NoFirmwarePart, DuplicateEntry, BadPartSuffix, EmptyPart };
+enum class CatalogStop {
+    None,
+    Unparsable,
+    UnlistedPart,
+    NoFirmwarePart,
+    DuplicateEntry,
+    BadPartSuffix,
+    EmptyPart
+};
 
 // Reads the catalog and its parts in installation order from the verified
 // bytes into `record` (zeroed by the caller but for the bytes and the

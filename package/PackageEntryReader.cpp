@@ -35,7 +35,8 @@ bool IsZeroBlock(const uint8_t *block)
 // more block there, so an all-zero block with more bytes behind it is skipped.
 int64_t NextHeaderOffset(SignedBytes bytes, int64_t contentStart, int64_t size)
 {
-    const int64_t padded = contentStart + size + (kEntryBlockLength - size % kEntryBlockLength) % kEntryBlockLength;
+    const int64_t padded =
+        contentStart + size + (kEntryBlockLength - size % kEntryBlockLength) % kEntryBlockLength;
     if (size % kEntryBlockLength != 0 || padded + kEntryBlockLength >= bytes.length)
         return padded;
     return IsZeroBlock(bytes.data + padded) ? padded + kEntryBlockLength : padded;

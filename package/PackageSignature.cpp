@@ -21,7 +21,10 @@ struct SignatureCheck::State {
 
 SignatureCheck::SignatureCheck() : state(new (std::nothrow) State) {}
 
-SignatureCheck::~SignatureCheck() { delete state; }
+SignatureCheck::~SignatureCheck()
+{
+    delete state;
+}
 
 bool SignatureCheck::Start(const uint8_t signature[kSignatureLength])
 {
@@ -45,5 +48,6 @@ bool SignatureCheck::Verified()
 {
     uint8_t digest[tvx::crypto::kSha512Length];
     return state && state->digest.Finish(digest) == 0 &&
-           tvx::crypto::VerifySha512Signature(kPackageVerifyKeyPem, digest, state->signature, kSignatureLength) == 0;
+           tvx::crypto::VerifySha512Signature(kPackageVerifyKeyPem, digest, state->signature,
+                                              kSignatureLength) == 0;
 }

@@ -43,7 +43,8 @@ public:
     bool Sign(const std::string &signingKeyPem, std::vector<uint8_t> *signature)
     {
         uint8_t sha512[tvx::crypto::kSha512Length];
-        return digest.Finish(sha512) == 0 && tvx::crypto::SignSha512Digest(signingKeyPem, sha512, signature) == 0;
+        return digest.Finish(sha512) == 0 &&
+               tvx::crypto::SignSha512Digest(signingKeyPem, sha512, signature) == 0;
     }
 
 private:
@@ -66,7 +67,8 @@ bool WriteEntry(SignedOutput &out, const std::string &name, const uint8_t *plain
     }
     const size_t rest = cipher.size() % kEntryBlockLength;
     const size_t padding = rest ? kEntryBlockLength - rest : (signing.extraBlock ? kEntryBlockLength : 0);
-    if (!out.Write(header, sizeof header) || !out.Write(cipher.data(), cipher.size()) || !out.WriteZeros(padding)) {
+    if (!out.Write(header, sizeof header) || !out.Write(cipher.data(), cipher.size()) ||
+        !out.WriteZeros(padding)) {
         *error = "cannot write entry \"" + name + "\"";
         return false;
     }
@@ -136,7 +138,8 @@ bool FormatEntryHeader(const std::string &name, uint64_t size, uint8_t header[kE
     return true;
 }
 
-std::vector<uint8_t> EncryptContent(const uint8_t *plain, size_t length, const uint8_t *key, const uint8_t *iv)
+std::vector<uint8_t> EncryptContent(const uint8_t *plain, size_t length, const uint8_t *key,
+                                    const uint8_t *iv)
 {
     constexpr size_t kBlock = tvx::crypto::kAesBlockLength;
     if (length > INT32_MAX - 32)
@@ -182,8 +185,8 @@ bool ParseContentKeyHex(const std::string &text, std::array<uint8_t, kContentKey
     return true;
 }
 
-bool WritePackage(const std::string &outputPath, const PackageContents &contents, const PackageSigning &signing,
-                  std::string *error)
+bool WritePackage(const std::string &outputPath, const PackageContents &contents,
+                  const PackageSigning &signing, std::string *error)
 {
     if (tvx::FileNameOfPath(outputPath).empty()) {
         *error = outputPath + ": the output path names no file";

@@ -52,7 +52,8 @@ std::vector<uint32_t> BuildRecord(const Guid &interfaceClass, const std::string 
 
 NotificationHandle RegisterDeviceNotification(DialogHandler &recipient, const Guid &interfaceClass)
 {
-    auto registration = std::unique_ptr<Registration>(new (std::nothrow) Registration{&recipient, interfaceClass, nextSerial++});
+    auto registration = std::unique_ptr<Registration>(
+        new (std::nothrow) Registration{&recipient, interfaceClass, nextSerial++});
     if (!registration)
         return nullptr;
     Registration *handle = registration.get();

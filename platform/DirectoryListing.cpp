@@ -20,8 +20,8 @@ unsigned char FoldCase(char c)
 
 bool LessIgnoringCase(std::string_view a, std::string_view b)
 {
-    const auto folded = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                                     [](char x, char y) { return FoldCase(x) < FoldCase(y); });
+    const auto folded = std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return FoldCase(x) < FoldCase(y); });
     if (folded)
         return true;
     const auto foldedReverse = std::lexicographical_compare(

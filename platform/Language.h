@@ -14,6 +14,9 @@ inline constexpr uint16_t LANG_FRENCH = 0x0C;
 uint16_t GetSystemDefaultLangID();
 
 // The low 10 bits of a language id are its primary language.
-inline uint16_t PrimaryLanguage(uint16_t langId) { return langId & 0x3FF; }
+inline uint16_t PrimaryLanguage(uint16_t langId)
+{
+    return langId & 0x3FF;
+}
 
 } // namespace tvx

@@ -50,8 +50,8 @@ std::string ShownControlText(const std::string &text, unsigned style)
     return shown;
 }
 
-std::string ScreenReaderName(const DialogTemplate &t, int controlId, const std::function<std::string(int)> &textOf,
-                             const std::string &caption)
+std::string ScreenReaderName(const DialogTemplate &t, int controlId,
+                             const std::function<std::string(int)> &textOf, const std::string &caption)
 {
     const ControlTemplate *control = FindControl(t, controlId);
     if (!control)
@@ -63,7 +63,8 @@ std::string ScreenReaderName(const DialogTemplate &t, int controlId, const std::
     const ControlTemplate *labelControl = label ? FindControl(t, label->label) : nullptr;
     if (!labelControl)
         return control->kind == ControlKind::StaticPicture ? caption : own;
-    std::string name = ShownControlText(textOf(label->label), labelControl->kind == ControlKind::Static ? labelControl->style : 0);
+    std::string name = ShownControlText(textOf(label->label),
+                                        labelControl->kind == ControlKind::Static ? labelControl->style : 0);
     if (label->line >= 0)
         name = Line(name, label->line);
     name = Simplified(name);

@@ -14,7 +14,10 @@ namespace {
 constexpr int kCharWidth = 6;
 constexpr int kHeaderMargin = 12;
 
-bool HasCancelButton(unsigned messageBoxType) { return (messageBoxType & 0xF) != MB_OK; }
+bool HasCancelButton(unsigned messageBoxType)
+{
+    return (messageBoxType & 0xF) != MB_OK;
+}
 
 } // namespace
 
@@ -371,7 +374,8 @@ void ScriptedWindow::SetProgressRange(int id, int low, int high)
 void ScriptedWindow::SetProgressPosition(int id, int position)
 {
     if (Control *progress = Find(id, ControlKind::ProgressBar))
-        progress->position = std::clamp(position, progress->rangeLow, std::max(progress->rangeLow, progress->rangeHigh));
+        progress->position =
+            std::clamp(position, progress->rangeLow, std::max(progress->rangeLow, progress->rangeHigh));
 }
 
 int ScriptedWindow::ProgressPosition(int id) const
@@ -394,11 +398,20 @@ int ScriptedWindow::ProgressHigh(int id) const
 
 // --- window -------------------------------------------------------------------
 
-void ScriptedWindow::SetCaption(const std::string &caption) { caption_ = caption; }
+void ScriptedWindow::SetCaption(const std::string &caption)
+{
+    caption_ = caption;
+}
 
-void ScriptedWindow::SetIcon(int iconResourceId) { icon_ = iconResourceId; }
+void ScriptedWindow::SetIcon(int iconResourceId)
+{
+    icon_ = iconResourceId;
+}
 
-void ScriptedWindow::SetWaitCursor(bool on) { waitCursor_ = on; }
+void ScriptedWindow::SetWaitCursor(bool on)
+{
+    waitCursor_ = on;
+}
 
 bool ScriptedWindow::AddSystemMenuEntry(unsigned commandId, const std::string &text)
 {
@@ -424,7 +437,10 @@ int ScriptedWindow::MessageBox(const std::string &text, const std::string &capti
     return answer;
 }
 
-void ScriptedWindow::QueueMessageBoxAnswer(int answer) { messageBoxAnswers_.push_back(answer); }
+void ScriptedWindow::QueueMessageBoxAnswer(int answer)
+{
+    messageBoxAnswers_.push_back(answer);
+}
 
 std::string ScriptedWindow::FileDialog(const FileDialogSpec &spec)
 {
@@ -436,7 +452,10 @@ std::string ScriptedWindow::FileDialog(const FileDialogSpec &spec)
     return path;
 }
 
-void ScriptedWindow::QueueFileDialogPath(const std::string &path) { fileDialogPaths_.push_back(path); }
+void ScriptedWindow::QueueFileDialogPath(const std::string &path)
+{
+    fileDialogPaths_.push_back(path);
+}
 
 // --- timers and the virtual clock -----------------------------------------------
 
@@ -451,7 +470,10 @@ unsigned ScriptedWindow::SetTimer(unsigned id, unsigned periodMs)
     return id;
 }
 
-void ScriptedWindow::KillTimer(unsigned id) { timers_.erase(id); }
+void ScriptedWindow::KillTimer(unsigned id)
+{
+    timers_.erase(id);
+}
 
 unsigned ScriptedWindow::TimerPeriod(unsigned id) const
 {
@@ -465,7 +487,8 @@ void ScriptedWindow::AdvanceBy(uint64_t ms)
     uint64_t hooked = now_;
     for (;;) {
         const auto next = std::min_element(timers_.begin(), timers_.end(), [](const auto &a, const auto &b) {
-            return a.second.due != b.second.due ? a.second.due < b.second.due : a.second.order < b.second.order;
+            return a.second.due != b.second.due ? a.second.due < b.second.due
+                                                : a.second.order < b.second.order;
         });
         if (next == timers_.end() || next->second.due > target)
             break;

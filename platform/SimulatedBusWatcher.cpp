@@ -36,7 +36,8 @@ uint16_t SimulatedProductId(const std::string &productText)
                                     [](unsigned char c) { return std::isdigit(c) != 0; });
     uint16_t id = 0;
     int digits = 0;
-    for (auto it = first; it != productText.end() && std::isdigit(static_cast<unsigned char>(*it)) && digits < 4;
+    for (auto it = first;
+         it != productText.end() && std::isdigit(static_cast<unsigned char>(*it)) && digits < 4;
          ++it, ++digits)
         id = static_cast<uint16_t>(id * 16 + (*it - '0'));
     return id;
@@ -87,10 +88,12 @@ void SimulatedBusWatcher::Poll()
     const std::vector<Terminal> previous = std::exchange(known_, current);
     for (const Terminal &t : previous)
         if (!contains(current, t))
-            PostDeviceInterfaceEvent(DBT_DEVICEREMOVECOMPLETE, UsbInterfacePath(SimulatedProductId(t.second), t.first));
+            PostDeviceInterfaceEvent(DBT_DEVICEREMOVECOMPLETE,
+                                     UsbInterfacePath(SimulatedProductId(t.second), t.first));
     for (const Terminal &t : current)
         if (!contains(previous, t))
-            PostDeviceInterfaceEvent(DBT_DEVICEARRIVAL, UsbInterfacePath(SimulatedProductId(t.second), t.first));
+            PostDeviceInterfaceEvent(DBT_DEVICEARRIVAL,
+                                     UsbInterfacePath(SimulatedProductId(t.second), t.first));
 }
 
 } // namespace tvx

@@ -14,8 +14,8 @@
 namespace tvx {
 
 // The library's ListVORNDevices signature (two-call sizing protocol).
-using ListDevicesFunction = std::function<uint32_t(char *productTexts, uint32_t *productLength,
-                                                   char *idNumbers, uint32_t *idLength)>;
+using ListDevicesFunction =
+    std::function<uint32_t(char *productTexts, uint32_t *productLength, char *idNumbers, uint32_t *idLength)>;
 
 // The product id a simulated terminal reports: the first run of digits of
 // its product text read as hexadecimal (at most four digits), so

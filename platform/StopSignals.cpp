@@ -88,9 +88,15 @@ StopSignals::~StopSignals()
     gWakeRead = -1;
 }
 
-int StopSignals::Received() const { return gReceived.load(); }
+int StopSignals::Received() const
+{
+    return gReceived.load();
+}
 
-int StopSignals::WakeDescriptor() const { return gWakeRead; }
+int StopSignals::WakeDescriptor() const
+{
+    return gWakeRead;
+}
 
 void StopSignals::Drain() const
 {

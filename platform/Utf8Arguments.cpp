@@ -2,6 +2,9 @@
 
 namespace tvx {
 
-std::vector<std::string> Utf8Arguments(int argc, char **argv) { return {argv, argv + argc}; }
+std::vector<std::string> Utf8Arguments(int argc, char **argv)
+{
+    return {argv, argv + argc};
+}
 
 } // namespace tvx

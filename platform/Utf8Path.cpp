@@ -9,7 +9,8 @@ namespace tvx {
 bool PathFromUtf8(std::string_view utf8, std::filesystem::path *path)
 {
     try {
-        *path = std::filesystem::path(std::u8string_view(reinterpret_cast<const char8_t *>(utf8.data()), utf8.size()));
+        *path = std::filesystem::path(
+            std::u8string_view(reinterpret_cast<const char8_t *>(utf8.data()), utf8.size()));
         return true;
     } catch (const std::system_error &) {
         return false;

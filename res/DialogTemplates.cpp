@@ -57,7 +57,8 @@ constexpr ControlTemplate kAboutControls[] = {
 // The wizard's caption depends on the language and is set when it opens.
 constexpr DialogTemplate kTemplates[] = {
     {kWizardTemplateId, "", "MS Sans Serif", 8, 485, 271, kWizardControls, std::size(kWizardControls)},
-    {kAboutTemplateId, "About TVXUpgrade", "MS Sans Serif", 8, 191, 95, kAboutControls, std::size(kAboutControls)},
+    {kAboutTemplateId, "About TVXUpgrade", "MS Sans Serif", 8, 191, 95, kAboutControls,
+     std::size(kAboutControls)},
 };
 
 } // namespace

@@ -27,10 +27,10 @@ enum class ControlKind { StaticPicture, GroupBox, ListView, CheckBox, Static, Co
 enum ControlStyle : unsigned {
     StyleHidden = 1u << 0,
     StyleDisabled = 1u << 1,
-    StyleCentered = 1u << 2,         // text or image centred horizontally
-    StyleVCentered = 1u << 3,        // text vertically centred
+    StyleCentered = 1u << 2,  // text or image centred horizontally
+    StyleVCentered = 1u << 3, // text vertically centred
     StyleDefaultButton = 1u << 4,
-    StyleNoPrefix = 1u << 5,         // '&' shown as is
+    StyleNoPrefix = 1u << 5, // '&' shown as is
     StyleBorder = 1u << 6,
     StyleRealSizeImage = 1u << 7,
     StyleAutoCheckBox = 1u << 8,

@@ -24,7 +24,10 @@ struct TextRow {
 
 constexpr const char *kPlaceholder = "Dummy";
 
-constexpr TextRow Placeholder(unsigned englishId) { return {englishId, kPlaceholder, kPlaceholder, kPlaceholder}; }
+constexpr TextRow Placeholder(unsigned englishId)
+{
+    return {englishId, kPlaceholder, kPlaceholder, kPlaceholder};
+}
 
 // clang-format off
 constexpr TextRow kRows[] = {

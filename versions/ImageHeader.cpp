@@ -19,8 +19,8 @@ bool ImageWord32(const PackageEntry *part, std::size_t offset, uint32_t *value)
     if (offset > size || size - offset < 4)
         return false;
     const uint8_t *p = part->data + offset;
-    *value = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-             static_cast<uint32_t>(p[3]) << 24;
+    *value = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+             static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
     return true;
 }
 

@@ -19,8 +19,7 @@ void SelectBatchFile(CTVXUpgradeDlg &dialog, uint32_t index)
 std::string CurrentBatchFileName(const CTVXUpgradeDlg &dialog)
 {
     const int entry = static_cast<int>(dialog.batch.batchListIndex[dialog.batch.batchFileIndex]);
-    return std::string(
-        tvx::FileNameOfPath(dialog.window.ComboItemText(CTVXUpgradeDlg::packageCombo, entry)));
+    return std::string(tvx::FileNameOfPath(dialog.window.ComboItemText(CTVXUpgradeDlg::packageCombo, entry)));
 }
 
 void NameFailedBatchFile(CTVXUpgradeDlg &dialog)

@@ -97,7 +97,7 @@ public:
     void CancelWithMessage(int kind);
     bool OnSetCursor(); // true while busy keeps the wait cursor
     void UnregisterNotifications();
-    void StopTimers(); // kills the run's timers on every way out
+    void StopTimers();     // kills the run's timers on every way out
     void SetBusy(bool on); // busy flag and wait cursor together
 
     // ---- Texts (wizard/) ----
@@ -220,7 +220,7 @@ public:
     uint32_t busy = 0;
     tvx::NotificationHandle readerNotification = nullptr;
     tvx::NotificationHandle usbNotification = nullptr;
-    int bannerBitmap;  // resource ids; the window layer holds the images
+    int bannerBitmap; // resource ids; the window layer holds the images
     int appIcon;
     tvx::FontSpec statusFont;
 

@@ -32,7 +32,8 @@ void SetUpDeviceList(CTVXUpgradeDlg &dlg)
 
 CTVXUpgradeDlg::CTVXUpgradeDlg(tvx::DialogWindow &dialogWindow, MonitorMemory &memory,
                                tvx::SleepInhibitor &inhibitor)
-    : window(dialogWindow), monitor(memory), sleepLock(inhibitor), bannerBitmap(tvx::kBannerBitmapId), appIcon(tvx::kAppIconId)
+    : window(dialogWindow), monitor(memory), sleepLock(inhibitor), bannerBitmap(tvx::kBannerBitmapId),
+      appIcon(tvx::kAppIconId)
 {
 }
 
@@ -45,7 +46,10 @@ CTVXUpgradeDlg::~CTVXUpgradeDlg()
     FreePackage(package.loadedPackage);
 }
 
-int CTVXUpgradeDlg::DoModal() { return window.RunModal(*this); }
+int CTVXUpgradeDlg::DoModal()
+{
+    return window.RunModal(*this);
+}
 
 bool CTVXUpgradeDlg::OnInitDialog()
 {
@@ -61,9 +65,9 @@ bool CTVXUpgradeDlg::OnInitDialog()
     window.SetControlImage(bannerPicture, bannerBitmap);
 
     languageOffset = ComputeLanguageOffset();
-    window.SetCaption(ByLanguage("VORN 470 M online Firmware-Update Wizard",
-                                 "VORN 470 M online Firmware-Update Assistent",
-                                 "Assistant de mise à jour configuration pour lecteurs de carte VORN eHealth"));
+    window.SetCaption(
+        ByLanguage("VORN 470 M online Firmware-Update Wizard", "VORN 470 M online Firmware-Update Assistent",
+                   "Assistant de mise à jour configuration pour lecteurs de carte VORN eHealth"));
 
     window.AddSystemMenuEntry(kAboutCommandId, kAboutEntryText); // a window without one skips it
     window.SetIcon(appIcon);

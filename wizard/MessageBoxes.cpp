@@ -19,7 +19,8 @@ constexpr unsigned kPlain = MB_SYSTEMMODAL | MB_OK;                             
 constexpr unsigned kInformation = MB_SYSTEMMODAL | MB_ICONINFORMATION | MB_OK;               // 4160
 constexpr unsigned kInformationOkCancel = MB_SYSTEMMODAL | MB_ICONINFORMATION | MB_OKCANCEL; // 4161
 constexpr unsigned kQuestionOkCancel = MB_SYSTEMMODAL | MB_ICONQUESTION | MB_OKCANCEL;       // 4129
-static_assert(kPlain == 4096 && kInformation == 4160 && kInformationOkCancel == 4161 && kQuestionOkCancel == 4129);
+static_assert(kPlain == 4096 && kInformation == 4160 && kInformationOkCancel == 4161 &&
+              kQuestionOkCancel == 4129);
 
 struct BoxText {
     const char *title;
@@ -307,24 +308,54 @@ int Show(tvx::DialogWindow &window, const Box &box)
     return window.MessageBox(text, chosen.title, chosen.style);
 }
 
-int ConfirmedWhenOk(int answer) { return answer == tvx::IDOK ? 1 : 0; }
+int ConfirmedWhenOk(int answer)
+{
+    return answer == tvx::IDOK ? 1 : 0;
+}
 
 } // namespace
 
-int CTVXUpgradeDlg::ShowWelcomeBox() { return ConfirmedWhenOk(Show(window, kWelcomeBox)); }
+int CTVXUpgradeDlg::ShowWelcomeBox()
+{
+    return ConfirmedWhenOk(Show(window, kWelcomeBox));
+}
 
-int CTVXUpgradeDlg::ShowPreparationBox() { return ConfirmedWhenOk(Show(window, kPreparationBox)); }
+int CTVXUpgradeDlg::ShowPreparationBox()
+{
+    return ConfirmedWhenOk(Show(window, kPreparationBox));
+}
 
-void CTVXUpgradeDlg::ShowAbortBox(int kind) { Show(window, kind == 0 ? kAbortBoxKind0 : kAbortBoxKind1); }
+void CTVXUpgradeDlg::ShowAbortBox(int kind)
+{
+    Show(window, kind == 0 ? kAbortBoxKind0 : kAbortBoxKind1);
+}
 
-int CTVXUpgradeDlg::ShowReadyBox() { return ConfirmedWhenOk(Show(window, kReadyBox)); }
+int CTVXUpgradeDlg::ShowReadyBox()
+{
+    return ConfirmedWhenOk(Show(window, kReadyBox));
+}
 
-int CTVXUpgradeDlg::ShowStartBox() { return ConfirmedWhenOk(Show(window, kStartBox)); }
+int CTVXUpgradeDlg::ShowStartBox()
+{
+    return ConfirmedWhenOk(Show(window, kStartBox));
+}
 
-void CTVXUpgradeDlg::ShowSuccessBox() { Show(window, kSuccessBox); }
+void CTVXUpgradeDlg::ShowSuccessBox()
+{
+    Show(window, kSuccessBox);
+}
 
-void CTVXUpgradeDlg::ShowDeviceAbortBox() { Show(window, kDeviceAbortBox); }
+void CTVXUpgradeDlg::ShowDeviceAbortBox()
+{
+    Show(window, kDeviceAbortBox);
+}
 
-void CTVXUpgradeDlg::ShowProductMismatchBox() { Show(window, kProductMismatchBox); }
+void CTVXUpgradeDlg::ShowProductMismatchBox()
+{
+    Show(window, kProductMismatchBox);
+}
 
-void CTVXUpgradeDlg::ShowVersionRefusedBox() { Show(window, kVersionRefusedBox); }
+void CTVXUpgradeDlg::ShowVersionRefusedBox()
+{
+    Show(window, kVersionRefusedBox);
+}

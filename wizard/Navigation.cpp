@@ -103,7 +103,7 @@ void CTVXUpgradeDlg::OnBackClicked()
 void CTVXUpgradeDlg::ShowClosingButtons(int failed)
 {
     std::string hint;
-    if (failed != 0) { // callers may pass the run's status
+    if (failed != 0) {       // callers may pass the run's status
         sleepLock.Release(); // the run is over
         hint = localText(192);
         window.EnableControl(finishButton, false);

@@ -79,7 +79,8 @@ double ListingMs()
 // number announcing protocol 0 (asked its state, listed under its port).
 void UseRealLayouts(TerminalSetup &second, TerminalSetup &third)
 {
-    const DfuFunctional functional{second.dfu.attributes, second.dfu.detachTimeoutMs, second.dfu.transferSize, 0x0110};
+    const DfuFunctional functional{second.dfu.attributes, second.dfu.detachTimeoutMs, second.dfu.transferSize,
+                                   0x0110};
     second.runtimeLayout = RuntimeBesideOtherInterfaces(functional);
     third.spec.mode = tvxdfu::sim::TerminalMode::Loader;
     third.loaderSerial = "";
@@ -152,7 +153,12 @@ void BM_FirstListingOfFourTerminals(benchmark::State &state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_FirstListingOfFourTerminals)->Arg(1)->Arg(0)->Iterations(20)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FirstListingOfFourTerminals)
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(20)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 // Arguments: wTransferSize, bwPollTimeout in ms, bus rate in bytes per
 // second (0: no modelled data stage), as UsbEngineBench has them.
@@ -248,16 +254,18 @@ void BM_StopToWorkerEnd(benchmark::State &state)
             }
             const int blocks = static_cast<int>(terminal.Device().Log().downloadBlocks.size());
             const auto imposed = terminal.Device().Log().imposed;
-            const bool there = testbed.WaitFor([&] {
-                switch (point) {
-                case kDuringLongPoll:
-                    return terminal.Device().Log().imposed - imposed >= std::chrono::seconds(100);
-                case kDuringHeldTransfer: return testbed.HeldTransfers() == 1;
-                default:
-                    return static_cast<int>(terminal.Device().Log().downloadBlocks.size()) >=
-                           blocks + 20;
-                }
-            }, 10000);
+            const bool there = testbed.WaitFor(
+                [&] {
+                    switch (point) {
+                    case kDuringLongPoll:
+                        return terminal.Device().Log().imposed - imposed >= std::chrono::seconds(100);
+                    case kDuringHeldTransfer:
+                        return testbed.HeldTransfers() == 1;
+                    default:
+                        return static_cast<int>(terminal.Device().Log().downloadBlocks.size()) >= blocks + 20;
+                    }
+                },
+                10000);
             if (!there) {
                 state.SkipWithError("the part did not get there");
                 return;

@@ -90,9 +90,9 @@ void BM_Download4MiBVirtualTime(benchmark::State &state)
         job.size = image.size();
         benchmark::DoNotOptimize(engine.Run(job));
     }
-    state.counters["per_block"] = benchmark::Counter(
-        static_cast<double>((kImageSize + state.range(0) - 1) / state.range(0)),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_block"] =
+        benchmark::Counter(static_cast<double>((kImageSize + state.range(0) - 1) / state.range(0)),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_Download4MiBVirtualTime)->Arg(4096)->Arg(1024)->Unit(benchmark::kMillisecond);
 

@@ -70,7 +70,8 @@ void BM_LoadPackage(benchmark::State &state)
             state.SkipWithError("package refused");
         FreePackage(record);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(std::filesystem::file_size(path)));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(std::filesystem::file_size(path)));
 }
 
 // The raw work: one pass over the signed bytes into SHA-512 and AES-256-CBC.

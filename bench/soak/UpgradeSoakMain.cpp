@@ -60,10 +60,11 @@ int main(int argc, char **argv)
     }
     const tvx::soak::ProcessFigures after = tvx::soak::MeasureProcess();
     Print(("after " + std::to_string(runs) + " runs").c_str(), after);
-    const long long heapGrowth = static_cast<long long>(after.heapInUse) - static_cast<long long>(before.heapInUse);
+    const long long heapGrowth =
+        static_cast<long long>(after.heapInUse) - static_cast<long long>(before.heapInUse);
     const long residentGrowth = after.residentKb - before.residentKb;
-    std::printf("growth per run: heap %.1f bytes, resident %.2f KiB\n", static_cast<double>(heapGrowth) / runs,
-                static_cast<double>(residentGrowth) / runs);
+    std::printf("growth per run: heap %.1f bytes, resident %.2f KiB\n",
+                static_cast<double>(heapGrowth) / runs, static_cast<double>(residentGrowth) / runs);
 
     bool sound = true;
     if (after.openFiles != before.openFiles) {

@@ -111,15 +111,24 @@ std::string Octal(mode_t mode)
     return text;
 }
 
-std::string ErrorText(int error) { return std::strerror(error); }
+std::string ErrorText(int error)
+{
+    return std::strerror(error);
+}
 
 } // namespace
 
 AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {}
 
-AtomicFile::~AtomicFile() { Discard(); }
+AtomicFile::~AtomicFile()
+{
+    Discard();
+}
 
-void AtomicFile::KeepReplacedAs(std::string ending) { keptEnding_ = std::move(ending); }
+void AtomicFile::KeepReplacedAs(std::string ending)
+{
+    keptEnding_ = std::move(ending);
+}
 
 void AtomicFile::Discard()
 {
@@ -147,7 +156,8 @@ bool AtomicFile::ReadTarget()
     path_ = target_;
     struct stat link {};
     if (::lstat(target_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        const std::unique_ptr<char, decltype(&std::free)> real(::realpath(target_.c_str(), nullptr), &std::free);
+        const std::unique_ptr<char, decltype(&std::free)> real(::realpath(target_.c_str(), nullptr),
+                                                               &std::free);
         if (!real)
             return Fail("is a symbolic link that leads to no file (" + ErrorText(errno) +
                         "); it is left as it is");

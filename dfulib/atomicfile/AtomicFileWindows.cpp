@@ -67,15 +67,24 @@ bool MoveReplacing(const std::string &from, const std::string &to)
            MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
-std::string LastErrorText() { return "Windows error " + std::to_string(GetLastError()); }
+std::string LastErrorText()
+{
+    return "Windows error " + std::to_string(GetLastError());
+}
 
 } // namespace
 
 AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {}
 
-AtomicFile::~AtomicFile() { Discard(); }
+AtomicFile::~AtomicFile()
+{
+    Discard();
+}
 
-void AtomicFile::KeepReplacedAs(std::string ending) { keptEnding_ = std::move(ending); }
+void AtomicFile::KeepReplacedAs(std::string ending)
+{
+    keptEnding_ = std::move(ending);
+}
 
 void AtomicFile::Discard()
 {

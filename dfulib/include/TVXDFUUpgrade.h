@@ -54,26 +54,24 @@ extern "C" {
 /* Lists the attached terminals as two parallel lists of NUL-terminated texts,
  * each list ended by an empty text. Called with NULL buffers it stores the
  * needed lengths; 122 when a buffer is too small. */
-TVXDFU_API uint32_t ListVORNDevices(char *productTexts, uint32_t *productLength,
-                                    char *idNumbers, uint32_t *idLength);
+TVXDFU_API uint32_t ListVORNDevices(char *productTexts, uint32_t *productLength, char *idNumbers,
+                                    uint32_t *idLength);
 
 /* Firmware and loader version: BCD 0xMMmm in the low 16 bits, or a
  * three-part value 0x01MMmmpp (bit 24 set). identText: 130 bytes. */
-TVXDFU_API uint32_t GetwBCDDeviceFWVersion(const char *id, uint32_t idLength,
-                                           uint32_t *firmware, uint32_t *loader,
-                                           uint32_t *deviceType, uint16_t *extraValue,
+TVXDFU_API uint32_t GetwBCDDeviceFWVersion(const char *id, uint32_t idLength, uint32_t *firmware,
+                                           uint32_t *loader, uint32_t *deviceType, uint16_t *extraValue,
                                            char *identText);
 
 TVXDFU_API uint32_t GetDFUAttributes(const char *id, uint32_t idLength, uint32_t *attributes);
 
 /* Starts writing one part and returns at once; backupPath may be NULL. */
-TVXDFU_API uint32_t TVXDeviceFirmwareUpgrade(const char *id, uint32_t idLength,
-                                             const PackageEntry *part, const char *backupPath);
+TVXDFU_API uint32_t TVXDeviceFirmwareUpgrade(const char *id, uint32_t idLength, const PackageEntry *part,
+                                             const char *backupPath);
 
 /* 0 while the part is still being written; any other result: the part ended,
  * with the status as last written. */
-TVXDFU_API uint32_t GetUpgradeStatus(uint32_t *bytes, uint32_t *percent, uint32_t *phase,
-                                     int32_t *status);
+TVXDFU_API uint32_t GetUpgradeStatus(uint32_t *bytes, uint32_t *percent, uint32_t *phase, int32_t *status);
 
 /* A device-interface event (0x8000 arrival, 0x8004 removal) and its record. */
 TVXDFU_API uint32_t ConfigurationChange(uint32_t eventCode, const void *broadcastRecord);

@@ -20,11 +20,11 @@ typedef struct PartInfo {
 enum { EntryKindCatalog = 0, EntryKindPart = 1 };
 
 typedef struct PackageEntry {
-    char name[101];      /* archive entry name, NUL at offset 100 */
-    int32_t kind;        /* EntryKindCatalog or EntryKindPart */
-    uint8_t *data;       /* decrypted content, held by the package record */
-    int32_t size;        /* byte count of data */
-    PartInfo *info;      /* part information, NULL for the catalog entry */
+    char name[101]; /* archive entry name, NUL at offset 100 */
+    int32_t kind;   /* EntryKindCatalog or EntryKindPart */
+    uint8_t *data;  /* decrypted content, held by the package record */
+    int32_t size;   /* byte count of data */
+    PartInfo *info; /* part information, NULL for the catalog entry */
 } PackageEntry;
 
 #ifdef __cplusplus

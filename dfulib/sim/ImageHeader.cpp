@@ -9,8 +9,7 @@ namespace header = tvx::imageheader;
 
 constexpr uint32_t kThreePartFlag = 0x01000000;
 
-std::optional<uint32_t> Field(const uint8_t *image, std::size_t size, std::size_t offset,
-                              std::size_t width)
+std::optional<uint32_t> Field(const uint8_t *image, std::size_t size, std::size_t offset, std::size_t width)
 {
     if (offset + width > size)
         return std::nullopt;

@@ -104,24 +104,24 @@ StatusOutputs PartRun::OutputsAt(int64_t t) const
     } else if (t < StageStart(RunStage::Upload)) {
         out.phase = TVXDFU_PHASE_PIN;
         const auto &attempts = terminal_->Spec().pinAttempts;
-        const auto prompt = static_cast<std::size_t>((t - StageStart(RunStage::Pin)) /
-                                                     terminal_->Spec().timing.pinMs);
+        const auto prompt =
+            static_cast<std::size_t>((t - StageStart(RunStage::Pin)) / terminal_->Spec().timing.pinMs);
         if (prompt < attempts.size())
             out.status = static_cast<int32_t>(attempts[prompt] == PinAttempt::AdjustDisplay
                                                   ? TVXDFU_PIN_PROMPT_ADJUST_DISPLAY
                                                   : TVXDFU_PIN_PROMPT_WRONG_PIN);
     } else if (t < StageStart(RunStage::Download)) {
         out.phase = TVXDFU_PHASE_UPLOAD;
-        out.bytes = static_cast<uint32_t>(Share(uploadSize_, t - StageStart(RunStage::Upload),
-                                                StageLength(RunStage::Upload)));
+        out.bytes = static_cast<uint32_t>(
+            Share(uploadSize_, t - StageStart(RunStage::Upload), StageLength(RunStage::Upload)));
     } else {
         out.phase = TVXDFU_PHASE_DOWNLOAD;
         out.bytes = uploadSize_;
-        const uint64_t written = Share(downloadSize_, t - StageStart(RunStage::Download),
-                                       StageLength(RunStage::Download));
-        out.percent = downloadSize_ == 0 ? 100
-                                         : static_cast<uint32_t>(std::min<uint64_t>(
-                                               100, written * 100 / downloadSize_));
+        const uint64_t written =
+            Share(downloadSize_, t - StageStart(RunStage::Download), StageLength(RunStage::Download));
+        out.percent = downloadSize_ == 0
+                          ? 100
+                          : static_cast<uint32_t>(std::min<uint64_t>(100, written * 100 / downloadSize_));
     }
     return out;
 }
@@ -148,8 +148,8 @@ void PartRun::AdvanceTo(int64_t t)
         } else if (next == backupAt) {
             backupPending_ = false;
             const auto &image = terminal_->Image();
-            if (WriteBackupFile(backupPath_.c_str(), image.data(), image.size(),
-                                terminal_->BcdDevice(), terminal_->Spec().productId) != 0) {
+            if (WriteBackupFile(backupPath_.c_str(), image.data(), image.size(), terminal_->BcdDevice(),
+                                terminal_->Spec().productId) != 0) {
                 StatusOutputs outputs = OutputsAt(next);
                 outputs.status = kHostUnexpectedState;
                 EndWith(outputs);

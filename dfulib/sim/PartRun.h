@@ -21,8 +21,8 @@ struct StatusOutputs {
 class PartRun {
 public:
     // payload: the part's image without suffix; backupPath empty: no backup.
-    PartRun(SimulatedTerminal &terminal, int64_t start, std::vector<uint8_t> payload,
-            std::string partType, std::string backupPath);
+    PartRun(SimulatedTerminal &terminal, int64_t start, std::vector<uint8_t> payload, std::string partType,
+            std::string backupPath);
 
     // Carries out what happened up to t: the backup file, scripted faults,
     // the terminal leaving the bus, the end of the part.

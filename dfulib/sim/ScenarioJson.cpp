@@ -37,7 +37,7 @@ void RequireObject(const json_value &value, const std::string &where)
 }
 
 void CheckKeys(const json_value &object, const std::string &where,
-                       std::initializer_list<std::string_view> known)
+               std::initializer_list<std::string_view> known)
 {
     for (unsigned i = 0; i < object.u.object.length; ++i) {
         const std::string_view name = Name(object.u.object.values[i]);
@@ -101,8 +101,7 @@ uint32_t ThreePartVersion(const std::string &text, const std::string &where)
 {
     unsigned parts[3];
     int consumed = 0;
-    if (std::sscanf(text.c_str(), "%3u.%3u.%3u%n", &parts[0], &parts[1], &parts[2],
-                    &consumed) != 3 ||
+    if (std::sscanf(text.c_str(), "%3u.%3u.%3u%n", &parts[0], &parts[1], &parts[2], &consumed) != 3 ||
         static_cast<std::size_t>(consumed) != text.size() || parts[0] > 255 || parts[1] > 255 ||
         parts[2] > 255)
         Fail(where, "\"" + text + "\" is not a version of the form 4.6.0");
@@ -121,9 +120,8 @@ uint32_t BcdVersion(const std::string &text, const std::string &where)
 RunStage Stage(const std::string &text, const std::string &where)
 {
     static const std::pair<std::string_view, RunStage> kStages[] = {
-        {"init", RunStage::Init},         {"pin", RunStage::Pin},
-        {"upload", RunStage::Upload},     {"download", RunStage::Download},
-        {"manifest", RunStage::Manifest},
+        {"init", RunStage::Init},         {"pin", RunStage::Pin},           {"upload", RunStage::Upload},
+        {"download", RunStage::Download}, {"manifest", RunStage::Manifest},
     };
     for (const auto &[name, stage] : kStages)
         if (name == text)
@@ -135,8 +133,7 @@ void ReadPin(const json_value &value, const std::string &where, TerminalSpec *sp
 {
     // The failing ends, in the order of their status codes from -69 on.
     static const std::string_view kFailingEnds[] = {
-        "error",      "aborted",     "timeout-1min", "timeout-10min",
-        "timeout-1h", "timeout-24h", "timeout-entry",
+        "error", "aborted", "timeout-1min", "timeout-10min", "timeout-1h", "timeout-24h", "timeout-entry",
     };
     if (value.type != json_array && value.type != json_string)
         Fail(where, "must be a list of texts");
@@ -165,9 +162,9 @@ void ReadPin(const json_value &value, const std::string &where, TerminalSpec *sp
 void ReadTiming(const json_value &value, const std::string &where, Timing *timing)
 {
     RequireObject(value, where);
-    CheckKeys(value, where,
-                      {"initMs", "pinMs", "restartMs", "manifestMs", "downloadBytesPerSecond",
-                       "uploadBytesPerSecond"});
+    CheckKeys(
+        value, where,
+        {"initMs", "pinMs", "restartMs", "manifestMs", "downloadBytesPerSecond", "uploadBytesPerSecond"});
     const int64_t kDay = int64_t{24} * 3600 * 1000;
     const std::pair<std::string_view, int64_t *> kTimes[] = {
         {"initMs", &timing->initMs},
@@ -191,8 +188,7 @@ void ReadOneFault(const json_value &value, const std::string &where, FaultScript
 {
     RequireObject(value, where);
     CheckKeys(value, where,
-                      {"phase", "atPercent", "status", "unplugAtPercent", "returnAfterMs",
-                       "returns", "startResult"});
+              {"phase", "atPercent", "status", "unplugAtPercent", "returnAfterMs", "returns", "startResult"});
     if (const json_value *v = Member(value, "startResult")) {
         fault->startResult = Code(*v, where + ".startResult");
         if (*fault->startResult == 0)
@@ -204,13 +200,11 @@ void ReadOneFault(const json_value &value, const std::string &where, FaultScript
         fault->returns = Boolean(*v, where + ".returns");
     const json_value *status = Member(value, "status");
     const int32_t code =
-        status ? static_cast<int32_t>(Integer(*status, where + ".status", INT32_MIN, INT32_MAX))
-               : 0;
+        status ? static_cast<int32_t>(Integer(*status, where + ".status", INT32_MIN, INT32_MAX)) : 0;
     if (status && code == 0)
         Fail(where + ".status", "must not be 0");
     if (const json_value *v = Member(value, "unplugAtPercent")) {
-        fault->unplugAtPercent =
-            static_cast<uint32_t>(Integer(*v, where + ".unplugAtPercent", 0, 100));
+        fault->unplugAtPercent = static_cast<uint32_t>(Integer(*v, where + ".unplugAtPercent", 0, 100));
         if (status)
             fault->unplugStatus = code;
         return;
@@ -257,8 +251,7 @@ void ReadPresent(const json_value &value, const std::string &where, TerminalSpec
     }
 }
 
-const json_value &Required(const json_value &object, std::string_view key,
-                           const std::string &where)
+const json_value &Required(const json_value &object, std::string_view key, const std::string &where)
 {
     const json_value *v = Member(object, key);
     if (!v)
@@ -270,10 +263,9 @@ TerminalSpec ReadTerminal(const json_value &value, const std::string &where)
 {
     RequireObject(value, where);
     CheckKeys(value, where,
-                      {"id", "model", "vendorCode", "versionFormat", "firmware", "loader",
-                       "deviceType", "identNumber", "secondVendor", "mode", "canUpload", "pin",
-                       "timing", "fault", "present", "product", "productId", "extraValue",
-                       "imageSize"});
+              {"id", "model", "vendorCode", "versionFormat", "firmware", "loader", "deviceType",
+               "identNumber", "secondVendor", "mode", "canUpload", "pin", "timing", "fault", "present",
+               "product", "productId", "extraValue", "imageSize"});
     TerminalSpec spec;
     spec.id = Text(Required(value, "id", where), where + ".id");
     if (spec.id.empty() || spec.id.size() > 64 ||
@@ -282,8 +274,7 @@ TerminalSpec ReadTerminal(const json_value &value, const std::string &where)
     const std::string at = where + " (" + spec.id + ")";
     spec.model = Text(Required(value, "model", at), at + ".model");
     spec.vendorCode = Text(Required(value, "vendorCode", at), at + ".vendorCode");
-    const std::string format =
-        Text(Required(value, "versionFormat", at), at + ".versionFormat");
+    const std::string format = Text(Required(value, "versionFormat", at), at + ".versionFormat");
     if (format == "bcd")
         spec.format = VersionFormat::Bcd;
     else if (format != "three-part")
@@ -291,8 +282,7 @@ TerminalSpec ReadTerminal(const json_value &value, const std::string &where)
     auto version = [&](std::string_view key) {
         const std::string field = at + "." + std::string(key);
         const std::string text = Text(Required(value, key, at), field);
-        return spec.format == VersionFormat::Bcd ? BcdVersion(text, field)
-                                                 : ThreePartVersion(text, field);
+        return spec.format == VersionFormat::Bcd ? BcdVersion(text, field) : ThreePartVersion(text, field);
     };
     spec.firmware = version("firmware");
     spec.loader = version("loader");
@@ -356,9 +346,9 @@ bool ParseScenario(const std::string &text, Scenario *scenario, std::string *err
             for (const TerminalSpec &earlier : result.terminals)
                 if (SameIdNumber(earlier.id, spec.id))
                     Fail(where + ".id", "\"" + spec.id + "\" is used twice" +
-                         (spec.id.size() > kIdNumberCharacters
-                              ? " (IDs are told apart by their first 16 characters)"
-                              : ""));
+                                            (spec.id.size() > kIdNumberCharacters
+                                                 ? " (IDs are told apart by their first 16 characters)"
+                                                 : ""));
             result.terminals.push_back(std::move(spec));
         }
         *scenario = std::move(result);

@@ -10,15 +10,15 @@ namespace {
 
 std::string ThreePartText(uint32_t version)
 {
-    return std::to_string((version >> 16) & 0xFF) + "." + std::to_string((version >> 8) & 0xFF) +
-           "." + std::to_string(version & 0xFF);
+    return std::to_string((version >> 16) & 0xFF) + "." + std::to_string((version >> 8) & 0xFF) + "." +
+           std::to_string(version & 0xFF);
 }
 
 } // namespace
 
 SimulatedTerminal::SimulatedTerminal(TerminalSpec spec)
-    : spec_(std::move(spec)), format_(spec_.format), firmware_(spec_.firmware),
-      loader_(spec_.loader), identNumber_(spec_.identNumber), mode_(spec_.mode),
+    : spec_(std::move(spec)), format_(spec_.format), firmware_(spec_.firmware), loader_(spec_.loader),
+      identNumber_(spec_.identNumber), mode_(spec_.mode),
       image_(MakeFirmwareImage(format_, firmware_, loader_, identNumber_, spec_.imageSize,
                                static_cast<uint32_t>(std::hash<std::string>{}(spec_.id))))
 {

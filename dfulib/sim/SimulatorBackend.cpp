@@ -24,8 +24,7 @@ std::string_view IdArgument(const char *id, uint32_t idLength)
 bool FolderWritable(const std::string &path)
 {
     const std::size_t slash = path.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
@@ -55,8 +54,8 @@ SimulatedTerminal *SimulatorBackend::FindVisible(const char *id, uint32_t idLeng
     return nullptr;
 }
 
-uint32_t SimulatorBackend::ListDevices(char *productTexts, uint32_t *productLength,
-                                       char *idNumbers, uint32_t *idLength)
+uint32_t SimulatorBackend::ListDevices(char *productTexts, uint32_t *productLength, char *idNumbers,
+                                       uint32_t *idLength)
 {
     std::lock_guard lock(mutex_);
     const int64_t now = Advance();
@@ -67,9 +66,8 @@ uint32_t SimulatorBackend::ListDevices(char *productTexts, uint32_t *productLeng
     return FillDeviceLists(listed, productTexts, productLength, idNumbers, idLength);
 }
 
-uint32_t SimulatorBackend::GetVersion(const char *id, uint32_t idLength, uint32_t *firmware,
-                                      uint32_t *loader, uint32_t *deviceType,
-                                      uint16_t *extraValue, char *identText)
+uint32_t SimulatorBackend::GetVersion(const char *id, uint32_t idLength, uint32_t *firmware, uint32_t *loader,
+                                      uint32_t *deviceType, uint16_t *extraValue, char *identText)
 {
     std::lock_guard lock(mutex_);
     const SimulatedTerminal *terminal = FindVisible(id, idLength, Advance());
@@ -101,8 +99,8 @@ uint32_t SimulatorBackend::GetAttributes(const char *id, uint32_t idLength, uint
     return 0;
 }
 
-uint32_t SimulatorBackend::StartUpgrade(const char *id, uint32_t idLength,
-                                        const PackageEntry *part, const char *backupPath)
+uint32_t SimulatorBackend::StartUpgrade(const char *id, uint32_t idLength, const PackageEntry *part,
+                                        const char *backupPath)
 {
     std::lock_guard lock(mutex_);
     const int64_t now = Advance();
@@ -122,13 +120,12 @@ uint32_t SimulatorBackend::StartUpgrade(const char *id, uint32_t idLength,
     if (!backup.empty() && !FolderWritable(backup))
         return UPG_HOST_ERROR;
     const char *type = part->info && part->info->type ? part->info->type : "";
-    run_.emplace(*terminal, now, std::vector<uint8_t>(payload.data, payload.data + payload.size),
-                 type, backup);
+    run_.emplace(*terminal, now, std::vector<uint8_t>(payload.data, payload.data + payload.size), type,
+                 backup);
     return 0;
 }
 
-uint32_t SimulatorBackend::GetStatus(uint32_t *bytes, uint32_t *percent, uint32_t *phase,
-                                     int32_t *status)
+uint32_t SimulatorBackend::GetStatus(uint32_t *bytes, uint32_t *percent, uint32_t *phase, int32_t *status)
 {
     std::lock_guard lock(mutex_);
     const int64_t now = Advance();

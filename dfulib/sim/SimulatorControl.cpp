@@ -16,7 +16,10 @@ SimulatorBackend *ActiveSimulator()
 
 } // namespace
 
-void SetClock(ClockFunction clock) { SetClockFunction(std::move(clock)); }
+void SetClock(ClockFunction clock)
+{
+    SetClockFunction(std::move(clock));
+}
 
 bool UseScenario(const std::string &source)
 {

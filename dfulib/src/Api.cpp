@@ -24,29 +24,25 @@ uint32_t Guarded(Call call) noexcept
 
 extern "C" {
 
-uint32_t ListVORNDevices(char *productTexts, uint32_t *productLength, char *idNumbers,
-                         uint32_t *idLength)
+uint32_t ListVORNDevices(char *productTexts, uint32_t *productLength, char *idNumbers, uint32_t *idLength)
 {
     return Guarded([&] {
-        return tvxdfu::ProcessBackend().ListDevices(productTexts, productLength, idNumbers,
-                                                    idLength);
+        return tvxdfu::ProcessBackend().ListDevices(productTexts, productLength, idNumbers, idLength);
     });
 }
 
-uint32_t GetwBCDDeviceFWVersion(const char *id, uint32_t idLength, uint32_t *firmware,
-                                uint32_t *loader, uint32_t *deviceType, uint16_t *extraValue,
-                                char *identText)
+uint32_t GetwBCDDeviceFWVersion(const char *id, uint32_t idLength, uint32_t *firmware, uint32_t *loader,
+                                uint32_t *deviceType, uint16_t *extraValue, char *identText)
 {
     return Guarded([&] {
-        return tvxdfu::ProcessBackend().GetVersion(id, idLength, firmware, loader, deviceType,
-                                                   extraValue, identText);
+        return tvxdfu::ProcessBackend().GetVersion(id, idLength, firmware, loader, deviceType, extraValue,
+                                                   identText);
     });
 }
 
 uint32_t GetDFUAttributes(const char *id, uint32_t idLength, uint32_t *attributes)
 {
-    return Guarded(
-        [&] { return tvxdfu::ProcessBackend().GetAttributes(id, idLength, attributes); });
+    return Guarded([&] { return tvxdfu::ProcessBackend().GetAttributes(id, idLength, attributes); });
 }
 
 uint32_t TVXDeviceFirmwareUpgrade(const char *id, uint32_t idLength, const PackageEntry *part,
@@ -54,21 +50,17 @@ uint32_t TVXDeviceFirmwareUpgrade(const char *id, uint32_t idLength, const Packa
 {
     // Each backend checks the part's suffix itself: a start while a part
     // runs is refused before anything else is looked at.
-    return Guarded(
-        [&] { return tvxdfu::ProcessBackend().StartUpgrade(id, idLength, part, backupPath); });
+    return Guarded([&] { return tvxdfu::ProcessBackend().StartUpgrade(id, idLength, part, backupPath); });
 }
 
 uint32_t GetUpgradeStatus(uint32_t *bytes, uint32_t *percent, uint32_t *phase, int32_t *status)
 {
-    return Guarded(
-        [&] { return tvxdfu::ProcessBackend().GetStatus(bytes, percent, phase, status); });
+    return Guarded([&] { return tvxdfu::ProcessBackend().GetStatus(bytes, percent, phase, status); });
 }
 
 uint32_t ConfigurationChange(uint32_t eventCode, const void *broadcastRecord)
 {
-    return Guarded([&] {
-        return tvxdfu::ProcessBackend().ConfigurationChange(eventCode, broadcastRecord);
-    });
+    return Guarded([&] { return tvxdfu::ProcessBackend().ConfigurationChange(eventCode, broadcastRecord); });
 }
 
 } // extern "C"

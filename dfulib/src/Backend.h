@@ -14,14 +14,12 @@ public:
     virtual ~Backend() = default;
     virtual uint32_t ListDevices(char *productTexts, uint32_t *productLength, char *idNumbers,
                                  uint32_t *idLength) = 0;
-    virtual uint32_t GetVersion(const char *id, uint32_t idLength, uint32_t *firmware,
-                                uint32_t *loader, uint32_t *deviceType, uint16_t *extraValue,
-                                char *identText) = 0;
+    virtual uint32_t GetVersion(const char *id, uint32_t idLength, uint32_t *firmware, uint32_t *loader,
+                                uint32_t *deviceType, uint16_t *extraValue, char *identText) = 0;
     virtual uint32_t GetAttributes(const char *id, uint32_t idLength, uint32_t *attributes) = 0;
     virtual uint32_t StartUpgrade(const char *id, uint32_t idLength, const PackageEntry *part,
                                   const char *backupPath) = 0;
-    virtual uint32_t GetStatus(uint32_t *bytes, uint32_t *percent, uint32_t *phase,
-                               int32_t *status) = 0;
+    virtual uint32_t GetStatus(uint32_t *bytes, uint32_t *percent, uint32_t *phase, int32_t *status) = 0;
     virtual uint32_t ConfigurationChange(uint32_t eventCode, const void *broadcastRecord) = 0;
 };
 

@@ -8,8 +8,8 @@
 
 namespace tvxdfu {
 
-uint32_t WriteBackupFile(const char *path, const uint8_t *image, std::size_t size,
-                         uint16_t bcdDevice, uint16_t idProduct)
+uint32_t WriteBackupFile(const char *path, const uint8_t *image, std::size_t size, uint16_t bcdDevice,
+                         uint16_t idProduct)
 {
     if (!path || !*path)
         return UPG_HOST_ERROR;

@@ -19,7 +19,7 @@ inline constexpr std::size_t kMinBackupImageSize = kMinImageHeaderLength;
 // untouched). A read-back shorter than the header it starts with is refused
 // before anything is written. Why a backup is refused, or what could not be
 // made sure of, goes to standard error.
-uint32_t WriteBackupFile(const char *path, const uint8_t *image, std::size_t size,
-                         uint16_t bcdDevice, uint16_t idProduct);
+uint32_t WriteBackupFile(const char *path, const uint8_t *image, std::size_t size, uint16_t bcdDevice,
+                         uint16_t idProduct);
 
 } // namespace tvxdfu

@@ -23,15 +23,15 @@ public:
     {
         return UPG_NO_DEVICE;
     }
-    uint32_t GetStatus(uint32_t *, uint32_t *, uint32_t *, int32_t *) override
-    {
-        return UPG_HOST_ERROR;
-    }
+    uint32_t GetStatus(uint32_t *, uint32_t *, uint32_t *, int32_t *) override { return UPG_HOST_ERROR; }
     uint32_t ConfigurationChange(uint32_t, const void *) override { return 0; }
 };
 
 } // namespace
 
-std::unique_ptr<Backend> MakeUsbBackend() { return std::make_unique<NoUsbBackend>(); }
+std::unique_ptr<Backend> MakeUsbBackend()
+{
+    return std::make_unique<NoUsbBackend>();
+}
 
 } // namespace tvxdfu

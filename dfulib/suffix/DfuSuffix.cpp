@@ -19,7 +19,10 @@ constexpr std::array<uint32_t, 256> MakeCrcTable()
 
 constexpr auto kCrcTable = MakeCrcTable();
 
-uint16_t Word(const uint8_t *p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint16_t Word(const uint8_t *p)
+{
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 
 void PutWord(uint8_t *p, uint16_t value)
 {
@@ -71,8 +74,8 @@ PartSuffix CheckPartSuffix(const uint8_t *image, std::size_t size)
     return PartSuffix::Valid;
 }
 
-void WriteDfuSuffix(const uint8_t *payload, std::size_t payloadSize, uint16_t bcdDevice,
-                    uint16_t idProduct, uint16_t idVendor, uint8_t out[kDfuSuffixLength])
+void WriteDfuSuffix(const uint8_t *payload, std::size_t payloadSize, uint16_t bcdDevice, uint16_t idProduct,
+                    uint16_t idVendor, uint8_t out[kDfuSuffixLength])
 {
     PutWord(out, bcdDevice);
     PutWord(out + 2, idProduct);

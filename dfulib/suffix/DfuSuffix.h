@@ -40,7 +40,7 @@ PartSuffix CheckPartSuffix(const uint8_t *image, std::size_t size);
 
 // Writes the 16 suffix bytes for `payload` (the bytes in front of it) into
 // `out`, CRC included.
-void WriteDfuSuffix(const uint8_t *payload, std::size_t payloadSize, uint16_t bcdDevice,
-                    uint16_t idProduct, uint16_t idVendor, uint8_t out[kDfuSuffixLength]);
+void WriteDfuSuffix(const uint8_t *payload, std::size_t payloadSize, uint16_t bcdDevice, uint16_t idProduct,
+                    uint16_t idVendor, uint8_t out[kDfuSuffixLength]);
 
 } // namespace tvx

@@ -36,7 +36,8 @@ std::string GroupAssignment(const std::string &line)
         if (p >= line.size() || line[p] != '=' || (p + 1 < line.size() && line[p + 1] == '='))
             continue;
         p = line.find_first_not_of(" \t", p + 1);
-        const std::size_t end = p == std::string::npos || line[p] != '"' ? std::string::npos : line.find('"', p + 1);
+        const std::size_t end =
+            p == std::string::npos || line[p] != '"' ? std::string::npos : line.find('"', p + 1);
         if (end != std::string::npos && end > p + 1)
             return line.substr(p + 1, end - p - 1);
     }
@@ -94,7 +95,7 @@ std::string OwnSessionId()
 std::optional<GroupEntry> SystemGroup(const std::string &name)
 {
     // The reentrant lookups: the listing and a worker may ask at once.
-    group storage {};
+    group storage{};
     group *entry = nullptr;
     std::vector<char> buffer(16384);
     if (::getgrnam_r(name.c_str(), &storage, buffer.data(), buffer.size(), &entry) != 0 || !entry)
@@ -115,7 +116,7 @@ AccessSystem AccessSystem::Installed()
                           "/lib/udev/rules.d"};
     system.sessionsFolder = "/run/systemd/sessions";
     system.sessionId = OwnSessionId();
-    passwd storage {};
+    passwd storage{};
     passwd *user = nullptr;
     std::vector<char> buffer(16384);
     if (::getpwuid_r(::geteuid(), &storage, buffer.data(), buffer.size(), &user) == 0 && user)
@@ -123,8 +124,8 @@ AccessSystem AccessSystem::Installed()
     const int count = ::getgroups(0, nullptr);
     system.processGroups.resize(static_cast<std::size_t>(std::max(count, 0)));
     if (count > 0)
-        system.processGroups.resize(static_cast<std::size_t>(
-            std::max(::getgroups(count, system.processGroups.data()), 0)));
+        system.processGroups.resize(
+            static_cast<std::size_t>(std::max(::getgroups(count, system.processGroups.data()), 0)));
     system.processGroups.push_back(::getegid());
     system.findGroup = SystemGroup;
     return system;
@@ -172,7 +173,8 @@ std::string AccessCauseText(const AccessFinding &finding)
 {
     const std::string rule = kUdevRuleName;
     switch (finding.cause) {
-    case AccessCause::NoRule: return "the udev rule " + rule + " is not installed";
+    case AccessCause::NoRule:
+        return "the udev rule " + rule + " is not installed";
     case AccessCause::RulePluggedBefore:
         return "plugged in before the udev rule " + rule + " was installed: plug it in again";
     case AccessCause::GroupAfterLogin:
@@ -180,7 +182,8 @@ std::string AccessCauseText(const AccessFinding &finding)
     case AccessCause::NotActiveNotInGroup:
         return "this session is not the active local one" +
                (finding.group.empty() ? std::string() : " and the user is not in group " + finding.group);
-    case AccessCause::Unknown: break;
+    case AccessCause::Unknown:
+        break;
     }
     return "permission denied";
 }

@@ -18,11 +18,11 @@ namespace tvxdfu::usb {
 inline constexpr const char *kUdevRuleName = "70-tvxupgrade.rules";
 
 enum class AccessCause {
-    NoRule,               // the rule file is in none of udev's rule folders
-    RulePluggedBefore,    // the device node lacks the rule's group: plugged in before the rule
-    GroupAfterLogin,      // the group lists the user, this login session does not have it yet
-    NotActiveNotInGroup,  // neither the active local session nor in the rule's group
-    Unknown,              // all looks right, yet the open was refused
+    NoRule,              // the rule file is in none of udev's rule folders
+    RulePluggedBefore,   // the device node lacks the rule's group: plugged in before the rule
+    GroupAfterLogin,     // the group lists the user, this login session does not have it yet
+    NotActiveNotInGroup, // neither the active local session nor in the rule's group
+    Unknown,             // all looks right, yet the open was refused
 };
 
 struct GroupEntry {

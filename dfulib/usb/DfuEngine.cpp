@@ -50,9 +50,12 @@ uint16_t DetachTimeout(const DfuFunctional &functional)
 uint16_t BlockSize(const DfuFunctional &functional)
 {
     switch (functional.transferSize) {
-    case 0: return kUnstatedTransferSize;
-    case 0xFFFF: return kUnsetTransferSize;
-    default: return std::min(functional.transferSize, kMaxTransferSize);
+    case 0:
+        return kUnstatedTransferSize;
+    case 0xFFFF:
+        return kUnsetTransferSize;
+    default:
+        return std::min(functional.transferSize, kMaxTransferSize);
     }
 }
 // The requests that leave a stopped device idle must not hold up the
@@ -62,9 +65,12 @@ constexpr unsigned kStopRequestTimeoutMs = 250;
 int32_t TransferFailure(int result)
 {
     switch (result) {
-    case kTransferNoDevice: return kStatusDeviceLeft;
-    case kTransferTimeout: return kStatusTimeout;
-    default: return kStatusUnexpectedState;
+    case kTransferNoDevice:
+        return kStatusDeviceLeft;
+    case kTransferTimeout:
+        return kStatusTimeout;
+    default:
+        return kStatusUnexpectedState;
     }
 }
 
@@ -112,12 +118,10 @@ int32_t DfuEngine::Run(const EngineJob &job)
 void DfuEngine::AbortAfterStop()
 {
     transport_.WatchStop(nullptr);
-    const ControlSetup abort{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Abort), 0,
-                             interface_};
+    const ControlSetup abort{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Abort), 0, interface_};
     if (transport_.ControlOut(abort, nullptr, 0, kStopRequestTimeoutMs) != kTransferStall)
         return;
-    const ControlSetup clear{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::ClrStatus), 0,
-                             interface_};
+    const ControlSetup clear{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::ClrStatus), 0, interface_};
     transport_.ControlOut(clear, nullptr, 0, kStopRequestTimeoutMs);
 }
 
@@ -315,8 +319,7 @@ int32_t DfuEngine::ReadBack(const EngineJob &job)
         image.resize(at + transferSize_);
         const ControlSetup upload{kRequestTypeIn, static_cast<uint8_t>(DfuRequest::Upload), block,
                                   interface_};
-        const int got = transport_.ControlIn(upload, image.data() + at, transferSize_,
-                                             kRequestTimeoutMs);
+        const int got = transport_.ControlIn(upload, image.data() + at, transferSize_, kRequestTimeoutMs);
         if (got < 0)
             return FailedRequest(got);
         image.resize(at + static_cast<std::size_t>(got));
@@ -367,8 +370,7 @@ int32_t DfuEngine::Manifest(uint16_t block)
         return static_cast<int32_t>(UPG_HOST_ERROR);
     // From here on the device installs: a stop leaves it to that.
     abortOnStop_ = false;
-    const ControlSetup end{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Dnload), block,
-                           interface_};
+    const ControlSetup end{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Dnload), block, interface_};
     const int result = transport_.ControlOut(end, nullptr, 0, kRequestTimeoutMs);
     if (result == kTransferNoDevice || result == kTransferIoError)
         return FollowInstallation();
@@ -455,8 +457,7 @@ int DfuEngine::ReadStatus(DfuStatus *status)
 int DfuEngine::RequestStatus(DfuStatus *status)
 {
     uint8_t answer[kStatusLength] = {};
-    const ControlSetup request{kRequestTypeIn, static_cast<uint8_t>(DfuRequest::GetStatus), 0,
-                               interface_};
+    const ControlSetup request{kRequestTypeIn, static_cast<uint8_t>(DfuRequest::GetStatus), 0, interface_};
     const int got = transport_.ControlIn(request, answer, sizeof answer, kRequestTimeoutMs);
     if (got < 0)
         return got;

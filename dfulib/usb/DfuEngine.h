@@ -13,10 +13,10 @@
 namespace tvxdfu::usb {
 
 // Statuses of host-side conditions, in the range the wizard shows texts for.
-inline constexpr int32_t kStatusDeviceLeft = -73;       // gone from the bus mid-transfer
-inline constexpr int32_t kStatusUnexpectedState = -72;  // the device is not where DFU says
-inline constexpr int32_t kStatusTimeout = -71;          // never came back, or never idle
-inline constexpr int32_t kStatusDeviceBusy = -70;       // another program holds its interface
+inline constexpr int32_t kStatusDeviceLeft = -73;      // gone from the bus mid-transfer
+inline constexpr int32_t kStatusUnexpectedState = -72; // the device is not where DFU says
+inline constexpr int32_t kStatusTimeout = -71;         // never came back, or never idle
+inline constexpr int32_t kStatusDeviceBusy = -70;      // another program holds its interface
 // A DFU bStatus error reaches the wizard as bStatus minus this.
 inline constexpr int32_t kDeviceStatusOffset = 90;
 

@@ -61,7 +61,8 @@ DfuInterfaceLocation LocateDfuInterface(const libusb_config_descriptor &config)
 std::optional<uint8_t> ChooseAlternate(const DfuInterfaceLocation &location, std::optional<uint8_t> named)
 {
     const uint8_t wanted = named.value_or(0);
-    if (std::find(location.alternates.begin(), location.alternates.end(), wanted) == location.alternates.end())
+    if (std::find(location.alternates.begin(), location.alternates.end(), wanted) ==
+        location.alternates.end())
         return std::nullopt;
     return wanted;
 }

@@ -17,9 +17,9 @@ namespace tvxdfu::usb {
 
 struct DfuInterfaceLocation {
     int interfaceNumber = -1;
-    uint8_t protocol = 0;    // of its first DFU alternate setting
-    uint8_t stringIndex = 0; // iInterface of that setting
-    uint8_t alternate = 0;   // bAlternateSetting of that setting
+    uint8_t protocol = 0;            // of its first DFU alternate setting
+    uint8_t stringIndex = 0;         // iInterface of that setting
+    uint8_t alternate = 0;           // bAlternateSetting of that setting
     std::vector<uint8_t> alternates; // bAlternateSetting of each setting
     bool hasFunctional = false;
     DfuFunctional functional;
@@ -30,7 +30,6 @@ DfuInterfaceLocation LocateDfuInterface(const libusb_config_descriptor &config);
 
 // The alternate setting an upgrade uses: 0 unless the terminal names
 // another one that the interface has; none when it names one it lacks.
-std::optional<uint8_t> ChooseAlternate(const DfuInterfaceLocation &location,
-                                       std::optional<uint8_t> named);
+std::optional<uint8_t> ChooseAlternate(const DfuInterfaceLocation &location, std::optional<uint8_t> named);
 
 } // namespace tvxdfu::usb

@@ -30,17 +30,20 @@ void ReportHeld(libusb_device_handle *handle, int interfaceNumber)
     libusb_device *device = libusb_get_device(handle);
     libusb_device_descriptor descriptor{};
     libusb_get_device_descriptor(device, &descriptor);
-    std::fprintf(stderr, "TVXDFUUpgrade: cannot claim the DFU interface %d of USB terminal 0d7b:%04x (%s): %s\n",
+    std::fprintf(stderr,
+                 "TVXDFUUpgrade: cannot claim the DFU interface %d of USB terminal 0d7b:%04x (%s): %s\n",
                  interfaceNumber, descriptor.idProduct, DeviceNode(device).c_str(),
                  HolderCause(handle, interfaceNumber));
 }
 
-bool Set(const std::atomic<bool> *stop) { return stop && stop->load(std::memory_order_relaxed); }
+bool Set(const std::atomic<bool> *stop)
+{
+    return stop && stop->load(std::memory_order_relaxed);
+}
 
 } // namespace
 
-int ClaimInterfaceWhenFree(libusb_device_handle *handle, int interfaceNumber,
-                           const std::atomic<bool> *stop)
+int ClaimInterfaceWhenFree(libusb_device_handle *handle, int interfaceNumber, const std::atomic<bool> *stop)
 {
     const auto giveUp = std::chrono::steady_clock::now() + kHeldWait;
     int claimed = libusb_claim_interface(handle, interfaceNumber);

@@ -14,7 +14,6 @@ namespace tvxdfu::usb {
 // libusb_claim_interface, tried again while another holds the interface,
 // for up to 3 s or until *stop is set; a claim still refused then is
 // reported on standard error. libusb's result.
-int ClaimInterfaceWhenFree(libusb_device_handle *handle, int interfaceNumber,
-                           const std::atomic<bool> *stop);
+int ClaimInterfaceWhenFree(libusb_device_handle *handle, int interfaceNumber, const std::atomic<bool> *stop);
 
 } // namespace tvxdfu::usb

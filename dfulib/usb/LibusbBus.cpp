@@ -83,7 +83,8 @@ public:
                 candidates[i].dfuMode =
                     AskDfuMode(context_, opened[i].handle.get(), opened[i].location, kStateTimeoutMs);
         }
-        const std::optional<std::size_t> chosen = Settled(ChooseReturningTerminal(terminal_, candidates), candidates);
+        const std::optional<std::size_t> chosen =
+            Settled(ChooseReturningTerminal(terminal_, candidates), candidates);
         uint32_t result = failure;
         for (std::size_t i = 0; i < opened.size(); ++i) {
             if (i != chosen) {
@@ -100,8 +101,7 @@ public:
         return result;
     }
 
-    int ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length,
-                  unsigned timeoutMs) override
+    int ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length, unsigned timeoutMs) override
     {
         if (!handle_)
             return kTransferNoDevice;
@@ -149,8 +149,8 @@ private:
     std::optional<std::size_t> Settled(std::optional<std::size_t> chosen,
                                        const std::vector<ReturnCandidate> &candidates)
     {
-        const bool byPort = chosen && (terminal_.serial.empty() ||
-                                       !SameSerial(candidates[*chosen].serial, terminal_.serial));
+        const bool byPort =
+            chosen && (terminal_.serial.empty() || !SameSerial(candidates[*chosen].serial, terminal_.serial));
         if (!byPort || !wasOpen_) {
             portChoiceSince_.reset();
             return chosen;

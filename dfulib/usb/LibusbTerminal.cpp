@@ -61,11 +61,13 @@ bool ReportsDfuState(libusb_context *context, libusb_device_handle *handle, uint
 {
     uint8_t answer[kStatusLength] = {};
     // Through the transfer that cuts an answer longer than asked.
-    const ControlSetup request{kRequestTypeIn, static_cast<uint8_t>(DfuRequest::GetStatus), 0, interfaceNumber};
-    const int got = StoppableControlTransfer(context, handle, request, answer, nullptr, sizeof answer, timeoutMs,
-                                             nullptr);
+    const ControlSetup request{kRequestTypeIn, static_cast<uint8_t>(DfuRequest::GetStatus), 0,
+                               interfaceNumber};
+    const int got = StoppableControlTransfer(context, handle, request, answer, nullptr, sizeof answer,
+                                             timeoutMs, nullptr);
     const DfuState state = DecodeStatus(answer).state;
-    return got == static_cast<int>(kStatusLength) && state >= DfuState::DfuIdle && state <= DfuState::DfuError;
+    return got == static_cast<int>(kStatusLength) && state >= DfuState::DfuIdle &&
+           state <= DfuState::DfuError;
 }
 
 bool AskDfuMode(libusb_context *context, libusb_device_handle *handle, const DfuInterfaceLocation &location,
@@ -80,8 +82,7 @@ bool AskDfuMode(libusb_context *context, libusb_device_handle *handle, const Dfu
 bool ReadTerminal(libusb_device *device, TerminalRead *read)
 {
     libusb_device_descriptor descriptor;
-    if (libusb_get_device_descriptor(device, &descriptor) != 0 ||
-        descriptor.idVendor != kTerminalVendorId)
+    if (libusb_get_device_descriptor(device, &descriptor) != 0 || descriptor.idVendor != kTerminalVendorId)
         return false;
     UsbDeviceRecord &record = read->record;
     record.idProduct = descriptor.idProduct;
@@ -97,8 +98,7 @@ bool ReadTerminal(libusb_device *device, TerminalRead *read)
     const ConfigDescriptor config(descriptorRead);
     read->location = LocateDfuInterface(*config);
     const DfuInterfaceLocation &location = read->location;
-    TakeString(folder, "configuration", config->iConfiguration,
-               &UsbDeviceRecord::configurationText, read);
+    TakeString(folder, "configuration", config->iConfiguration, &UsbDeviceRecord::configurationText, read);
     if (location.interfaceNumber >= 0)
         TakeString(folder.empty() || location.alternate != 0
                        ? std::string() // sysfs shows the string of the alternate setting in use
@@ -121,7 +121,8 @@ bool ReadMissingStrings(libusb_device_handle *handle, TerminalRead *read)
     while (!read->missing.empty()) {
         const MissingString string = read->missing.front();
         std::string text;
-        const StringRead result = ReadStringDescriptor(handle, string.index, language, &text, kStringTimeoutMs);
+        const StringRead result =
+            ReadStringDescriptor(handle, string.index, language, &text, kStringTimeoutMs);
         // One that does not answer is not asked again in this pass: its
         // next string would cost another time-out.
         if (result == StringRead::NoAnswer)
@@ -144,7 +145,8 @@ void DenyAccess(libusb_device *device, int openError, UsbDeviceRecord *record)
     // The hint goes out once per device and cause, so that the cause is not
     // lost behind UPG_CONNECT_FAILED nor repeated at every listing.
     std::lock_guard lock(mutex);
-    if (!reported.emplace(libusb_get_bus_number(device), libusb_get_device_address(device), refusal.kind).second)
+    if (!reported.emplace(libusb_get_bus_number(device), libusb_get_device_address(device), refusal.kind)
+             .second)
         return;
     std::fprintf(stderr, "TVXDFUUpgrade: permission denied opening USB terminal 0d7b:%04x (%s): %s\n",
                  record->idProduct, tvx::PrintableText(node).c_str(), tvx::PrintableText(cause).c_str());

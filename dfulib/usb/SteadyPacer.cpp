@@ -8,8 +8,7 @@ namespace tvxdfu::usb {
 
 Micros SteadyPacer::Now()
 {
-    return std::chrono::duration_cast<Micros>(
-        std::chrono::steady_clock::now().time_since_epoch());
+    return std::chrono::duration_cast<Micros>(std::chrono::steady_clock::now().time_since_epoch());
 }
 
 void SteadyPacer::SleepFor(Micros duration)

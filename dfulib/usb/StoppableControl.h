@@ -15,9 +15,8 @@ namespace tvxdfu::usb {
 // Moves `length` bytes from `out` (host to device) or into `in` (device to
 // host). The bytes moved, or a TransferError: kTransferCancelled when *stop
 // was set before or during the transfer and the device had not answered.
-int StoppableControlTransfer(libusb_context *context, libusb_device_handle *handle,
-                             const ControlSetup &setup, uint8_t *in, const uint8_t *out,
-                             std::size_t length, unsigned timeoutMs,
+int StoppableControlTransfer(libusb_context *context, libusb_device_handle *handle, const ControlSetup &setup,
+                             uint8_t *in, const uint8_t *out, std::size_t length, unsigned timeoutMs,
                              const std::atomic<bool> *stop);
 
 } // namespace tvxdfu::usb

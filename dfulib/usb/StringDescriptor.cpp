@@ -14,12 +14,12 @@ char Printable(unsigned character)
     return character >= 0x20 && character < 0x7F ? static_cast<char>(character) : '?';
 }
 
-int GetStringDescriptor(libusb_device_handle *handle, uint8_t index, uint16_t language,
-                        uint8_t *buffer, unsigned timeoutMs)
+int GetStringDescriptor(libusb_device_handle *handle, uint8_t index, uint16_t language, uint8_t *buffer,
+                        unsigned timeoutMs)
 {
     return libusb_control_transfer(handle, LIBUSB_ENDPOINT_IN, LIBUSB_REQUEST_GET_DESCRIPTOR,
-                                   static_cast<uint16_t>(LIBUSB_DT_STRING << 8 | index), language,
-                                   buffer, kMaxDescriptor, timeoutMs);
+                                   static_cast<uint16_t>(LIBUSB_DT_STRING << 8 | index), language, buffer,
+                                   kMaxDescriptor, timeoutMs);
 }
 
 StringRead Failure(int result)
@@ -31,8 +31,8 @@ StringRead Failure(int result)
 
 bool StringDescriptorText(const uint8_t *descriptor, std::size_t size, std::string *text)
 {
-    if (size < 2 || descriptor[1] != LIBUSB_DT_STRING || descriptor[0] > size ||
-        descriptor[0] < 2 || descriptor[0] % 2 != 0)
+    if (size < 2 || descriptor[1] != LIBUSB_DT_STRING || descriptor[0] > size || descriptor[0] < 2 ||
+        descriptor[0] % 2 != 0)
         return false;
     text->clear();
     for (std::size_t at = 2; at < descriptor[0]; at += 2) {
@@ -54,8 +54,9 @@ StringRead ReadLanguage(libusb_device_handle *handle, uint16_t *language, unsign
     const int length = GetStringDescriptor(handle, 0, 0, buffer, timeoutMs);
     if (length < 0 && length != LIBUSB_ERROR_PIPE)
         return StringRead::NoAnswer;
-    *language = length >= 4 && buffer[1] == LIBUSB_DT_STRING ? static_cast<uint16_t>(buffer[2] | buffer[3] << 8)
-                                                             : kUsEnglish;
+    *language = length >= 4 && buffer[1] == LIBUSB_DT_STRING
+                    ? static_cast<uint16_t>(buffer[2] | buffer[3] << 8)
+                    : kUsEnglish;
     return StringRead::Read;
 }
 
@@ -68,7 +69,7 @@ StringRead ReadStringDescriptor(libusb_device_handle *handle, uint8_t index, uin
         return Failure(length);
     // A malformed answer is no string, as a stall is.
     return StringDescriptorText(buffer, static_cast<std::size_t>(length), text) ? StringRead::Read
-                                                                               : StringRead::Refused;
+                                                                                : StringRead::Refused;
 }
 
 std::string AsciiFromUtf8(const std::string &text)

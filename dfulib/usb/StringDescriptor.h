@@ -18,9 +18,9 @@ namespace tvxdfu::usb {
 inline constexpr unsigned kStringTimeoutMs = 100;
 
 enum class StringRead {
-    Read,       // *text holds the string (possibly empty)
-    Refused,    // the device stalled the request: it has no such string
-    NoAnswer,   // time-out, I/O error or the device left: ask again later
+    Read,     // *text holds the string (possibly empty)
+    Refused,  // the device stalled the request: it has no such string
+    NoAnswer, // time-out, I/O error or the device left: ask again later
 };
 
 // The language the device's strings are read in: the first one of its

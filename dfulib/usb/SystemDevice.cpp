@@ -23,7 +23,10 @@ std::string DeviceStringsFolder(libusb_device *device)
     return count > 0 ? SysfsDeviceFolder(libusb_get_bus_number(device), ports, count) : std::string();
 }
 
-bool IsOpenRefused(int openError) { return openError == LIBUSB_ERROR_ACCESS; }
+bool IsOpenRefused(int openError)
+{
+    return openError == LIBUSB_ERROR_ACCESS;
+}
 
 OpenRefusal ExplainOpenRefusal(libusb_device *device, int)
 {

@@ -25,8 +25,8 @@ std::string DeviceStringsFolder(libusb_device *device);
 bool IsOpenRefused(int openError);
 
 struct OpenRefusal {
-    int kind = 0;      // tells causes apart, so that each is reported once
-    std::string text;  // the cause in a few words
+    int kind = 0;     // tells causes apart, so that each is reported once
+    std::string text; // the cause in a few words
 };
 
 // Why the open of `device` was refused with `openError`.

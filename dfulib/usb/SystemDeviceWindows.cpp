@@ -14,7 +14,10 @@ std::string DeviceNode(libusb_device *device)
 
 // Windows reads the strings too, but a user program reaches them only by
 // opening the device, which the listing does anyway.
-std::string DeviceStringsFolder(libusb_device *) { return {}; }
+std::string DeviceStringsFolder(libusb_device *)
+{
+    return {};
+}
 
 // libusb answers NOT_SUPPORTED for a device no WinUSB driver is bound to:
 // it is there, and listing it with that cause tells the technician what to

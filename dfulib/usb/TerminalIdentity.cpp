@@ -49,8 +49,7 @@ std::optional<std::string> Token(const std::string &text, std::string_view key)
     std::istringstream words(text);
     std::string word;
     while (words >> word) {
-        if (word.size() > key.size() && word.compare(0, key.size(), key) == 0 &&
-            word[key.size()] == '=')
+        if (word.size() > key.size() && word.compare(0, key.size(), key) == 0 && word[key.size()] == '=')
             return word.substr(key.size() + 1);
     }
     return std::nullopt;
@@ -78,8 +77,8 @@ TerminalIdentity IdentifyTerminal(const UsbDeviceRecord &record)
     identity.firmware = versionToken("FW").value_or(record.dfuMode ? 0u : record.bcdDevice);
     identity.loader = versionToken("LD").value_or(record.dfuMode ? record.bcdDevice : 0u);
     const auto type = Token(record.interfaceText, "TYPE");
-    identity.deviceType = (type ? Number(*type, 10, UINT32_MAX) : std::nullopt)
-                              .value_or(ModelNumber(record.product));
+    identity.deviceType =
+        (type ? Number(*type, 10, UINT32_MAX) : std::nullopt).value_or(ModelNumber(record.product));
     if (identity.deviceType == 0)
         identity.deviceType = ModelOfProductId(record.idProduct);
     identity.extraValue = record.idProduct;

@@ -40,7 +40,8 @@ bool TerminalListing::Refresh(libusb_device *device, Entry &entry, Clock::time_p
     // Access is asked once for a device that may be opened; one that may
     // not is asked at every listing, as a rule installed meanwhile and
     // applied by `udevadm trigger` opens it without a re-enumeration.
-    if (entry.accessKnown && !entry.accessDenied && !stringsDue && (entry.stateAsked || !StateWanted(entry.read)))
+    if (entry.accessKnown && !entry.accessDenied && !stringsDue &&
+        (entry.stateAsked || !StateWanted(entry.read)))
         return true;
     libusb_device_handle *openedHandle = nullptr;
     const int opened = libusb_open(device, &openedHandle);

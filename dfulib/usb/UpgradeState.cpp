@@ -35,8 +35,7 @@ bool UpgradeState::Ended() const
     return ended_;
 }
 
-uint32_t UpgradeState::Read(uint32_t *bytes, uint32_t *percent, uint32_t *phase,
-                            int32_t *status)
+uint32_t UpgradeState::Read(uint32_t *bytes, uint32_t *percent, uint32_t *phase, int32_t *status)
 {
     std::lock_guard lock(mutex_);
     if (bytes)

@@ -94,9 +94,8 @@ uint32_t UsbBackend::ListDevices(char *productTexts, uint32_t *productLength, ch
     return FillDeviceLists(devices, productTexts, productLength, idNumbers, idLength);
 }
 
-uint32_t UsbBackend::GetVersion(const char *id, uint32_t idLength, uint32_t *firmware,
-                                uint32_t *loader, uint32_t *deviceType, uint16_t *extraValue,
-                                char *identText)
+uint32_t UsbBackend::GetVersion(const char *id, uint32_t idLength, uint32_t *firmware, uint32_t *loader,
+                                uint32_t *deviceType, uint16_t *extraValue, char *identText)
 {
     UsbDeviceRecord record;
     if (const uint32_t result = Find(id, idLength, &record))
@@ -180,8 +179,7 @@ void UsbBackend::Work(Run &run)
     run.state.Finish(status);
 }
 
-uint32_t UsbBackend::GetStatus(uint32_t *bytes, uint32_t *percent, uint32_t *phase,
-                               int32_t *status)
+uint32_t UsbBackend::GetStatus(uint32_t *bytes, uint32_t *percent, uint32_t *phase, int32_t *status)
 {
     std::lock_guard lock(runMutex_);
     if (!run_)

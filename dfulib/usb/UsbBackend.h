@@ -29,8 +29,7 @@ public:
     uint32_t GetAttributes(const char *id, uint32_t idLength, uint32_t *attributes) override;
     uint32_t StartUpgrade(const char *id, uint32_t idLength, const PackageEntry *part,
                           const char *backupPath) override;
-    uint32_t GetStatus(uint32_t *bytes, uint32_t *percent, uint32_t *phase,
-                       int32_t *status) override;
+    uint32_t GetStatus(uint32_t *bytes, uint32_t *percent, uint32_t *phase, int32_t *status) override;
     uint32_t ConfigurationChange(uint32_t eventCode, const void *broadcastRecord) override;
 
 private:

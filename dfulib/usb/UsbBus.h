@@ -21,8 +21,8 @@ struct UsbPortPath {
 };
 
 struct UsbDeviceRecord {
-    std::string product;           // iProduct string
-    std::string serial;            // iSerialNumber string: the ID number
+    std::string product; // iProduct string
+    std::string serial;  // iSerialNumber string: the ID number
     // A loader without a serial number is listed under an ID made from its
     // port (PortId), in `serial`, and is found by its port alone.
     bool addressedByPort = false;

@@ -22,13 +22,20 @@ BaseUnits BaseUnitsOf(const QFont &font)
 {
     const QFontMetrics metrics(font);
     // The average width over the 52 letters, rounded.
-    const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return {(letters / 26 + 1) / 2, metrics.height()};
 }
 
-int DialogUnitsToPixelsX(int du, const BaseUnits &units) { return ScaleRounded(du, units.width, 4); }
+int DialogUnitsToPixelsX(int du, const BaseUnits &units)
+{
+    return ScaleRounded(du, units.width, 4);
+}
 
-int DialogUnitsToPixelsY(int du, const BaseUnits &units) { return ScaleRounded(du, units.height, 8); }
+int DialogUnitsToPixelsY(int du, const BaseUnits &units)
+{
+    return ScaleRounded(du, units.height, 8);
+}
 
 QRect DialogUnitsToPixels(int x, int y, int width, int height, const BaseUnits &units)
 {

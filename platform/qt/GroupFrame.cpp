@@ -14,8 +14,9 @@ namespace {
 QAccessibleInterface *GroupFrameAccessible(const QString &className, QObject *object)
 {
     auto *frame = dynamic_cast<GroupFrame *>(object);
-    return frame && className == QLatin1String("QWidget") ? new QAccessibleWidget(frame, QAccessible::Grouping)
-                                                          : nullptr;
+    return frame && className == QLatin1String("QWidget")
+               ? new QAccessibleWidget(frame, QAccessible::Grouping)
+               : nullptr;
 }
 
 } // namespace
@@ -49,7 +50,8 @@ void GroupFrame::paintEvent(QPaintEvent *)
     const int gap = metrics.averageCharWidth() / 2;
     const QRect text(indent, 0, metrics.horizontalAdvance(title_) + 2 * gap, metrics.height());
     painter.fillRect(text, palette().window());
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
     painter.drawText(text, Qt::AlignCenter | Qt::TextSingleLine, title_);
 }
 

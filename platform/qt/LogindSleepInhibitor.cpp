@@ -28,9 +28,9 @@ bool LogindSleepInhibitor::Hold(const std::string &why)
         WarnUnavailable(QStringLiteral("the system bus passes no file descriptors"));
         return false;
     }
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
-                                       QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
     call << QStringLiteral("sleep:shutdown:idle") << QStringLiteral("TVXUpgrade")
          << QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size())) << QStringLiteral("block");
     // Block, not BlockWithGui: no window event may run the wizard while it waits.
@@ -40,8 +40,9 @@ bool LogindSleepInhibitor::Hold(const std::string &why)
         return false;
     }
     const QList<QVariant> arguments = reply.arguments();
-    const QDBusUnixFileDescriptor lock =
-        arguments.size() == 1 ? qvariant_cast<QDBusUnixFileDescriptor>(arguments.constFirst()) : QDBusUnixFileDescriptor();
+    const QDBusUnixFileDescriptor lock = arguments.size() == 1
+                                             ? qvariant_cast<QDBusUnixFileDescriptor>(arguments.constFirst())
+                                             : QDBusUnixFileDescriptor();
     if (!lock.isValid()) {
         WarnUnavailable(QStringLiteral("logind answered without a lock"));
         return false;
@@ -61,7 +62,9 @@ void LogindSleepInhibitor::WarnUnavailable(const QString &reason)
     if (warned_)
         return;
     warned_ = true;
-    std::fprintf(stderr, "TVXUpgrade: no answer from logind (%s); the computer is not kept from sleeping while a terminal is written\n",
+    std::fprintf(stderr,
+                 "TVXUpgrade: no answer from logind (%s); the computer is not kept from sleeping while a "
+                 "terminal is written\n",
                  reason.toLocal8Bit().constData());
 }
 

@@ -82,12 +82,21 @@ private:
 
 namespace {
 
-QString Utf8(const std::string &text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString Utf8(const std::string &text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-std::string Utf8(const QString &text) { return text.toUtf8().toStdString(); }
+std::string Utf8(const QString &text)
+{
+    return text.toUtf8().toStdString();
+}
 
 // As a static control shows it, without its mnemonic marks.
-QString StaticDisplayText(const std::string &text, unsigned style) { return Utf8(ShownControlText(text, style)); }
+QString StaticDisplayText(const std::string &text, unsigned style)
+{
+    return Utf8(ShownControlText(text, style));
+}
 
 QPixmap ArtPixmap(int resourceId)
 {
@@ -98,11 +107,11 @@ QPixmap ArtPixmap(int resourceId)
 } // namespace
 
 QtDialogWindow::QtDialogWindow(const DialogTemplate &dialogTemplate, QWidget *parent)
-    : template_(dialogTemplate),
-      units_{},
+    : template_(dialogTemplate), units_{},
       dialog_(new DialogWidget(*this, parent,
-                               (parent ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint))
+                               (parent ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint |
+                                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                   Qt::WindowCloseButtonHint))
 {
     const QFont font = DialogFont(dialogTemplate.fontFace, dialogTemplate.fontPointSize);
     dialog_->setFont(font);
@@ -125,8 +134,8 @@ void QtDialogWindow::PaintSharedPlacesOpaque(const DialogTemplate &dialogTemplat
     const ControlTemplate *last = first + dialogTemplate.controlCount;
     for (const ControlTemplate *a = first; a != last; ++a)
         for (const ControlTemplate *b = first; b != last; ++b)
-            if (a != b && a->kind == ControlKind::Static && b->kind == ControlKind::Static &&
-                a->x == b->x && a->y == b->y && a->width == b->width && a->height == b->height)
+            if (a != b && a->kind == ControlKind::Static && b->kind == ControlKind::Static && a->x == b->x &&
+                a->y == b->y && a->width == b->width && a->height == b->height)
                 if (QWidget *widget = ControlWidget(a->id))
                     widget->setAutoFillBackground(true);
 }
@@ -166,7 +175,10 @@ void QtDialogWindow::UpdateAccessibleNames(int changedId)
     }
 }
 
-QtDialogWindow::~QtDialogWindow() { delete dialog_; }
+QtDialogWindow::~QtDialogWindow()
+{
+    delete dialog_;
+}
 
 std::unique_ptr<QtDialogWindow> QtDialogWindow::FromTemplate(int templateId, QWidget *parent)
 {
@@ -174,7 +186,10 @@ std::unique_ptr<QtDialogWindow> QtDialogWindow::FromTemplate(int templateId, QWi
     return found ? std::make_unique<QtDialogWindow>(*found, parent) : nullptr;
 }
 
-QDialog *QtDialogWindow::Widget() const { return dialog_; }
+QDialog *QtDialogWindow::Widget() const
+{
+    return dialog_;
+}
 
 QWidget *QtDialogWindow::ControlWidget(int id) const
 {
@@ -308,7 +323,8 @@ const QtDialogWindow::ControlEntry *QtDialogWindow::Find(int id, ControlKind kin
     return control && control->kind == kind ? control : nullptr;
 }
 
-template <class W> W *QtDialogWindow::As(int id, ControlKind kind) const
+template <class W>
+W *QtDialogWindow::As(int id, ControlKind kind) const
 {
     const auto *control = Find(id, kind);
     return control ? static_cast<W *>(control->widget) : nullptr;
@@ -422,7 +438,8 @@ bool QtDialogWindow::AddSystemMenuEntry(unsigned commandId, const std::string &t
     const QKeySequence keys = QKeySequence::mnemonic(Utf8(text));
     if (!keys.isEmpty()) {
         auto *shortcut = new QShortcut(keys, dialog_);
-        QObject::connect(shortcut, &QShortcut::activated, dialog_, [this] { SystemCommand(systemMenuCommand_); });
+        QObject::connect(shortcut, &QShortcut::activated, dialog_,
+                         [this] { SystemCommand(systemMenuCommand_); });
     }
     return true;
 }
@@ -518,8 +535,9 @@ void QtDialogWindow::SetCheckState(int id, int state)
         return;
     if (state == BST_INDETERMINATE)
         check->setTristate(true);
-    check->setCheckState(state == BST_CHECKED ? Qt::Checked
-                                              : state == BST_INDETERMINATE ? Qt::PartiallyChecked : Qt::Unchecked);
+    check->setCheckState(state == BST_CHECKED         ? Qt::Checked
+                         : state == BST_INDETERMINATE ? Qt::PartiallyChecked
+                                                      : Qt::Unchecked);
 }
 
 void QtDialogWindow::SetControlFont(int id, const FontSpec &spec)
@@ -707,7 +725,8 @@ void QtDialogWindow::ListSelectRow(int id, int row)
     if (!table || row < 0 || row >= table->rowCount())
         return;
     const QModelIndex index = table->model()->index(row, 0);
-    table->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    table->selectionModel()->setCurrentIndex(index,
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 // --- progress bar ---------------------------------------------------------------
@@ -738,7 +757,10 @@ void QtDialogWindow::SetCaption(const std::string &caption)
     UpdateAccessibleNames(kEveryControl); // pictures are named by the caption
 }
 
-void QtDialogWindow::SetIcon(int iconResourceId) { dialog_->setWindowIcon(QIcon(ArtPixmap(iconResourceId))); }
+void QtDialogWindow::SetIcon(int iconResourceId)
+{
+    dialog_->setWindowIcon(QIcon(ArtPixmap(iconResourceId)));
+}
 
 void QtDialogWindow::SetWaitCursor(bool on)
 {

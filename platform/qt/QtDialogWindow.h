@@ -106,7 +106,8 @@ private:
     static constexpr int kEveryControl = std::numeric_limits<int>::min();
     const ControlEntry *Find(int id, ControlKind kind) const;
     const ControlEntry *Find(int id) const;
-    template <class W> W *As(int id, ControlKind kind) const;
+    template <class W>
+    W *As(int id, ControlKind kind) const;
 
     // Keyboard and window commands, as a click on the button they stand for.
     void CancelCommand();

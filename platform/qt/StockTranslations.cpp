@@ -10,7 +10,9 @@ namespace tvx {
 std::unique_ptr<QTranslator> InstallStockTranslations(uint16_t langId)
 {
     const uint16_t language = PrimaryLanguage(langId);
-    const char *name = language == LANG_GERMAN ? "qtbase_de" : language == LANG_FRENCH ? "qtbase_fr" : nullptr;
+    const char *name = language == LANG_GERMAN   ? "qtbase_de"
+                       : language == LANG_FRENCH ? "qtbase_fr"
+                                                 : nullptr;
     if (!name)
         return nullptr;
     auto translator = std::make_unique<QTranslator>();

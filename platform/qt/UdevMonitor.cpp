@@ -75,9 +75,9 @@ void UdevMonitor::Receive()
     const char *serial = udev_device_get_property_value(device, "ID_SERIAL_SHORT");
     if (!serial)
         serial = udev_device_get_sysattr_value(device, "serial");
-    const auto event = UsbDeviceEventFrom(udev_device_get_action(device),
-                                          udev_device_get_property_value(device, "PRODUCT"), serial,
-                                          udev_device_get_sysname(device));
+    const auto event =
+        UsbDeviceEventFrom(udev_device_get_action(device), udev_device_get_property_value(device, "PRODUCT"),
+                           serial, udev_device_get_sysname(device));
     udev_device_unref(device);
     if (event)
         PostDeviceInterfaceEvent(event->eventCode, event->interfacePath);

@@ -9,7 +9,10 @@ ExecutionStateSleepInhibitor::ExecutionStateSleepInhibitor(SetState setState)
 {
 }
 
-ExecutionStateSleepInhibitor::~ExecutionStateSleepInhibitor() { Release(); }
+ExecutionStateSleepInhibitor::~ExecutionStateSleepInhibitor()
+{
+    Release();
+}
 
 // Windows has no place for the reason here.
 bool ExecutionStateSleepInhibitor::Hold(const std::string &)

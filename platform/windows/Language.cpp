@@ -6,6 +6,9 @@ namespace tvx {
 
 // The language the user reads Windows in, which is what the wizard's texts
 // follow there.
-uint16_t GetSystemDefaultLangID() { return GetUserDefaultUILanguage(); }
+uint16_t GetSystemDefaultLangID()
+{
+    return GetUserDefaultUILanguage();
+}
 
 } // namespace tvx

@@ -48,8 +48,9 @@ RegularFileOpen OpenRegularFile(const char *path, int *fd, struct stat *info)
         return RegularFileOpen::NotRegular;
     // Shared like a POSIX open: others may go on writing, renaming or
     // deleting, which the reader notices by the size.
-    const HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         errno = ErrnoOf(::GetLastError());
         return RegularFileOpen::Unopenable;
@@ -73,8 +74,9 @@ RegularFileOpen OpenRegularFile(const char *path, int *fd, struct stat *info)
     // never as a small one.
     using Size = decltype(info->st_size);
     const uint64_t size = (static_cast<uint64_t>(opened.nFileSizeHigh) << 32) | opened.nFileSizeLow;
-    info->st_size = size > static_cast<uint64_t>(std::numeric_limits<Size>::max()) ? std::numeric_limits<Size>::max()
-                                                                                    : static_cast<Size>(size);
+    info->st_size = size > static_cast<uint64_t>(std::numeric_limits<Size>::max())
+                        ? std::numeric_limits<Size>::max()
+                        : static_cast<Size>(size);
     *fd = descriptor;
     return RegularFileOpen::Opened;
 }

@@ -12,7 +12,10 @@ namespace tvx {
 
 class SessionEndGuard final : public SleepInhibitor {
 public:
-    SessionEndGuard(SleepInhibitor &sleepLock, Win32DialogWindow &window) : sleepLock_(sleepLock), window_(window) {}
+    SessionEndGuard(SleepInhibitor &sleepLock, Win32DialogWindow &window)
+        : sleepLock_(sleepLock), window_(window)
+    {
+    }
 
     bool Hold(const std::string &why) override;
     void Release() override;

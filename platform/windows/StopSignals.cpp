@@ -72,11 +72,20 @@ StopSignals::StopSignals()
     ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
-StopSignals::~StopSignals() { ::SetConsoleCtrlHandler(OnConsoleEvent, FALSE); }
+StopSignals::~StopSignals()
+{
+    ::SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+}
 
-int StopSignals::Received() const { return gReceived.load(); }
+int StopSignals::Received() const
+{
+    return gReceived.load();
+}
 
-int StopSignals::WakeDescriptor() const { return -1; }
+int StopSignals::WakeDescriptor() const
+{
+    return -1;
+}
 
 void StopSignals::Drain() const {}
 

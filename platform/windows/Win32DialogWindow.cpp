@@ -496,7 +496,10 @@ void Win32DialogWindow::SetControlImage(int id, int imageResourceId)
 
 // --- combo boxes --------------------------------------------------------------
 
-void Win32DialogWindow::ComboReset(int id) { Send(id, ControlKind::ComboBox, CB_RESETCONTENT); }
+void Win32DialogWindow::ComboReset(int id)
+{
+    Send(id, ControlKind::ComboBox, CB_RESETCONTENT);
+}
 
 int Win32DialogWindow::ComboAddString(int id, const std::string &text)
 {
@@ -573,7 +576,8 @@ int Win32DialogWindow::ListColumnWidthToHeader(int id, int column)
     if (column < 0 || column >= ListColumnCount(id))
         return 0;
     // The last column also takes up the width the others leave free.
-    Send(id, ControlKind::ListView, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), LVSCW_AUTOSIZE_USEHEADER);
+    Send(id, ControlKind::ListView, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+         LVSCW_AUTOSIZE_USEHEADER);
     return static_cast<int>(Send(id, ControlKind::ListView, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
 }
 
@@ -593,7 +597,8 @@ int Win32DialogWindow::ListInsertRow(int id, const std::vector<std::string> &tex
     item.mask = LVIF_TEXT;
     item.iItem = ListRowCount(id);
     item.pszText = first.data();
-    const int row = static_cast<int>(SendMessageW(control->window, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    const int row =
+        static_cast<int>(SendMessageW(control->window, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0)
         return -1;
     for (int column = 1; column < columns; ++column) {
@@ -601,7 +606,8 @@ int Win32DialogWindow::ListInsertRow(int id, const std::vector<std::string> &tex
         LVITEMW cell{};
         cell.iSubItem = column;
         cell.pszText = text.data();
-        SendMessageW(control->window, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+        SendMessageW(control->window, LVM_SETITEMTEXTW, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&cell));
     }
     return row;
 }
@@ -622,7 +628,8 @@ int Win32DialogWindow::ListRowCount(int id) const
 
 int Win32DialogWindow::ListFirstSelectedRow(int id) const
 {
-    const long long row = Send(id, ControlKind::ListView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    const long long row =
+        Send(id, ControlKind::ListView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
     return row < 0 ? -1 : static_cast<int>(row);
 }
 
@@ -635,9 +642,10 @@ std::string Win32DialogWindow::ListItemText(int id, int row, int column) const
     cell.iSubItem = column;
     cell.pszText = buffer.data();
     cell.cchTextMax = static_cast<int>(buffer.size());
-    const long long length =
-        Send(id, ControlKind::ListView, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
-    return length > 0 ? Utf8Text(std::wstring_view(cell.pszText, static_cast<std::size_t>(length))) : std::string();
+    const long long length = Send(id, ControlKind::ListView, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                  reinterpret_cast<LPARAM>(&cell));
+    return length > 0 ? Utf8Text(std::wstring_view(cell.pszText, static_cast<std::size_t>(length)))
+                      : std::string();
 }
 
 void Win32DialogWindow::ListSelectRow(int id, int row)
@@ -647,7 +655,8 @@ void Win32DialogWindow::ListSelectRow(int id, int row)
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    Send(id, ControlKind::ListView, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    Send(id, ControlKind::ListView, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+         reinterpret_cast<LPARAM>(&state));
     Send(id, ControlKind::ListView, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
@@ -733,7 +742,8 @@ std::string Win32DialogWindow::FileDialog(const FileDialogSpec &spec)
     // A wildcard file name only repeats the filter; a plain one is proposed.
     if (!spec.fileName.empty() && spec.fileName.find_first_of("*?") == std::string::npos) {
         const std::wstring name = WideText(spec.fileName);
-        std::copy(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(std::min(name.size(), path.size() - 1)),
+        std::copy(name.begin(),
+                  name.begin() + static_cast<std::ptrdiff_t>(std::min(name.size(), path.size() - 1)),
                   path.begin());
     }
     OPENFILENAMEW dialog{};
@@ -745,7 +755,8 @@ std::string Win32DialogWindow::FileDialog(const FileDialogSpec &spec)
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     // The file dialogs leave the current directory where the file was chosen.
-    dialog.Flags = OFN_EXPLORER | (spec.options & (OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST));
+    dialog.Flags =
+        OFN_EXPLORER | (spec.options & (OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST));
     const BOOL chosen = spec.save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
     if (!chosen)
         return {};
@@ -757,6 +768,9 @@ unsigned Win32DialogWindow::SetTimer(unsigned id, unsigned periodMs)
     return ::SetTimer(window_, id, periodMs, nullptr) ? id : 0;
 }
 
-void Win32DialogWindow::KillTimer(unsigned id) { ::KillTimer(window_, id); }
+void Win32DialogWindow::KillTimer(unsigned id)
+{
+    ::KillTimer(window_, id);
+}
 
 } // namespace tvx

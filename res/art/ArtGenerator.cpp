@@ -47,8 +47,8 @@ void DrawTerminal(QPainter &p, const QRectF &box, const QColor &body, const QCol
     p.drawRoundedRect(QRectF(shell.left() + 2 * u, shell.top() + 2 * u, 10 * u, 4.5 * u), 0.7 * u, 0.7 * u);
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 3; ++column)
-            p.drawRoundedRect(QRectF(shell.left() + (2.3 + column * 3.4) * u, shell.top() + (8.2 + row * 2.4) * u,
-                                     2.6 * u, 1.6 * u),
+            p.drawRoundedRect(QRectF(shell.left() + (2.3 + column * 3.4) * u,
+                                     shell.top() + (8.2 + row * 2.4) * u, 2.6 * u, 1.6 * u),
                               0.4 * u, 0.4 * u);
 }
 
@@ -205,15 +205,15 @@ bool SaveIconFile(const QString &path)
         images.append(png);
     }
     QByteArray file;
-    PutLittleEndian(file, 0, 2);             // reserved
-    PutLittleEndian(file, 1, 2);             // an icon
+    PutLittleEndian(file, 0, 2); // reserved
+    PutLittleEndian(file, 1, 2); // an icon
     PutLittleEndian(file, std::size(sides), 2);
     quint32 offset = 6 + 16 * std::size(sides);
     for (std::size_t i = 0; i < std::size(sides); ++i) {
         file.append(static_cast<char>(sides[i] % 256)); // 0 stands for 256
         file.append(static_cast<char>(sides[i] % 256));
-        file.append('\0'); // no palette
-        file.append('\0'); // reserved
+        file.append('\0');            // no palette
+        file.append('\0');            // reserved
         PutLittleEndian(file, 1, 2);  // planes
         PutLittleEndian(file, 32, 2); // bits per pixel
         PutLittleEndian(file, static_cast<quint32>(images[static_cast<qsizetype>(i)].size()), 4);

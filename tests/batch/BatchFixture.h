@@ -40,7 +40,10 @@ inline TestPackage HardwarePackage(uint16_t productId, std::vector<uint16_t> cod
 
 class BatchTest : public DriveTest {
 protected:
-    void WriteIni(const std::string &text) { std::ofstream(folder + "/TVXUpgrade.ini", std::ios::binary) << text; }
+    void WriteIni(const std::string &text)
+    {
+        std::ofstream(folder + "/TVXUpgrade.ini", std::ios::binary) << text;
+    }
 
     // Whether the folder keeps apart two names that differ only in letter
     // case: Linux's file systems do; Windows' open the first file by the

@@ -11,7 +11,8 @@ using Ids = std::vector<std::string>;
 
 const std::string kOtherSeries =
     R"("id": "K210C01", "model": "VORN 210", "vendorCode": "KOTRX", "versionFormat": "three-part",
-       "firmware": "1.0.0", "loader": "1.0.0", "deviceType": 210, )" + kQuickTiming;
+       "firmware": "1.0.0", "loader": "1.0.0", "deviceType": 210, )" +
+    kQuickTiming;
 
 } // namespace
 
@@ -34,7 +35,8 @@ TEST_F(BatchTest, MatchedNamesStartInTheBatchWithTheFirstFileAndItsBackupName)
     EXPECT_EQ(dialog.batch.batchFirmwareVersion[1], 0x0407);
     EXPECT_EQ(dialog.batch.batchProductId[1], 0x1200);
     EXPECT_EQ(dialog.package.backupPath, "firstbak.bak");
-    EXPECT_EQ(Window().ComboItemText(D::backupCombo, Window().ComboSelection(D::backupCombo)), "firstbak.bak");
+    EXPECT_EQ(Window().ComboItemText(D::backupCombo, Window().ComboSelection(D::backupCombo)),
+              "firstbak.bak");
 }
 
 // Folders are prepared on Windows, where the file's name matches in any
@@ -73,7 +75,10 @@ struct MismatchCase {
 
 class BatchMismatchTest : public BatchTest, public ::testing::WithParamInterface<MismatchCase> {};
 
-void PrintTo(const MismatchCase &c, std::ostream *out) { *out << c.name; }
+void PrintTo(const MismatchCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
 
 TEST_P(BatchMismatchTest, GivesTheMessageAndTheNormalWizard)
 {
@@ -102,15 +107,17 @@ TEST_P(BatchMismatchTest, GivesTheMessageAndTheNormalWizard)
     EXPECT_EQ(Text(D::partCounterText), "(1/1)");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, BatchMismatchTest,
-    ::testing::Values(MismatchCase{"MissingFile", "first.missing"}, MismatchCase{"NameInCapitals", "FIRST"},
-                      MismatchCase{"FileThatIsNoPackage", "first.junk"},
-                      MismatchCase{"SameNameTwice", "first.first"},
-                      MismatchCase{"TwoFilesDifferingInLetterCase", "first.twice", true},
-                      MismatchCase{"TwoProductFamilies", "first.other"},
-                      MismatchCase{"TwoTerminalModelsOfOneFamily", "first.model460"}),
-    [](const ::testing::TestParamInfo<MismatchCase> &tested) { return std::string(tested.param.name); });
+INSTANTIATE_TEST_SUITE_P(Names, BatchMismatchTest,
+                         ::testing::Values(MismatchCase{"MissingFile", "first.missing"},
+                                           MismatchCase{"NameInCapitals", "FIRST"},
+                                           MismatchCase{"FileThatIsNoPackage", "first.junk"},
+                                           MismatchCase{"SameNameTwice", "first.first"},
+                                           MismatchCase{"TwoFilesDifferingInLetterCase", "first.twice", true},
+                                           MismatchCase{"TwoProductFamilies", "first.other"},
+                                           MismatchCase{"TwoTerminalModelsOfOneFamily", "first.model460"}),
+                         [](const ::testing::TestParamInfo<MismatchCase> &tested) {
+                             return std::string(tested.param.name);
+                         });
 
 struct ListingCase {
     const char *name;
@@ -123,7 +130,10 @@ struct ListingCase {
 
 class BatchListingTest : public BatchTest, public ::testing::WithParamInterface<ListingCase> {};
 
-void PrintTo(const ListingCase &c, std::ostream *out) { *out << c.name; }
+void PrintTo(const ListingCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
 
 TEST_P(BatchListingTest, OffersOnlyTerminalsOfTheSeriesHardwareAndModelOfEveryFile)
 {

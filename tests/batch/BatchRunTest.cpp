@@ -11,7 +11,6 @@ namespace {
 
 using Labels = std::vector<std::string>;
 
-
 int CountOf(const std::vector<std::string> &texts, const std::string &text)
 {
     return static_cast<int>(std::count(texts.begin(), texts.end(), text));
@@ -37,7 +36,8 @@ TEST_F(BatchTest, ThreeFilesGoIntoOneTerminalWithOneConfirmationOneBackupAndFini
     Drive("next");
     Follow();
 
-    EXPECT_TRUE(InOrder(Shown(D::partCounterText), {"(1/3)", "(2/3)", "(3/3)"})) << Lines(Shown(D::partCounterText));
+    EXPECT_TRUE(InOrder(Shown(D::partCounterText), {"(1/3)", "(2/3)", "(3/3)"}))
+        << Lines(Shown(D::partCounterText));
     const std::vector<std::string> &status = Shown(D::statusText);
     EXPECT_EQ(status.back(), std::string(kFirmwareSucceededText) + "\n\n Firmware Version: V 4.8.0 ");
     EXPECT_EQ(CountOf(status, EnglishText(163)), 1) << Lines(status); // read back once
@@ -97,13 +97,16 @@ struct FailureCase {
     std::string terminalExtra;
     Breakage breakage;
     const char *failedFile;
-    std::string box;          // by its caption, or its text for shared captions
-    uint32_t firmwareAfter;   // the terminal's firmware when the batch has stopped
+    std::string box;        // by its caption, or its text for shared captions
+    uint32_t firmwareAfter; // the terminal's firmware when the batch has stopped
 };
 
 class BatchFailureTest : public BatchTest, public ::testing::WithParamInterface<FailureCase> {};
 
-void PrintTo(const FailureCase &c, std::ostream *out) { *out << c.name; }
+void PrintTo(const FailureCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
 
 } // namespace
 
@@ -123,8 +126,9 @@ TEST_P(BatchFailureTest, StopsTheBatchWithCancelOnlyAndNamesTheFile)
     Follow();
 
     const Labels boxes = Boxes(opening);
-    EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(), [&](const std::string &box) { return box.starts_with(c.box); }))
-        << Lines(boxes);
+    EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(), [&](const std::string &box) {
+        return box.starts_with(c.box);
+    })) << Lines(boxes);
     EXPECT_EQ(std::count(boxes.begin(), boxes.end(), kSuccessCaption), 0) << Lines(boxes);
     EXPECT_EQ(Dialog().batch.batchRemaining, 0u);
     const std::string status = Text(D::statusText);
@@ -148,12 +152,12 @@ TEST_P(BatchFailureTest, StopsTheBatchWithCancelOnlyAndNamesTheFile)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, BatchFailureTest,
-    ::testing::Values(
-        FailureCase{"VersionRefusedAtItsTurn", Firmware470(0x040900, "4.8.0"), "", Breakage::None, "b.ppu",
-                    "Your device's current version cannot be upgraded", 0x01040700},
-        FailureCase{"ChangedSinceItWasMatched", Firmware470(0x040701, "4.7.0"), "", Breakage::CorruptSecond,
-                    "b.ppu", EnglishText(160), 0x01040700},
-        FailureCase{"PartFailsWhileWritten", Firmware470(0x040701, "4.7.0"),
-                    R"("fault": {"phase": "download", "atPercent": 40, "status": -84})", Breakage::None, "a.ppu",
-                    EnglishText(108), 0x01040600}),
+    ::testing::Values(FailureCase{"VersionRefusedAtItsTurn", Firmware470(0x040900, "4.8.0"), "",
+                                  Breakage::None, "b.ppu", "Your device's current version cannot be upgraded",
+                                  0x01040700},
+                      FailureCase{"ChangedSinceItWasMatched", Firmware470(0x040701, "4.7.0"), "",
+                                  Breakage::CorruptSecond, "b.ppu", EnglishText(160), 0x01040700},
+                      FailureCase{"PartFailsWhileWritten", Firmware470(0x040701, "4.7.0"),
+                                  R"("fault": {"phase": "download", "atPercent": 40, "status": -84})",
+                                  Breakage::None, "a.ppu", EnglishText(108), 0x01040600}),
     [](const ::testing::TestParamInfo<FailureCase> &tested) { return std::string(tested.param.name); });

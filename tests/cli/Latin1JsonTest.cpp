@@ -34,18 +34,21 @@ std::vector<json> ParseLines(const std::string &output)
 void MakeLatin1Package(const ScratchFolder &folder, const std::string &name)
 {
     std::ofstream(folder.Path() + "/catalog.json")
-        << "{\"Catalog version\": \"2\", \"Overview\": {\"Company\": \"Soci\xe9t\xe9\", \"Subject\": \"Caf\xe9\"},"
+        << "{\"Catalog version\": \"2\", \"Overview\": {\"Company\": \"Soci\xe9t\xe9\", \"Subject\": "
+           "\"Caf\xe9\"},"
            " \"Terminal information\": {\"Terminal type\": \"470\","
            " \"Bootloader supported versions\": [{\"Version\": \"1.4.2\"}],"
            " \"Firmware supported versions\": [{\"Version\": \"4.6.0\"}]},"
            " \"File list\": [{\"File name\": \"fw\xe9.dfu\", \"Type\": \"Firmware\", \"Subject\": \"Pr\xfc"
            "fung\"}]}";
     const std::string tool = PPU_TOOL;
-    ASSERT_EQ(folder.Run(tool + " make-image --generation 1 --firmware 4.7.0 --loader 1.4.2 --output fw\xe9.dfu")
-                  .exitCode,
-              0);
-    const ProgramRun packed = folder.Run(tool + " pack --catalog catalog.json --key " TVX_DEV_KEYS_DIR
-                                                "/package-signing.pem --output " + name + " fw\xe9.dfu");
+    ASSERT_EQ(
+        folder.Run(tool + " make-image --generation 1 --firmware 4.7.0 --loader 1.4.2 --output fw\xe9.dfu")
+            .exitCode,
+        0);
+    const ProgramRun packed = folder.Run(
+        tool + " pack --catalog catalog.json --key " TVX_DEV_KEYS_DIR "/package-signing.pem --output " +
+        name + " fw\xe9.dfu");
     ASSERT_EQ(packed.exitCode, 0) << packed.err;
 }
 
@@ -75,13 +78,15 @@ TEST(Latin1Json, DriverTranscriptOfALatin1FolderParses)
     // Through the package step with the Latin-1 named package, which is then
     // named in the boxes and the information rows.
     std::ofstream(folder.Path() + "/script.txt") << "select 0\nnext\npackage 1\nnext\nstate\n";
-    const ProgramRun run = folder.Run(std::string(TVX_DRIVE_PROGRAM) + " --scenario demo --lang de script.txt");
+    const ProgramRun run =
+        folder.Run(std::string(TVX_DRIVE_PROGRAM) + " --scenario demo --lang de script.txt");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::vector<json> lines = ParseLines(run.out);
     ASSERT_GE(lines.size(), 2u) << run.out;
     const json &state = lines.back()["state"];
     const json entries = state["packageEntries"];
-    EXPECT_NE(std::find(entries.begin(), entries.end(), "caf" + kReplacement + ".ppu"), entries.end()) << entries;
+    EXPECT_NE(std::find(entries.begin(), entries.end(), "caf" + kReplacement + ".ppu"), entries.end())
+        << entries;
     EXPECT_NE(std::find(entries.begin(), entries.end(), "[d" + kReplacement + "p" + kReplacement + "t]"),
               entries.end())
         << entries;

@@ -40,7 +40,8 @@ TEST(StopSignal, TheWizardReturnsFromItsWindowWithTheSignalsStatus)
         ASSERT_EQ(kill(wizard.Pid(), c.signal), 0);
         const ProgramRun run = wizard.Wait();
         EXPECT_EQ(run.exitCode, 128 + c.signal) << run.err;
-        EXPECT_NE(run.err.find(std::string("TVXUpgrade: stopped by ") + c.name + "\n"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(std::string("TVXUpgrade: stopped by ") + c.name + "\n"), std::string::npos)
+            << run.err;
     }
 }
 

@@ -34,7 +34,10 @@ struct LayoutCase {
     std::size_t imageSize = 6000;
 };
 
-void PrintTo(const LayoutCase &c, std::ostream *out) { *out << c.what; }
+void PrintTo(const LayoutCase &c, std::ostream *out)
+{
+    *out << c.what;
+}
 
 class LayoutTest : public TestbedTest, public ::testing::WithParamInterface<LayoutCase> {};
 
@@ -81,14 +84,25 @@ INSTANTIATE_TEST_SUITE_P(
     RealLoaders, LayoutTest,
     ::testing::Values(
         LayoutCase{"FunctionalAfterTheLastOfThreeSettings",
-                   [] { return LoaderWith({kDfuProtocolDfuMode, 3, FunctionalPlace::AfterLastSetting}); }},
+                   [] {
+                       return LoaderWith({kDfuProtocolDfuMode, 3, FunctionalPlace::AfterLastSetting});
+                   }},
         LayoutCase{"FunctionalAfterTheSecondSetting",
-                   [] { return LoaderWith({kDfuProtocolDfuMode, 3, FunctionalPlace::AfterSecondSetting}); }},
+                   [] {
+                       return LoaderWith({kDfuProtocolDfuMode, 3, FunctionalPlace::AfterSecondSetting});
+                   }},
         LayoutCase{"FunctionalOnTheConfiguration",
-                   [] { return LoaderWith({kDfuProtocolDfuMode, 1, FunctionalPlace::OnConfiguration}); }},
+                   [] {
+                       return LoaderWith({kDfuProtocolDfuMode, 1, FunctionalPlace::OnConfiguration});
+                   }},
         LayoutCase{"Dfu10SevenByteFunctionalAndProtocol0",
-                   [] { return LoaderWith({0, 1, FunctionalPlace::AfterInterface, true}); }},
-        LayoutCase{"LoaderAnnouncingProtocol1", [] { return LoaderWith({kDfuProtocolRuntime, 1}); }},
+                   [] {
+                       return LoaderWith({0, 1, FunctionalPlace::AfterInterface, true});
+                   }},
+        LayoutCase{"LoaderAnnouncingProtocol1",
+                   [] {
+                       return LoaderWith({kDfuProtocolRuntime, 1});
+                   }},
         LayoutCase{"FirmwareInTheSettingTheTerminalNames", FirmwareInSetting2},
         LayoutCase{"RuntimeDfuInterface2OfTheSecondConfiguration", RuntimeInSecondConfiguration},
         LayoutCase{"TransferSize0GivesSmallBlocks", [] { return LoaderOfBlockSize(0, 64); }, 2000},
@@ -104,8 +118,9 @@ TEST_F(TestbedTest, ARefusedSettingStopsTheStart)
     refusing.refusesSetInterface = true;
     TestbedTerminal &refuser = testbed_->Add(refusing);
     UseUsbBackend();
-    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id(kId).bytes, 16, Part(Image(0x01040700, 0x01010402)).Entry(), nullptr),
-              UPG_CONNECT_FAILED);
+    EXPECT_EQ(
+        TVXDeviceFirmwareUpgrade(Id(kId).bytes, 16, Part(Image(0x01040700, 0x01010402)).Entry(), nullptr),
+        UPG_CONNECT_FAILED);
     EXPECT_TRUE(refuser.Device().Log().downloadBlocks.empty());
 }
 
@@ -117,7 +132,9 @@ TEST_F(TestbedTest, DetachAsksForASecondWhenTheDescriptorGivesNone)
     setup.dfu.detachTimeoutMs = 0;
     TestbedTerminal &terminal = testbed_->Add(setup);
     UseUsbBackend();
-    ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id(kId).bytes, 16, Part(Image(0x01040700, 0x01010402)).Entry(), nullptr), 0u);
+    ASSERT_EQ(
+        TVXDeviceFirmwareUpgrade(Id(kId).bytes, 16, Part(Image(0x01040700, 0x01010402)).Entry(), nullptr),
+        0u);
     EXPECT_EQ(PollToEnd().status, 0);
     EXPECT_EQ(terminal.DetachValue(), 1000);
 }

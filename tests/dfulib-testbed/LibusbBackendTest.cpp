@@ -77,14 +77,19 @@ TEST_F(TestbedTest, LongIdsAddressTheirTerminalUnlessShared)
     uint32_t firmware = 0, loader = 0, type = 0;
     uint16_t extra = 0;
     char ident[130] = {};
-    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("K470A00012345678").bytes, 16, &firmware, &loader, &type, &extra, ident), 0u);
+    EXPECT_EQ(
+        GetwBCDDeviceFWVersion(Id("K470A00012345678").bytes, 16, &firmware, &loader, &type, &extra, ident),
+        0u);
     EXPECT_EQ(firmware, 0x01040600u);
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("K460B00047110000").bytes, 16, &firmware, &loader, &type, &extra, ident),
+    EXPECT_EQ(
+        GetwBCDDeviceFWVersion(Id("K460B00047110000").bytes, 16, &firmware, &loader, &type, &extra, ident),
+        UPG_CONNECT_FAILED);
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("K460B00047110000").bytes, 16, Part(Image(0x0303, 0x0111)).Entry(),
+                                       nullptr),
               UPG_CONNECT_FAILED);
-    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("K460B00047110000").bytes, 16, Part(Image(0x0303, 0x0111)).Entry(), nullptr),
-              UPG_CONNECT_FAILED);
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("share the ID K460B00047110000"), std::string::npos);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("share the ID K460B00047110000"),
+              std::string::npos);
     EXPECT_EQ(first.Device().Log().controlTransfers + second.Device().Log().controlTransfers, 0);
 }
 
@@ -145,7 +150,8 @@ TEST_F(TestbedTest, PartsAreWrittenAndReadBackAcrossReEnumerations)
     PartEnd end = PollToEnd();
     EXPECT_EQ(end.result, 1u);
     EXPECT_EQ(end.status, 0);
-    EXPECT_EQ(end.phases, (std::vector<uint32_t>{TVXDFU_PHASE_INIT, TVXDFU_PHASE_DOWNLOAD, TVXDFU_PHASE_FINISHED}));
+    EXPECT_EQ(end.phases,
+              (std::vector<uint32_t>{TVXDFU_PHASE_INIT, TVXDFU_PHASE_DOWNLOAD, TVXDFU_PHASE_FINISHED}));
     EXPECT_EQ(testbed_->Arrivals("K470A0001234"), 3);
     EXPECT_NE(testbed_->DeviceNode("K470A0001234"), firstNode);
     EXPECT_FALSE(terminal.Device().InDfuMode());
@@ -154,20 +160,23 @@ TEST_F(TestbedTest, PartsAreWrittenAndReadBackAcrossReEnumerations)
     uint32_t firmware = 0, loader = 0, type = 0;
     uint16_t extra = 0;
     char ident[130] = {};
-    ASSERT_EQ(GetwBCDDeviceFWVersion(Id("K470A0001234").bytes, 16, &firmware, &loader, &type, &extra, ident), 0u);
+    ASSERT_EQ(GetwBCDDeviceFWVersion(Id("K470A0001234").bytes, 16, &firmware, &loader, &type, &extra, ident),
+              0u);
     EXPECT_EQ(firmware, 0x01040700u);
     EXPECT_EQ(loader, 0x01010402u);
 
     const std::filesystem::path backup =
         std::filesystem::temp_directory_path() / ("tvx-testbed-" + std::to_string(::getpid()) + ".bak");
     const std::vector<uint8_t> second = Image(0x01040701, 0x01010402, 12000, 2);
-    ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("K470A0001234").bytes, 16, Part(second).Entry(), backup.c_str()), 0u);
+    ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("K470A0001234").bytes, 16, Part(second).Entry(), backup.c_str()),
+              0u);
     end = PollToEnd();
     EXPECT_EQ(end.status, 0);
     const std::vector<uint8_t> saved = ReadFile(backup);
     std::filesystem::remove(backup);
     ASSERT_EQ(saved.size(), first.size() + tvx::kDfuSuffixLength);
-    EXPECT_TRUE(std::equal(first.begin(), first.end(), saved.begin())) << "the backup is not the image read back";
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), saved.begin()))
+        << "the backup is not the image read back";
     EXPECT_TRUE(tvx::DfuSuffixCrcMatches(saved.data(), saved.size()));
     EXPECT_EQ(testbed_->Arrivals("K470A0001234"), 5);
     EXPECT_EQ(terminal.Device().Firmware(), second);

@@ -61,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
         // for the reset after its manifestation.
         BehaviourCase{"LeftInDownloadSync", [](TerminalSetup &s) { InLoader(s, DfuState::DnloadSync); }},
         BehaviourCase{"LeftBusy", [](TerminalSetup &s) { InLoader(s, DfuState::DnBusy); }},
-        BehaviourCase{"LeftWaitingForReset", [](TerminalSetup &s) { InLoader(s, DfuState::ManifestWaitReset); }},
+        BehaviourCase{"LeftWaitingForReset",
+                      [](TerminalSetup &s) { InLoader(s, DfuState::ManifestWaitReset); }},
         // Never fills bwPollTimeout in; needs 5 ms.
         BehaviourCase{"AllBitsPollTimeout",
                       [](TerminalSetup &s) {
@@ -94,7 +95,8 @@ TEST_F(TestbedTest, AnInterfaceAnotherProgramKeepsIsReportedWithItsHolder)
     TestbedTerminal &second = testbed_->Add(runtime);
     UseUsbBackend();
     const std::vector<uint8_t> image = Image(0x01040700, 0x01010402, 3000, 4);
-    const std::string held = "TVXDFUUpgrade: cannot claim the DFU interface 0 of USB terminal 0d7b:0470 (/dev/bus/usb/001/";
+    const std::string held =
+        "TVXDFUUpgrade: cannot claim the DFU interface 0 of USB terminal 0d7b:0470 (/dev/bus/usb/001/";
     const std::string holder = "another program holds it, most likely a daemon that claims DFU devices";
 
     ::testing::internal::CaptureStderr();

@@ -29,16 +29,19 @@ TEST_F(TestbedTest, ReadBackShorterThanItsImageHeaderKeepsTheEarlierBackupAndThe
     const std::string backup = folder + "/terminal.bak";
     std::ofstream(backup, std::ios::binary) << "earlier backup";
 
-    ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("K470A0000300").bytes, 16, Part(Image(0x01040700, 0x01010402)).Entry(),
-                                       backup.c_str()),
+    ASSERT_EQ(TVXDeviceFirmwareUpgrade(Id("K470A0000300").bytes, 16,
+                                       Part(Image(0x01040700, 0x01010402)).Entry(), backup.c_str()),
               0u);
     const PartEnd end = PollToEnd();
     EXPECT_EQ(end.status, static_cast<int32_t>(UPG_HOST_ERROR));
-    EXPECT_EQ(std::count(end.phases.begin(), end.phases.end(), TVXDFU_PHASE_DOWNLOAD), 0) << "the download went on";
+    EXPECT_EQ(std::count(end.phases.begin(), end.phases.end(), TVXDFU_PHASE_DOWNLOAD), 0)
+        << "the download went on";
     EXPECT_TRUE(terminal.Device().Firmware() == stub) << "the terminal's firmware changed";
     std::ifstream in(backup, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), "earlier backup");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+              "earlier backup");
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
     std::filesystem::remove_all(folder);
 }
 

@@ -76,9 +76,10 @@ TEST_F(RefindTest, AnotherModelsLoaderInItsPortIsNotTaken)
 // port is left alone.
 TEST_F(RefindTest, ALoaderUnderAnotherProductIdIsFollowedOnItsPort)
 {
-    const DfuFunctional functional{kAttrCanDnload | kAttrCanUpload | kAttrManifestationTolerant, 1000, 1024, 0x0110};
-    const DeviceLayout loaderLayout = LoaderLayout({kDfuProtocolDfuMode, 1, FunctionalPlace::AfterInterface,
-                                                    false, 0x0471}, functional);
+    const DfuFunctional functional{kAttrCanDnload | kAttrCanUpload | kAttrManifestationTolerant, 1000, 1024,
+                                   0x0110};
+    const DeviceLayout loaderLayout =
+        LoaderLayout({kDfuProtocolDfuMode, 1, FunctionalPlace::AfterInterface, false, 0x0471}, functional);
     TerminalSetup ours = ThreePartTerminal(kId);
     ours.loaderSerial = "";
     ours.loaderLayout = loaderLayout;

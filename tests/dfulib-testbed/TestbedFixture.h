@@ -37,11 +37,12 @@ inline TerminalSetup BcdTerminal(const std::string &id)
 }
 
 // A firmware image whose header states these versions.
-inline std::vector<uint8_t> Image(uint32_t firmware, uint32_t loader, std::size_t size = 8192, uint32_t seed = 7)
+inline std::vector<uint8_t> Image(uint32_t firmware, uint32_t loader, std::size_t size = 8192,
+                                  uint32_t seed = 7)
 {
     const bool threePart = firmware & 0x01000000u;
-    return sim::MakeFirmwareImage(threePart ? sim::VersionFormat::ThreePart : sim::VersionFormat::Bcd, firmware,
-                                  loader, 12346, size, seed);
+    return sim::MakeFirmwareImage(threePart ? sim::VersionFormat::ThreePart : sim::VersionFormat::Bcd,
+                                  firmware, loader, 12346, size, seed);
 }
 
 // A part as the package reader hands it over: payload and DFU suffix.

@@ -23,11 +23,11 @@ constexpr const char *kActiveLocal = "UID=1000\nUSER=tech\nACTIVE=1\nSEAT=seat0\
 
 struct Case {
     const char *name;
-    const char *rule;         // in the second rule folder; nullptr: none
-    bool nodeInGroup;         // the node carries the rule group's gid
-    bool userListed;          // the group database lists the user
-    bool processHasGroup;     // this process has the group
-    const char *session;      // the session's state file; nullptr: no session
+    const char *rule;     // in the second rule folder; nullptr: none
+    bool nodeInGroup;     // the node carries the rule group's gid
+    bool userListed;      // the group database lists the user
+    bool processHasGroup; // this process has the group
+    const char *session;  // the session's state file; nullptr: no session
     AccessCause cause;
     const char *text;
 };
@@ -102,10 +102,12 @@ TEST_F(AccessCauseTest, NamesTheCauseFromRuleNodeGroupAndSession)
          "this session is not the active local one and the user is not in group plugdev"},
         {"active local, rule applied", kRule, true, false, false, kActiveLocal, AccessCause::Unknown,
          "permission denied"},
-        {"in group, rule applied", kRule, true, true, true, nullptr, AccessCause::Unknown, "permission denied"},
+        {"in group, rule applied", kRule, true, true, true, nullptr, AccessCause::Unknown,
+         "permission denied"},
         {"rule without group, remote", oldRule, true, false, false, nullptr, AccessCause::NotActiveNotInGroup,
          "this session is not the active local one"},
-        {"rule without group, active", oldRule, true, false, false, kActiveLocal, AccessCause::RulePluggedBefore,
+        {"rule without group, active", oldRule, true, false, false, kActiveLocal,
+         AccessCause::RulePluggedBefore,
          "plugged in before the udev rule 70-tvxupgrade.rules was installed: plug it in again"},
         {"rule naming another group", otherGroup, true, false, false, nullptr,
          AccessCause::NotActiveNotInGroup,

@@ -74,7 +74,6 @@ TEST_P(DownloadTest, WritesTheImageByteExactAndRestartsTheDevice)
     EXPECT_EQ(lastPercent, 100u);
 }
 
-
 INSTANTIATE_TEST_SUITE_P(
     Sizes, DownloadTest,
     ::testing::Values(DownloadCase{"OneByte", 1, 64, kTolerant, false},
@@ -202,8 +201,7 @@ TEST_F(EngineTest, EmulatedDeviceRefusesAPollBeforeItsTimeout)
     const uint8_t data[4] = {1, 2, 3, 4};
     uint8_t status[kStatusLength];
     const ControlSetup dnload{kRequestTypeOut, static_cast<uint8_t>(DfuRequest::Dnload), 0, 0};
-    const ControlSetup getStatus{kRequestTypeIn, static_cast<uint8_t>(DfuRequest::GetStatus), 0,
-                                 0};
+    const ControlSetup getStatus{kRequestTypeIn, static_cast<uint8_t>(DfuRequest::GetStatus), 0, 0};
     ASSERT_EQ(device.ControlOut(dnload, data, sizeof data, 100), 4);
     ASSERT_EQ(device.ControlIn(getStatus, status, sizeof status, 100), 6);
     EXPECT_EQ(DecodeStatus(status).state, DfuState::DnBusy);
@@ -246,8 +244,8 @@ TEST_P(DeviceErrorTest, ReportsTheDeviceStatusAndRecovers)
     EXPECT_EQ(Run(image, c.backup ? Utf8(backup).c_str() : nullptr), c.status);
     EXPECT_EQ(device.Log().clearStatus, 1);
     EXPECT_FALSE(device.Log().manifested);
-    EXPECT_EQ(ReadFile(backup), std::vector<uint8_t>({'e', 'a', 'r', 'l', 'i', 'e', 'r', ' ', 'b',
-                                                      'a', 'c', 'k', 'u', 'p'}));
+    EXPECT_EQ(ReadFile(backup),
+              std::vector<uint8_t>({'e', 'a', 'r', 'l', 'i', 'e', 'r', ' ', 'b', 'a', 'c', 'k', 'u', 'p'}));
     EXPECT_EQ(folder.Entries(), 1u);
 
     if (c.capacity >= image.size()) {
@@ -259,12 +257,11 @@ TEST_P(DeviceErrorTest, ReportsTheDeviceStatusAndRecovers)
 INSTANTIATE_TEST_SUITE_P(
     Faults, DeviceErrorTest,
     ::testing::Values(
-        FaultCase{"WriteErrorInFirstBlock", {DfuRequest::Dnload, 0, kStatusErrWrite}, 1 << 20,
-                  false, 3 - 90},
+        FaultCase{"WriteErrorInFirstBlock", {DfuRequest::Dnload, 0, kStatusErrWrite}, 1 << 20, false, 3 - 90},
         FaultCase{"VerifyErrorInLastBlock", {DfuRequest::Dnload, 7, 0x07}, 1 << 20, false, 7 - 90},
         FaultCase{"AddressOutOfRange", {DfuRequest::Upload, 99, 0}, 512, false, 8 - 90},
-        FaultCase{"UnknownErrorDuringReadBack", {DfuRequest::Upload, 2, kStatusErrUnknown},
-                  1 << 20, true, 14 - 90},
+        FaultCase{
+            "UnknownErrorDuringReadBack", {DfuRequest::Upload, 2, kStatusErrUnknown}, 1 << 20, true, 14 - 90},
         // Beyond the defined errors: 90 must not read as success.
         FaultCase{"UndefinedStatusNinety", {DfuRequest::Dnload, 0, 90}, 1 << 20, false, 14 - 90},
         FaultCase{"UndefinedStatusHigh", {DfuRequest::Dnload, 3, 0xC8}, 1 << 20, false, 14 - 90}),
@@ -335,7 +332,8 @@ TEST_F(EngineTest, AbsurdPollTimeoutsAreWaitedAsTheQuirkTableSays)
         uint32_t stated;
         uint32_t needed;
         milliseconds waitedPerPoll;
-    } cases[] = {{0xFFFFFF, 5, milliseconds(5)}, {0x0A0000, 5000, milliseconds(10000)},
+    } cases[] = {{0xFFFFFF, 5, milliseconds(5)},
+                 {0x0A0000, 5000, milliseconds(10000)},
                  {120000, 120000, milliseconds(120000)}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.stated);

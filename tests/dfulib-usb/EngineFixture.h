@@ -66,8 +66,8 @@ public:
     std::filesystem::path operator/(const char *name) const { return path_ / name; }
     std::size_t Entries() const
     {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path_),
-                                                      std::filesystem::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(std::filesystem::directory_iterator(path_), std::filesystem::directory_iterator()));
     }
 
 private:
@@ -75,8 +75,8 @@ private:
     // a folder and leave the outer one behind.
     static std::string Name()
     {
-        std::string name = "tvx-usb-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::string name = "tvx-usb-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                           "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::replace(name.begin(), name.end(), '/', '_');
         return name;
     }

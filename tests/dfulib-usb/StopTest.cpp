@@ -44,7 +44,10 @@ struct StopCase {
     std::size_t blocksWritten;
 };
 
-void PrintTo(const StopCase &c, std::ostream *out) { *out << c.name; }
+void PrintTo(const StopCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
 
 class EngineStopTest : public EngineTest, public ::testing::WithParamInterface<StopCase> {};
 
@@ -67,8 +70,7 @@ TEST_P(EngineStopTest, LeavesTheDeviceIdleAndNeverHalfway)
     const std::string backupText = Utf8(backup);
     job.backupPath = c.backup ? backupText.c_str() : nullptr;
 
-    EXPECT_EQ(DfuEngine(device, pacer_, stopAt, &stop).Run(job),
-              static_cast<int32_t>(UPG_HOST_ERROR));
+    EXPECT_EQ(DfuEngine(device, pacer_, stopAt, &stop).Run(job), static_cast<int32_t>(UPG_HOST_ERROR));
     const EmulatedDeviceLog log = device.Log();
     EXPECT_EQ(log.aborts, c.aborts);
     EXPECT_EQ(device.State(), c.state);
@@ -86,8 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         StopCase{"DuringReadBack", true, true, TVXDFU_PHASE_UPLOAD, 256, 1, DfuState::DfuIdle, 0},
         StopCase{"MidDownload", true, false, TVXDFU_PHASE_DOWNLOAD, 512, 1, DfuState::DfuIdle, 2},
         // Every block is in, but the device was not yet told to install.
-        StopCase{"AfterTheLastBlock", true, false, TVXDFU_PHASE_DOWNLOAD, 1024, 1, DfuState::DfuIdle,
-                 4}),
+        StopCase{"AfterTheLastBlock", true, false, TVXDFU_PHASE_DOWNLOAD, 1024, 1, DfuState::DfuIdle, 4}),
     [](const ::testing::TestParamInfo<StopCase> &tested) { return tested.param.name; });
 
 // The backend over one emulated terminal in DFU mode, in real time: the
@@ -144,9 +145,8 @@ TEST_F(BackendStopTest, AnUnloadCutsALongPollTimeoutShortAndLeavesTheDeviceIdle)
     EmulatedDeviceConfig config;
     config.blockPollTimeoutMs = kLongPollMs;
     Start(config);
-    ASSERT_TRUE(AwaitDevice([](const EmulatedDeviceLog &log) {
-        return log.imposed >= std::chrono::milliseconds(kLongPollMs);
-    }));
+    ASSERT_TRUE(AwaitDevice(
+        [](const EmulatedDeviceLog &log) { return log.imposed >= std::chrono::milliseconds(kLongPollMs); }));
 
     backend_.reset();
     const EmulatedDeviceLog log = device_->Log();

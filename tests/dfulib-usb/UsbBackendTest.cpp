@@ -29,18 +29,14 @@ UsbDeviceRecord Record(const char *serial, const char *product)
 
 // A 16-byte ID field as the wizard passes it: a longer ID is cut.
 struct Id {
-    explicit Id(const char *text)
-    {
-        std::memcpy(bytes, text, std::min(std::strlen(text), sizeof bytes - 1));
-    }
+    explicit Id(const char *text) { std::memcpy(bytes, text, std::min(std::strlen(text), sizeof bytes - 1)); }
     char bytes[17] = {};
 };
 
 class UsbBackendTest : public ::testing::Test {
 protected:
     // The device's time is the worker's virtual time.
-    std::shared_ptr<EmulatedDfuDevice> AddDevice(EmulatedDeviceConfig config,
-                                                 UsbDeviceRecord record,
+    std::shared_ptr<EmulatedDfuDevice> AddDevice(EmulatedDeviceConfig config, UsbDeviceRecord record,
                                                  uint32_t openResult = 0)
     {
         auto device = std::make_shared<EmulatedDfuDevice>(*pacer_, std::move(config));
@@ -73,8 +69,7 @@ protected:
         Observed seen;
         uint32_t lastPercent = 0;
         for (;;) {
-            const uint32_t result =
-                GetUpgradeStatus(&seen.bytes, &seen.percent, &seen.phase, &seen.status);
+            const uint32_t result = GetUpgradeStatus(&seen.bytes, &seen.percent, &seen.phase, &seen.status);
             if (seen.phases.empty() || seen.phases.back() != seen.phase)
                 seen.phases.push_back(seen.phase);
             if (seen.phase == TVXDFU_PHASE_DOWNLOAD) {
@@ -125,8 +120,7 @@ TEST_F(UsbBackendTest, ListsTerminalsAndReportsWhatTheirDescriptorsSay)
     char ident[130];
     std::memset(ident, 'x', sizeof ident);
     // The wizard changes the ID's letter case.
-    ASSERT_EQ(GetwBCDDeviceFWVersion(Id("AB12cd").bytes, 16, &firmware, &loaderVersion, &type,
-                                     &extra, ident),
+    ASSERT_EQ(GetwBCDDeviceFWVersion(Id("AB12cd").bytes, 16, &firmware, &loaderVersion, &type, &extra, ident),
               0u);
     EXPECT_EQ(firmware, 0x0302u);
     EXPECT_EQ(loaderVersion, 0u);
@@ -137,16 +131,14 @@ TEST_F(UsbBackendTest, ListsTerminalsAndReportsWhatTheirDescriptorsSay)
     ASSERT_EQ(GetDFUAttributes(Id("ab12cd").bytes, 16, &attributes), 0u);
     EXPECT_EQ(attributes, unsigned{kAttrCanDnload | kAttrCanUpload});
 
-    ASSERT_EQ(GetwBCDDeviceFWVersion(Id("x9").bytes, 16, &firmware, &loaderVersion, &type,
-                                     &extra, ident),
+    ASSERT_EQ(GetwBCDDeviceFWVersion(Id("x9").bytes, 16, &firmware, &loaderVersion, &type, &extra, ident),
               0u);
     EXPECT_EQ(firmware, 0x01040600u);
     EXPECT_EQ(loaderVersion, 0x01040102u);
     EXPECT_EQ(type, 471u);
 
     EXPECT_EQ(GetDFUAttributes(Id("NODESC").bytes, 16, &attributes), UPG_NO_DESCRIPTOR);
-    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("Ab12C").bytes, 16, &firmware, &loaderVersion, &type,
-                                     &extra, ident),
+    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("Ab12C").bytes, 16, &firmware, &loaderVersion, &type, &extra, ident),
               UPG_NO_DEVICE);
     EXPECT_EQ(GetDFUAttributes(Id("nobody").bytes, 16, &attributes), UPG_NO_DEVICE);
 }
@@ -189,7 +181,8 @@ TEST_F(UsbBackendTest, ATerminalWithoutProductTextIsListedUnderItsModelOrItsUsbI
         uint32_t firmware = 0, loader = 0, type = 1;
         uint16_t extra = 0;
         char ident[130];
-        ASSERT_EQ(GetwBCDDeviceFWVersion(Id(row.serial).bytes, 16, &firmware, &loader, &type, &extra, ident), 0u);
+        ASSERT_EQ(GetwBCDDeviceFWVersion(Id(row.serial).bytes, 16, &firmware, &loader, &type, &extra, ident),
+                  0u);
         EXPECT_EQ(type, row.deviceType) << row.serial;
     }
 }
@@ -215,18 +208,13 @@ TEST_F(UsbBackendTest, RefusesToStartWhatCannotWork)
     Part corrupt(Pattern(1000, 1));
     corrupt.CorruptCrc();
 
-    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("nobody").bytes, 16, part.Entry(), nullptr),
-              UPG_NO_DEVICE);
-    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("GOOD").bytes, 16, foreign.Entry(), nullptr),
-              UPG_VENDOR_MISMATCH);
-    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("GOOD").bytes, 16, corrupt.Entry(), nullptr),
-              UPG_CRC_MISMATCH);
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("nobody").bytes, 16, part.Entry(), nullptr), UPG_NO_DEVICE);
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("GOOD").bytes, 16, foreign.Entry(), nullptr), UPG_VENDOR_MISMATCH);
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("GOOD").bytes, 16, corrupt.Entry(), nullptr), UPG_CRC_MISMATCH);
     EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("NOUP").bytes, 16, part.Entry(), Utf8(backup).c_str()),
               UPG_NO_UPLOAD);
-    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("NODESC").bytes, 16, part.Entry(), nullptr),
-              UPG_NO_DESCRIPTOR);
-    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("LOCKED").bytes, 16, part.Entry(), nullptr),
-              UPG_CONNECT_FAILED);
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("NODESC").bytes, 16, part.Entry(), nullptr), UPG_NO_DESCRIPTOR);
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("LOCKED").bytes, 16, part.Entry(), nullptr), UPG_CONNECT_FAILED);
     EXPECT_EQ(folder.Entries(), 0u);
     EXPECT_EQ(good->Log().controlTransfers, 0);
     // Nothing has run, so there is no status to read.
@@ -259,15 +247,15 @@ TEST_F(UsbBackendTest, IdsLongerThanSixteenCharactersAddressByTheirFirstSixteen)
     uint32_t firmware = 0, loader = 0, type = 0, attributes = 0;
     uint16_t extra = 0;
     char ident[130];
-    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("k470a00012345678").bytes, 16, &firmware, &loader, &type,
-                                     &extra, ident),
-              0u);
+    EXPECT_EQ(
+        GetwBCDDeviceFWVersion(Id("k470a00012345678").bytes, 16, &firmware, &loader, &type, &extra, ident),
+        0u);
     EXPECT_EQ(GetDFUAttributes(Id("K470A00012345678").bytes, 16, &attributes), 0u);
 
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("K460B00047110000").bytes, 16, &firmware, &loader, &type,
-                                     &extra, ident),
-              UPG_CONNECT_FAILED);
+    EXPECT_EQ(
+        GetwBCDDeviceFWVersion(Id("K460B00047110000").bytes, 16, &firmware, &loader, &type, &extra, ident),
+        UPG_CONNECT_FAILED);
     EXPECT_EQ(GetDFUAttributes(Id("K460B00047110000").bytes, 16, &attributes), UPG_CONNECT_FAILED);
     EXPECT_EQ(attributes, 0u);
     Part part(Pattern(1000, 1));
@@ -326,10 +314,8 @@ TEST_F(UsbBackendTest, WorkerRunsTheUpgradeWhileTheCallerPolls)
         device->WaitUntilHeld();
         // While the part runs a start is refused before even the part is
         // looked at, and the running part's status stays as it is.
-        EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, corrupt.Entry(), nullptr),
-                  UPG_HOST_ERROR);
-        EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, part.Entry(), nullptr),
-                  UPG_HOST_ERROR);
+        EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, corrupt.Entry(), nullptr), UPG_HOST_ERROR);
+        EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, part.Entry(), nullptr), UPG_HOST_ERROR);
         uint32_t phase = 9;
         int32_t status = 9;
         EXPECT_EQ(GetUpgradeStatus(nullptr, nullptr, &phase, &status), 0u);
@@ -356,8 +342,7 @@ TEST_F(UsbBackendTest, WorkerRunsTheUpgradeWhileTheCallerPolls)
         // The part ends once the terminal is back with its new firmware. A
         // start that fails leaves the ended part's status readable.
         EXPECT_EQ(device->Firmware(), image);
-        EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, corrupt.Entry(), nullptr),
-                  UPG_CRC_MISMATCH);
+        EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("t1").bytes, 16, corrupt.Entry(), nullptr), UPG_CRC_MISMATCH);
         uint32_t percent = 0;
         EXPECT_NE(GetUpgradeStatus(nullptr, &percent, &phase, &status), 0u);
         EXPECT_EQ(phase, TVXDFU_PHASE_FINISHED);

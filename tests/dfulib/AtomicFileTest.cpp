@@ -68,7 +68,8 @@ std::string PathOf(int fd)
     return fs::read_symlink("/proc/self/fd/" + std::to_string(fd), error).string();
 }
 
-template <typename Function> Function Next(const char *name)
+template <typename Function>
+Function Next(const char *name)
 {
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }
@@ -314,7 +315,8 @@ TEST_F(AtomicFileTest, SymbolicLinkTargetIsWrittenThroughAndStays)
         SCOPED_TRACE(name);
         const std::string content(30000, name[0]);
         ASSERT_TRUE(WriteFile(name, content)) << problem_;
-        EXPECT_TRUE(ReadFile(PathOf("real/part.ppu")) == content) << "the file the link names is not replaced";
+        EXPECT_TRUE(ReadFile(PathOf("real/part.ppu")) == content)
+            << "the file the link names is not replaced";
         EXPECT_EQ(ModeOf("real/part.ppu"), 0640u);
         EXPECT_EQ(fs::read_symlink(PathOf("part.ppu")), "real/part.ppu");
         EXPECT_EQ(fs::read_symlink(PathOf("chain.ppu")), "part.ppu");
@@ -384,8 +386,9 @@ TEST_F(AtomicFileTest, FolderThatCannotBeSyncedIsAWarningNotAFailure)
     faults.failSync = 0;
     EXPECT_TRUE(written) << problem_;
     EXPECT_EQ(ReadFile(PathOf("part.ppu")), "new content");
-    EXPECT_EQ(warning_, "is written, but its folder could not be synced (Input/output error); a power loss may "
-                        "still undo it");
+    EXPECT_EQ(warning_,
+              "is written, but its folder could not be synced (Input/output error); a power loss may "
+              "still undo it");
     EXPECT_EQ(Names(), std::vector<std::string>{"part.ppu"});
 }
 

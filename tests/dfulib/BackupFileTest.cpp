@@ -137,8 +137,8 @@ TEST_F(BackupFileTest, GoodReadBackKeepsTheBackupItReplacesBesideIt)
     fs::create_directory(path_.string() + "~");
     std::ofstream(path_.string() + "~/inside") << "kept";
     const std::string told = WriteTellingWhy(4096);
-    EXPECT_NE(told.find("TVXDFUUpgrade: backup file " + path_.string() + " cannot be kept as " + path_.string() +
-                        "~: "),
+    EXPECT_NE(told.find("TVXDFUUpgrade: backup file " + path_.string() + " cannot be kept as " +
+                        path_.string() + "~: "),
               std::string::npos)
         << told;
     EXPECT_EQ(Content(), third);
@@ -154,8 +154,8 @@ TEST_F(BackupFileTest, RefusedBackupsSayWhyOnStandardError)
                   ": the terminal read back 300 bytes, fewer than its image header takes (648); it is not a "
                   "backup, and nothing is written\n");
     WriteEarlier(0444);
-    EXPECT_EQ(WriteTellingWhy(4096),
-              "TVXDFUUpgrade: backup file " + path_.string() + " is read-only (mode 0444); it is left as it is\n");
+    EXPECT_EQ(WriteTellingWhy(4096), "TVXDFUUpgrade: backup file " + path_.string() +
+                                         " is read-only (mode 0444); it is left as it is\n");
     EXPECT_EQ(Content(), "earlier backup");
     EXPECT_EQ(Names(), std::vector<std::string>{"terminal.bak"});
 }

@@ -70,8 +70,7 @@ TEST_F(ScenarioTest, UnusableScenarioIsReportedAndGivesAnEmptyBus)
     std::ofstream(path) << sharing;
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(tvxdfu::sim::UseScenario(path));
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("first 16 characters"),
-              std::string::npos);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("first 16 characters"), std::string::npos);
 
     std::remove(path.c_str());
 }
@@ -97,7 +96,8 @@ TEST_F(ScenarioTest, PathWithoutAScenarioTextIsReportedAndGivesAnEmptyBus)
         ::testing::internal::CaptureStderr();
         EXPECT_FALSE(tvxdfu::sim::UseScenario(path));
         const std::string message = ::testing::internal::GetCapturedStderr();
-        EXPECT_NE(message.find("scenario " + path + ": " + reason + "; no simulated terminals"), std::string::npos)
+        EXPECT_NE(message.find("scenario " + path + ": " + reason + "; no simulated terminals"),
+                  std::string::npos)
             << message;
         EXPECT_TRUE(List().empty());
     }

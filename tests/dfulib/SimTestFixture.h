@@ -117,8 +117,7 @@ protected:
         Versions v{};
         uint16_t extra = 0;
         char ident[130];
-        v.result = GetwBCDDeviceFWVersion(id, 16, &v.firmware, &v.loader, &v.deviceType, &extra,
-                                          ident);
+        v.result = GetwBCDDeviceFWVersion(id, 16, &v.firmware, &v.loader, &v.deviceType, &extra, ident);
         if (v.result == 0)
             v.identText.assign(ident, sizeof ident);
         return v;

@@ -85,7 +85,8 @@ TEST_F(SimulatorBackupTest, BackupIsThePreviousImageWithAValidSuffix)
 // the UTF-8 name given (UTF-16 at Windows' calls).
 TEST_F(SimulatorBackupTest, BackupLandsUnderANameBeyondAscii)
 {
-    const std::filesystem::path folder = std::filesystem::path(folder_) / u8"Jürgen Weiß" / u8"Ärztehaus Müller";
+    const std::filesystem::path folder =
+        std::filesystem::path(folder_) / u8"Jürgen Weiß" / u8"Ärztehaus Müller";
     std::filesystem::create_directories(folder);
     const std::u8string name = (folder / u8"Sicherung ü.bak").u8string();
     Load({ThreePartTerminal("T1")});

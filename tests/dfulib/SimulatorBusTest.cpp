@@ -89,8 +89,8 @@ TEST_F(SimulatorBusTest, TerminalAlreadyInItsLoaderDoesNotDetach)
 TEST_F(SimulatorBusTest, ListingAnswersTheTwoCallSizingProtocol)
 {
     Load({ThreePartTerminal("T1"), BcdTerminal("B22", R"(, "product": "Custom text")")});
-    const std::string products = std::string("VORN 470 M online KOTRX V 4.6.0 V.1.4.2 RTM") +
-                                 '\0' + "Custom text" + '\0' + '\0';
+    const std::string products =
+        std::string("VORN 470 M online KOTRX V 4.6.0 V.1.4.2 RTM") + '\0' + "Custom text" + '\0' + '\0';
     const std::string ids = std::string("T1") + '\0' + "B22" + '\0' + '\0';
 
     uint32_t productLength = 0, idLength = 0;
@@ -115,14 +115,12 @@ TEST_F(SimulatorBusTest, ListingAnswersTheTwoCallSizingProtocol)
 
 TEST_F(SimulatorBusTest, TerminalArrivingBetweenTheTwoCallsGives122)
 {
-    Load({ThreePartTerminal("T1"),
-          ThreePartTerminal("T2", R"(, "present": {"arrivalMs": 50})")});
+    Load({ThreePartTerminal("T1"), ThreePartTerminal("T2", R"(, "present": {"arrivalMs": 50})")});
     uint32_t productLength = 0, idLength = 0;
     ASSERT_EQ(ListVORNDevices(nullptr, &productLength, nullptr, &idLength), 0u);
     now += 100;
     std::string p(productLength, 'x'), i(idLength, 'x');
-    EXPECT_EQ(ListVORNDevices(p.data(), &productLength, i.data(), &idLength),
-              TVXDFU_BUFFER_TOO_SMALL);
+    EXPECT_EQ(ListVORNDevices(p.data(), &productLength, i.data(), &idLength), TVXDFU_BUFFER_TOO_SMALL);
     EXPECT_EQ(List().size(), 2u) << "the repeated pair of calls succeeds";
 }
 
@@ -142,8 +140,8 @@ TEST_F(SimulatorBusTest, EmptyBusListsTwoEmptyLists)
 
 TEST_F(SimulatorBusTest, PresenceStretchesAndHandPluggingDecideWhatIsListed)
 {
-    Load({ThreePartTerminal(
-        "HOT", R"(, "present": [{"arrivalMs": 0, "removalMs": 2000}, {"arrivalMs": 5000}])")});
+    Load({ThreePartTerminal("HOT",
+                            R"(, "present": [{"arrivalMs": 0, "removalMs": 2000}, {"arrivalMs": 5000}])")});
     now = 1000;
     EXPECT_EQ(List().size(), 1u);
     now = 3000;

@@ -24,8 +24,7 @@ TEST_F(SimulatorRunTest, PartRunsThroughInitPinUploadDownloadAndFinish)
     ASSERT_EQ(Start("T1", part.Entry(), backup.c_str()), 0u);
 
     const std::vector<StatusPoll> polls = PollToEnd();
-    EXPECT_EQ(Steps(polls),
-              (StepList{{0, 0}, {4, 0x80}, {4, 0x81}, {4, 0}, {2, 0}, {1, 0}, {3, 0}}));
+    EXPECT_EQ(Steps(polls), (StepList{{0, 0}, {4, 0x80}, {4, 0x81}, {4, 0}, {2, 0}, {1, 0}, {3, 0}}));
     // Phase 3 is seen with the result 0 once, then the part reports its end.
     ASSERT_GE(polls.size(), 2u);
     EXPECT_EQ(polls[polls.size() - 2].phase, 3u);
@@ -167,8 +166,7 @@ TEST_F(SimulatorRunTest, TerminalComesBackAfterItsScriptedReturnTimeOrNever)
 
 TEST_F(SimulatorRunTest, StartIsRefusedWithTheLibraryCodes)
 {
-    Load({ThreePartTerminal("Ab12Cd"),
-          ThreePartTerminal("NOUP", R"(, "canUpload": false)"),
+    Load({ThreePartTerminal("Ab12Cd"), ThreePartTerminal("NOUP", R"(, "canUpload": false)"),
           ThreePartTerminal("REFUSE", R"(, "fault": {"startResult": "0xDF550006"})")});
     const std::string backup = ScratchPath("refused_backup.dfu");
 
@@ -209,20 +207,19 @@ struct VersionCase {
 TEST_F(SimulatorRunTest, WrittenPartSetsTheVersionItsTypeAndHeaderName)
 {
     const VersionCase kCases[] = {
-        {"firmware, layout 1", false, ThreePartImage(0x040700, 0x010500, 1), "Firmware",
-         0x01040700, 0x01010402, "VORN 470 M online KOTRX V 4.7.0 V.1.4.2 RTM"},
-        {"loader, layout 2", false, ThreePartImage(0x040700, 0x010500, 1, 4096, 2), "Bootloader",
-         0x01040600, 0x01010500, "VORN 470 M online KOTRX V 4.6.0 V.1.5.0 RTM"},
-        {"pretreatment", false, ThreePartImage(0x040700, 0x010500, 1), "Pretreatment",
+        {"firmware, layout 1", false, ThreePartImage(0x040700, 0x010500, 1), "Firmware", 0x01040700,
+         0x01010402, "VORN 470 M online KOTRX V 4.7.0 V.1.4.2 RTM"},
+        {"loader, layout 2", false, ThreePartImage(0x040700, 0x010500, 1, 4096, 2), "Bootloader", 0x01040600,
+         0x01010500, "VORN 470 M online KOTRX V 4.6.0 V.1.5.0 RTM"},
+        {"pretreatment", false, ThreePartImage(0x040700, 0x010500, 1), "Pretreatment", 0x01040600, 0x01010402,
+         "VORN 470 M online KOTRX V 4.6.0 V.1.4.2 RTM"},
+        {"firmware field beyond the image", false, ThreePartImage(0x040700, 0x010500, 1, 350), "Firmware",
          0x01040600, 0x01010402, "VORN 470 M online KOTRX V 4.6.0 V.1.4.2 RTM"},
-        {"firmware field beyond the image", false, ThreePartImage(0x040700, 0x010500, 1, 350),
-         "Firmware", 0x01040600, 0x01010402, "VORN 470 M online KOTRX V 4.6.0 V.1.4.2 RTM"},
         {"bcd, layout 0x00", true, BcdImage(0x0319, 0x0120), "Firmware", 0x0319, 0x0110,
          "VORN 460 M KOTRX RTM"},
-        {"bcd, layout 0x10", true, BcdImage(0x0320, 0x0120, 4096, 0x10), "Firmware", 0x0320,
-         0x0110, "VORN 460 M KOTRX RTM"},
-        {"bcd loader", true, BcdImage(0x0320, 0x0120), "Bootloader", 0x0302, 0x0120,
+        {"bcd, layout 0x10", true, BcdImage(0x0320, 0x0120, 4096, 0x10), "Firmware", 0x0320, 0x0110,
          "VORN 460 M KOTRX RTM"},
+        {"bcd loader", true, BcdImage(0x0320, 0x0120), "Bootloader", 0x0302, 0x0120, "VORN 460 M KOTRX RTM"},
         {"bcd terminal receives a generation-1 image", true, ThreePartImage(0x050000, 0x020000, 7),
          "Firmware", 0x01050000, 0x01020000, "VORN 460 M KOTRX V 5.0.0 V.2.0.0 RTM"},
     };

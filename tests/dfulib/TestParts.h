@@ -19,9 +19,8 @@ inline void PutLe(std::vector<uint8_t> &image, std::size_t offset, uint32_t valu
 
 // Generation 1: loader/firmware/identification at 348/352/388 (layout 1)
 // or 604/608/644 (layout 2). Versions are 0x00MMmmpp.
-inline std::vector<uint8_t> ThreePartImage(uint32_t firmware, uint32_t loader,
-                                           uint32_t identNumber, std::size_t size = 4096,
-                                           int layout = 1)
+inline std::vector<uint8_t> ThreePartImage(uint32_t firmware, uint32_t loader, uint32_t identNumber,
+                                           std::size_t size = 4096, int layout = 1)
 {
     std::vector<uint8_t> image(size, 0x5A);
     PutLe(image, 0, 1u << 16 | static_cast<uint32_t>(layout) << 8, 4);
@@ -36,8 +35,8 @@ inline std::vector<uint8_t> ThreePartImage(uint32_t firmware, uint32_t loader,
 }
 
 // Generation 0: firmware/loader BCD at 224/226 (layout 0x00) or 352/354.
-inline std::vector<uint8_t> BcdImage(uint16_t firmware, uint16_t loader,
-                                     std::size_t size = 4096, uint8_t layout = 0x00)
+inline std::vector<uint8_t> BcdImage(uint16_t firmware, uint16_t loader, std::size_t size = 4096,
+                                     uint8_t layout = 0x00)
 {
     std::vector<uint8_t> image(size, 0xA5);
     PutLe(image, 0, layout, 4);
@@ -47,8 +46,7 @@ inline std::vector<uint8_t> BcdImage(uint16_t firmware, uint16_t loader,
     return image;
 }
 
-inline std::vector<uint8_t> WithSuffix(std::vector<uint8_t> image,
-                                       uint16_t vendor = tvx::kVornVendorId)
+inline std::vector<uint8_t> WithSuffix(std::vector<uint8_t> image, uint16_t vendor = tvx::kVornVendorId)
 {
     uint8_t suffix[tvx::kDfuSuffixLength];
     tvx::WriteDfuSuffix(image.data(), image.size(), 0xFFFF, 0xFFFF, vendor, suffix);

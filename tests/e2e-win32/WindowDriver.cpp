@@ -1,6 +1,5 @@
 #include "tests/e2e-win32/WindowDriver.h"
 
-
 #include <cstdio>
 
 namespace {
@@ -61,7 +60,8 @@ std::vector<HWND> WindowDriver::Dialogs(DWORD processId) const
 std::string WindowDriver::Text(HWND window)
 {
     wchar_t text[1024] = {};
-    const int length = static_cast<int>(SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text)));
+    const int length =
+        static_cast<int>(SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text)));
     const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
     if (size > 0)
@@ -79,8 +79,8 @@ std::string WindowDriver::ListItemText(HWND list, int row, int column) const
     item.cchTextMax = kChars;
     if (!memory.Write(0, &item, sizeof item))
         return {};
-    const int length = static_cast<int>(
-        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.Address())));
+    const int length = static_cast<int>(SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                                     reinterpret_cast<LPARAM>(memory.Address())));
     wchar_t text[kChars] = {};
     if (length <= 0 || !memory.Read(sizeof(LVITEMW), text, sizeof text))
         return {};
@@ -96,7 +96,8 @@ void WindowDriver::ListSelectRow(HWND list, int row) const
     LVITEMW state{};
     state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
     if (memory.Write(0, &state, sizeof state))
-        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.Address()));
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(memory.Address()));
 }
 
 bool WindowDriver::SaveScreenshot(HWND window, const std::string &path)
@@ -120,8 +121,8 @@ bool WindowDriver::SaveScreenshot(HWND window, const std::string &path)
     header.biCompression = BI_RGB;
     const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
     std::vector<char> pixels(stride * static_cast<DWORD>(height));
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO *>(&header),
-              DIB_RGB_COLORS);
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+              reinterpret_cast<BITMAPINFO *>(&header), DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
@@ -133,7 +134,8 @@ bool WindowDriver::SaveScreenshot(HWND window, const std::string &path)
     FILE *out = std::fopen(path.c_str(), "wb");
     if (!out)
         return false;
-    const bool written = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&header, sizeof header, 1, out) == 1 &&
+    const bool written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+                         std::fwrite(&header, sizeof header, 1, out) == 1 &&
                          std::fwrite(pixels.data(), pixels.size(), 1, out) == 1;
     return std::fclose(out) == 0 && written;
 }

@@ -27,11 +27,13 @@ class WizardWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = std::filesystem::path(TVX_WORK_DIR) / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        folder = std::filesystem::path(TVX_WORK_DIR) /
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         // Packed under its file name, so copied under the same one.
-        std::filesystem::copy_file(TVX_DEMO_PACKAGE, folder / std::filesystem::path(TVX_DEMO_PACKAGE).filename());
+        std::filesystem::copy_file(TVX_DEMO_PACKAGE,
+                                   folder / std::filesystem::path(TVX_DEMO_PACKAGE).filename());
         const char *shots = std::getenv("TVX_SCREENSHOT_DIR");
         screenshots = shots ? shots : "";
     }
@@ -52,8 +54,8 @@ protected:
         std::wstring command = L"\"" + std::filesystem::path(TVX_WIZARD_PROGRAM).wstring() + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.wstring().c_str(),
-                              &startup, &process);
+        return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              folder.wstring().c_str(), &startup, &process);
     }
 
     void Photograph(HWND window, const std::string &name) const

@@ -18,7 +18,8 @@ protected:
 
     void WriteScenario()
     {
-        std::ofstream(folder + "/scenario.json") << R"({"terminals": [{)" << ThreePartTerminal("K470A01") << "}]}";
+        std::ofstream(folder + "/scenario.json")
+            << R"({"terminals": [{)" << ThreePartTerminal("K470A01") << "}]}";
     }
 };
 
@@ -38,7 +39,8 @@ TEST_F(DriveToolTest, ScriptRunsAWholeUpgradeAndEndsWithTheState)
     for (const std::string &line : lines)
         boxes += line.starts_with("{\"box\":{") ? 1 : 0;
     EXPECT_EQ(boxes, 5) << run.out; // welcome, preparation, ready, start, success
-    EXPECT_NE(run.out.find("\"caption\":\"Das Update des VORN 470 M online war erfolgreich!\""), std::string::npos)
+    EXPECT_NE(run.out.find("\"caption\":\"Das Update des VORN 470 M online war erfolgreich!\""),
+              std::string::npos)
         << run.out;
     // The state on request, then once more at the end; "next" after Finish is ignored.
     const std::string &asked = lines[lines.size() - 2];
@@ -75,7 +77,8 @@ TEST_F(DriveToolTest, ScriptFromStandardInput)
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::vector<std::string> lines = SplitLines(run.out);
     ASSERT_EQ(lines.size(), 4u) << run.out; // two opening boxes, the state asked for, the final state
-    EXPECT_NE(lines[2].find("\"1021\":{\"visible\":true,\"enabled\":true,\"text\":\"K470A01\"}"), std::string::npos)
+    EXPECT_NE(lines[2].find("\"1021\":{\"visible\":true,\"enabled\":true,\"text\":\"K470A01\"}"),
+              std::string::npos)
         << lines[2];
 }
 
@@ -90,7 +93,8 @@ TEST_F(DriveToolTest, CommandLinePathsAreFoundBeforeEnteringTheFolder)
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::vector<std::string> lines = SplitLines(run.out);
     ASSERT_FALSE(lines.empty());
-    EXPECT_NE(lines.back().find("\"packageEntries\":[\"[..]\",\"marker.ppu\"]"), std::string::npos) << lines.back();
+    EXPECT_NE(lines.back().find("\"packageEntries\":[\"[..]\",\"marker.ppu\"]"), std::string::npos)
+        << lines.back();
 }
 
 TEST_F(DriveToolTest, StrictExitsWithOneWhenAnActionWasRefused)

@@ -43,22 +43,24 @@ TEST_F(LogindSleepLockTest, EveryWayOutOfARunGivesTheLockBack)
         const char *way;
         std::string terminal;
         const char *package;
-        const char *before;     // before the way to the upgrade step
-        const char *whileHeld;  // after the start, the lock still held
-        const char *end;        // "" = the dialog is destroyed
+        const char *before;    // before the way to the upgrade step
+        const char *whileHeld; // after the start, the lock still held
+        const char *end;       // "" = the dialog is destroyed
         int inhibitCalls;
     } ways[] = {
         {"success", ThreePartTerminal("K470A01"), "fit", "", "wait 0.5", "wait-idle", 1},
         {"three parts, one lock", BcdTerminal("K460B01", "0x0110"), "460", "", "wait 2", "wait-idle", 1},
-        {"failed download", ThreePartTerminal("K470A01", R"("fault": {"phase": "download", "atPercent": 40, "status": -84})"),
+        {"failed download",
+         ThreePartTerminal("K470A01", R"("fault": {"phase": "download", "atPercent": 40, "status": -84})"),
          "fit", "", "wait 0.2", "wait-idle", 1},
-        {"Cancel while the terminal restarts", ThreePartTerminal("K470A01", R"("fault": {"returns": false})"), "fit",
-         "", "wait 5", "cancel", 1},
-        {"terminal given up", ThreePartTerminal("K470A01", R"("fault": {"returns": false})"), "fit", "", "wait 5",
-         "wait-idle", 1},
+        {"Cancel while the terminal restarts", ThreePartTerminal("K470A01", R"("fault": {"returns": false})"),
+         "fit", "", "wait 5", "cancel", 1},
+        {"terminal given up", ThreePartTerminal("K470A01", R"("fault": {"returns": false})"), "fit", "",
+         "wait 5", "wait-idle", 1},
         {"program quits while writing", ThreePartTerminal("K470A01"), "fit", "", "wait 0.5", "", 1},
-        {"start refused by the library", ThreePartTerminal("K470A01", R"("fault": {"startResult": "0xDF550006"})"),
-         "fit", "", nullptr, "", 1},
+        {"start refused by the library",
+         ThreePartTerminal("K470A01", R"("fault": {"startResult": "0xDF550006"})"), "fit", "", nullptr, "",
+         1},
         {"start declined", ThreePartTerminal("K470A01"), "fit", "answer ok\nanswer cancel", nullptr, "", 0},
     };
     for (const auto &way : ways) {

@@ -50,7 +50,9 @@ PrivateLogind::PrivateLogind()
     address_ = QString::fromUtf8(bus_.readLine()).trimmed();
     // Before anything in this process connects to the system bus.
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address_.toUtf8().constData(), 1);
-    logPath_ = QStringLiteral("%1/tvx-logind-mock-%2.log").arg(QDir::tempPath()).arg(QCoreApplication::applicationPid());
+    logPath_ = QStringLiteral("%1/tvx-logind-mock-%2.log")
+                   .arg(QDir::tempPath())
+                   .arg(QCoreApplication::applicationPid());
 }
 
 PrivateLogind::~PrivateLogind()

@@ -80,7 +80,8 @@ TEST_F(QtWizardRun, ScreenReaderFindsEveryControlNamedInTheUsersLanguage)
             upgrade = AccessibleControls(w, ids);
             QAccessibleInterface *access = QAccessible::queryAccessibleInterface(bar);
             barValue = bar->value();
-            progressCurrent = access->valueInterface() ? access->valueInterface()->currentValue().toDouble() : -1;
+            progressCurrent =
+                access->valueInterface() ? access->valueInterface()->currentValue().toDouble() : -1;
             for (const auto &[label, relation] : access->relations(QAccessible::Label))
                 labelled = labelled || label->object() == w.ControlWidget(D::downloadText);
         }
@@ -90,19 +91,22 @@ TEST_F(QtWizardRun, ScreenReaderFindsEveryControlNamedInTheUsersLanguage)
 
     const QString caption = "VORN 470 M online Firmware-Update Assistent";
     const QString selectDevice = "Bitte wählen Sie ein Gerät aus:";
-    ExpectNamed(opening, {{D::bannerPicture, {QAccessible::Graphic, caption}},
-                          {D::stepGroup, {QAccessible::Grouping, selectDevice}},
-                          {D::deviceList, {QAccessible::Table, selectDevice}},
-                          {D::infoGroup, {QAccessible::Grouping, "Informationen:"}},
-                          {D::versionBeforeText, {QAccessible::StaticText, "Firmware-Version vor dem Download:"}},
-                          {D::nextButton, {QAccessible::Button, "Weiter >"}},
-                          {D::cancelButton, {QAccessible::Button, "Abbrechen"}}});
+    ExpectNamed(opening,
+                {{D::bannerPicture, {QAccessible::Graphic, caption}},
+                 {D::stepGroup, {QAccessible::Grouping, selectDevice}},
+                 {D::deviceList, {QAccessible::Table, selectDevice}},
+                 {D::infoGroup, {QAccessible::Grouping, "Informationen:"}},
+                 {D::versionBeforeText, {QAccessible::StaticText, "Firmware-Version vor dem Download:"}},
+                 {D::nextButton, {QAccessible::Button, "Weiter >"}},
+                 {D::cancelButton, {QAccessible::Button, "Abbrechen"}}});
     ExpectNamed(upgrade, {{D::deviceIdText, {QAccessible::StaticText, "ID-Nummer des Gerätes: K470Q01"}},
                           {D::versionViaFileText,
-                           {QAccessible::StaticText, "Firmware-Version laut Download-Datei: V 4.7.0 + Loader V 1.4.2"}}});
+                           {QAccessible::StaticText,
+                            "Firmware-Version laut Download-Datei: V 4.7.0 + Loader V 1.4.2"}}});
     ASSERT_TRUE(upgrade.count(D::progressBar)) << "the bar was seen during the download";
     EXPECT_EQ(upgrade[D::progressBar].role, QAccessible::ProgressBar);
-    EXPECT_TRUE(upgrade[D::progressBar].name.startsWith("Download: ")) << qPrintable(upgrade[D::progressBar].name);
+    EXPECT_TRUE(upgrade[D::progressBar].name.startsWith("Download: "))
+        << qPrintable(upgrade[D::progressBar].name);
     EXPECT_EQ(progressCurrent, barValue);
     EXPECT_TRUE(labelled);
 }

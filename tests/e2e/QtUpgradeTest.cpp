@@ -35,9 +35,9 @@ TEST_F(QtWizardRun, WholeUpgradeOnRealWidgetsEndsWithFinish)
     EXPECT_EQ(statusTexts.count(EnglishText(185) + EnglishText(184)), 1u);
     EXPECT_EQ(statusTexts.count(std::string(kFirmwareSucceededText) + "\n\n Firmware Version: V 4.7.0 "), 1u);
     const std::string typed = EnglishText(165).substr(0, 2);
-    EXPECT_TRUE(std::any_of(statusTexts.begin(), statusTexts.end(),
-                            [&](const std::string &text) { return text.size() == 3 && text.starts_with(typed); }))
-        << "the installation text typed during manifestation";
+    EXPECT_TRUE(std::any_of(statusTexts.begin(), statusTexts.end(), [&](const std::string &text) {
+        return text.size() == 3 && text.starts_with(typed);
+    })) << "the installation text typed during manifestation";
     EXPECT_GE(spinnerFrames.size(), 4u); // the turning bar, and empty at the end
     EXPECT_TRUE(positions.count(100));
     EXPECT_GE(positions.size(), 3u) << "the bar moved through the download";

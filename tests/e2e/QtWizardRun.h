@@ -14,12 +14,16 @@
 #include "platform/qt/QtDialogWindow.h"
 #include "tests/support/DriveFixture.h"
 
-template <class W> W *Widget(tvx::QtDialogWindow &window, int id)
+template <class W>
+W *Widget(tvx::QtDialogWindow &window, int id)
 {
     return qobject_cast<W *>(window.ControlWidget(id));
 }
 
-inline void Click(tvx::QtDialogWindow &window, int id) { Widget<QAbstractButton>(window, id)->click(); }
+inline void Click(tvx::QtDialogWindow &window, int id)
+{
+    Widget<QAbstractButton>(window, id)->click();
+}
 
 class QtWizardRun : public DriveTest {
 protected:

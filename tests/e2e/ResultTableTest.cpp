@@ -17,10 +17,10 @@ struct ResultRow {
     const char *name;
     std::string terminal; // scenario entry of the one terminal, row 0
     TestPackage package;
-    std::string extraScript; // run at the backup step, before the last Next
+    std::string extraScript;        // run at the backup step, before the last Next
     std::vector<std::string> boxes; // shown after the confirmations
     WizardStep step;
-    bool next;               // Next usable afterwards
+    bool next; // Next usable afterwards
     uint32_t stage;
     bool statusShown;
 };
@@ -46,7 +46,10 @@ std::string LoaderModeTerminal()
               "firmware": "4.6.0", "loader": "1.3.0", "deviceType": 470, "mode": "DFU")";
 }
 
-std::string Literal(unsigned id) { return EnglishText(id); }
+std::string Literal(unsigned id)
+{
+    return EnglishText(id);
+}
 
 TestPackage WithCatalog(TestPackage package, const char *terminalType, std::vector<std::string> firmware)
 {
@@ -66,8 +69,9 @@ std::vector<ResultRow> Rows()
     const TestPackage fit = FirmwarePackage470();
     const std::string plain = ThreePartTerminal("K470A01");
     const auto stay = [](const char *name, std::string terminal, TestPackage package, std::string box) {
-        return ResultRow{name, std::move(terminal), std::move(package), "", {std::move(box)}, StepUpgrade, false,
-                         StageRunning, true};
+        return ResultRow{name,  std::move(terminal), std::move(package),
+                         "",    {std::move(box)},    StepUpgrade,
+                         false, StageRunning,        true};
     };
     // The version query now answers 3.1A, which is not BCD: box 159, then
     // the unrecognised code.
@@ -77,22 +81,51 @@ std::vector<ResultRow> Rows()
         stay("host error", StartFault("0xDF550001"), fit, Literal(152)),
         stay("out of memory", StartFault("0xDF550002"), fit, Literal(153)),
         stay("no device", StartFault("0xDF550003"), fit, Literal(154)),
-        {"vendor mismatch", StartFault("0xDF550004"), fit, "", {Literal(155)}, StepSelectPackage, true, StageIdle, true},
-        stay("terminal reports another model", OtherModelTerminal(), fit,
-             "Product ID does not match!"),
-        {"connect failed", StartFault("0xDF550006"), fit, "", {Literal(143)}, StepSelectDevice, true, StageIdle, false},
+        {"vendor mismatch",
+         StartFault("0xDF550004"),
+         fit,
+         "",
+         {Literal(155)},
+         StepSelectPackage,
+         true,
+         StageIdle,
+         true},
+        stay("terminal reports another model", OtherModelTerminal(), fit, "Product ID does not match!"),
+        {"connect failed",
+         StartFault("0xDF550006"),
+         fit,
+         "",
+         {Literal(143)},
+         StepSelectDevice,
+         true,
+         StageIdle,
+         false},
         stay("no descriptor", StartFault("0xDF550007"), fit, Literal(144)),
         {"no upload", StartFault("0xDF550009"), fit, "", {Literal(146)}, StepBackup, true, StageIdle, false},
         // The terminal leaves at the backup step: the selection is cleared and
         // the terminal is searched by its ID.
-        {"device removed", plain, fit, "unplug K470A01", {Literal(147)}, StepSelectDevice, false, StageIdle, false},
-        stay("loader mismatch in loader mode", LoaderModeTerminal(),
-             fit, Literal(137)),
+        {"device removed",
+         plain,
+         fit,
+         "unplug K470A01",
+         {Literal(147)},
+         StepSelectDevice,
+         false,
+         StageIdle,
+         false},
+        stay("loader mismatch in loader mode", LoaderModeTerminal(), fit, Literal(137)),
         stay("version not supported", plain, WithCatalog(fit, "470", {"4.5.1"}), kVersionRefusedText),
         stay("CRC mismatch", StartFault("0xDF55000D"), fit, Literal(150)),
         stay("firmware part with BCD header", plain, WithParts(fit, {BcdPart("Firmware", 0x0470, 0x0142)}),
              "Unexpected firmware format"),
-        {"version not BCD", notBcd, Package460(), "", {Literal(159), Literal(151)}, StepUpgrade, false, StageRunning,
+        {"version not BCD",
+         notBcd,
+         Package460(),
+         "",
+         {Literal(159), Literal(151)},
+         StepUpgrade,
+         false,
+         StageRunning,
          true},
         stay("unnamed code of the family", StartFault("0xDF550042"), fit, Literal(151)),
         stay("code outside the family", StartFault("0x00000005"), fit, Literal(151)),
@@ -163,7 +196,7 @@ TEST_F(DriveTest, EveryEndingStatusGivesItsMessageAndLeavesCancelOnly)
         int status;
         std::string box;
     } rows[] = {
-        {-90, Literal(102)}, {-89, Literal(103)}, {-75, Literal(117)}, {-74, Literal(118)},
+        {-90, Literal(102)}, {-89, Literal(103)}, {-75, Literal(117)},     {-74, Literal(118)},
         {-73, Literal(119)}, {-63, Literal(129)}, {-62, kDeviceAbortText}, {5, kDeviceAbortText},
     };
     ASSERT_EQ(Literal(103), "File is not a targeted for use by this device.");
@@ -194,7 +227,8 @@ TEST_F(DriveTest, EveryEndingStatusGivesItsMessageAndLeavesCancelOnly)
 // A part that fails ends the run there: the parts after it are not written.
 TEST_F(DriveTest, FailedFirstPartOfThreeStopsTheRun)
 {
-    Start({BcdTerminal("K460B01", "0x0110", R"("fault": {"phase": "download", "atPercent": 50, "status": -84})")});
+    Start({BcdTerminal("K460B01", "0x0110",
+                       R"("fault": {"phase": "download", "atPercent": 50, "status": -84})")});
     Pack("460.ppu", Package460());
     const std::size_t opening = BoxCount();
     DriveToUpgrade(0, "460.ppu");

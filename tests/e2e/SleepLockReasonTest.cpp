@@ -10,11 +10,15 @@ TEST_F(DriveTest, SleepLockReasonFollowsTheLanguage)
         const char *locale;
         const char *reason;
     } languages[] = {
-        {"C", "The firmware of a card terminal is being written. An interruption can leave the terminal unusable."},
-        {"de_DE.UTF-8", "Die Firmware eines Kartenterminals wird geschrieben. Eine Unterbrechung kann das Terminal "
-                        "unbrauchbar machen."},
-        {"fr_FR.UTF-8", "Le firmware d'un lecteur de cartes est en cours d'écriture. Une interruption peut rendre le "
-                        "lecteur inutilisable."},
+        {"C",
+         "The firmware of a card terminal is being written. An interruption can leave the terminal "
+         "unusable."},
+        {"de_DE.UTF-8",
+         "Die Firmware eines Kartenterminals wird geschrieben. Eine Unterbrechung kann das Terminal "
+         "unbrauchbar machen."},
+        {"fr_FR.UTF-8",
+         "Le firmware d'un lecteur de cartes est en cours d'écriture. Une interruption peut rendre le "
+         "lecteur inutilisable."},
     };
     for (const auto &language : languages) {
         SCOPED_TRACE(language.locale);

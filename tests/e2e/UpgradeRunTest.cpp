@@ -14,7 +14,6 @@ namespace {
 
 using Labels = std::vector<std::string>;
 
-
 // How many shown texts are the installation text typed so far behind its cursor.
 int TypedSteps(const std::vector<std::string> &texts)
 {
@@ -95,10 +94,11 @@ TEST_F(DriveTest, BcdTerminalWithUnlistedLoaderGetsAllThreePartsWithOneConfirmat
     DriveToUpgrade(0, "460.ppu");
     Follow();
 
-    EXPECT_TRUE(InOrder(Shown(D::partCounterText), {"(1/3)", "(2/3)", "(3/3)"})) << Lines(Shown(D::partCounterText));
+    EXPECT_TRUE(InOrder(Shown(D::partCounterText), {"(1/3)", "(2/3)", "(3/3)"}))
+        << Lines(Shown(D::partCounterText));
     // Each part with its own versions, never the first part's again.
-    EXPECT_TRUE(InOrder(Shown(D::versionViaFileText),
-                        {"V 3.2  + Loader V 1.10 ", "V 3.2  + Loader V 1.11 ", "V 3.20.0  + Loader V 1.11.0 "}))
+    EXPECT_TRUE(InOrder(Shown(D::versionViaFileText), {"V 3.2  + Loader V 1.10 ", "V 3.2  + Loader V 1.11 ",
+                                                       "V 3.20.0  + Loader V 1.11.0 "}))
         << Lines(Shown(D::versionViaFileText));
     EXPECT_EQ(Text(D::versionViaFileText), "V 3.20.0  + Loader V 1.11.0 ");
     const std::vector<std::string> &status = Shown(D::statusText);
@@ -120,8 +120,10 @@ TEST_F(DriveTest, BackupIsReadBackFirstAndKeepsThePreviousImageWithItsSuffix)
     EXPECT_EQ(Text(D::uploadText), "Upload: 0 byte");
     Follow();
 
-    EXPECT_TRUE(InOrder(Shown(D::statusText), {EnglishText(163), EnglishText(164)})) << Lines(Shown(D::statusText));
-    EXPECT_TRUE(InOrder(Shown(D::uploadText), {"Upload: 0 byte", "Upload: 8192 byte"})) << Lines(Shown(D::uploadText));
+    EXPECT_TRUE(InOrder(Shown(D::statusText), {EnglishText(163), EnglishText(164)}))
+        << Lines(Shown(D::statusText));
+    EXPECT_TRUE(InOrder(Shown(D::uploadText), {"Upload: 0 byte", "Upload: 8192 byte"}))
+        << Lines(Shown(D::uploadText));
     EXPECT_TRUE(Usable(D::finishButton));
 
     std::FILE *file = std::fopen(backup.c_str(), "rb");
@@ -150,8 +152,9 @@ TEST_F(DriveTest, DecliningReadyOrStartBoxWritesNothing)
         Drive(declined == kReadyCaption ? "answer cancel" : "answer ok\nanswer cancel");
         DriveToUpgrade(0, "fit.ppu");
 
-        const Labels expected = declined == kReadyCaption ? Labels{kReadyCaption, kUserAbortCaption}
-                                                          : Labels{kReadyCaption, kStartCaption, kUserAbortCaption};
+        const Labels expected = declined == kReadyCaption
+                                    ? Labels{kReadyCaption, kUserAbortCaption}
+                                    : Labels{kReadyCaption, kStartCaption, kUserAbortCaption};
         EXPECT_EQ(Boxes(opening), expected);
         EXPECT_TRUE(Window().IsEnded());
         EXPECT_EQ(Window().EndCode(), tvx::IDCANCEL);
@@ -159,7 +162,8 @@ TEST_F(DriveTest, DecliningReadyOrStartBoxWritesNothing)
         EXPECT_EQ(Dialog().run.startConfirmed, 0u);
         uint32_t bytes = 0, percent = 0, phase = 0;
         int32_t status = 0;
-        EXPECT_EQ(GetUpgradeStatus(&bytes, &percent, &phase, &status), UPG_HOST_ERROR) << "a part was started";
+        EXPECT_EQ(GetUpgradeStatus(&bytes, &percent, &phase, &status), UPG_HOST_ERROR)
+            << "a part was started";
         EXPECT_EQ(tvxdfu::sim::ConfigurationChangeCount(), 0u);
         uint32_t firmware, loader;
         ReadTerminal("K470A01", &firmware, &loader);

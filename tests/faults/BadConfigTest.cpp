@@ -20,7 +20,8 @@ TEST_F(DriveTest, UnreadableConfigurationFileIsPassedOverSilently)
         {"a link to itself", [] { fs::create_symlink(kConfigFileName, kConfigFileName); }},
         {"a link to a device", [] { fs::create_symlink("/dev/zero", kConfigFileName); }},
         {"a named pipe", [] { ASSERT_EQ(mkfifo(kConfigFileName, 0600), 0); }},
-        {"a sparse file of 3 GiB", [] {
+        {"a sparse file of 3 GiB",
+         [] {
              std::ofstream(kConfigFileName).close();
              fs::resize_file(kConfigFileName, 3ull << 30);
          }},

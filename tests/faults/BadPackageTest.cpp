@@ -49,7 +49,8 @@ void WriteOversized(const std::string &path, const std::vector<uint8_t> &package
     WriteBytes(path, {});
     std::filesystem::resize_file(path, kMaxPackageLength + 1 - kSignatureLength);
     std::ofstream(path, std::ios::binary | std::ios::app)
-        .write(reinterpret_cast<const char *>(package.data() + package.size() - kSignatureLength), kSignatureLength);
+        .write(reinterpret_cast<const char *>(package.data() + package.size() - kSignatureLength),
+               kSignatureLength);
     ASSERT_EQ(std::filesystem::file_size(path), static_cast<uintmax_t>(kMaxPackageLength + 1));
 }
 
@@ -92,7 +93,8 @@ std::vector<BadFile> BadPackage::MakeBadFiles()
 
     // Cut at every block boundary: refused by the signature, and signed
     // again after the cut, by the reader itself.
-    const std::size_t entriesEnd = bytes.size() - kSignatureLength - std::size_t{2} * kEntryBlockLength; // before the end marker
+    const std::size_t entriesEnd =
+        bytes.size() - kSignatureLength - std::size_t{2} * kEntryBlockLength; // before the end marker
     for (std::size_t length = kEntryBlockLength; length < bytes.size(); length += kEntryBlockLength) {
         const std::string at = std::to_string(length);
         const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
@@ -110,7 +112,8 @@ std::vector<BadFile> BadPackage::MakeBadFiles()
     // Larger than any package: sparse files, never read into memory.
     path = PlaceFor("over-the-cap");
     WriteOversized(path, bytes);
-    files.push_back({"just over the size cap, with a genuine signature block", path, LoadFailure::NoSignatureBlock});
+    files.push_back(
+        {"just over the size cap, with a genuine signature block", path, LoadFailure::NoSignatureBlock});
     path = PlaceFor("1GiB");
     std::filesystem::resize_file((WriteBytes(path, {}), path), 1ull << 30);
     files.push_back({"1 GiB of nothing", path, LoadFailure::NoSignatureBlock});
@@ -137,7 +140,8 @@ std::vector<BadFile> BadPackage::MakeBadFiles()
     uint8_t suffix[tvx::kDfuSuffixLength];
     tvx::WriteDfuSuffix(nullptr, 0, 0x0407, 0x0470, tvx::kVornVendorId, suffix);
     path = PlaceFor("suffix-only");
-    WriteSigned(path, {CatalogJson({{"fw.dfu", "Firmware"}}), {{"fw.dfu.enc", {suffix, suffix + sizeof suffix}}}});
+    WriteSigned(path,
+                {CatalogJson({{"fw.dfu", "Firmware"}}), {{"fw.dfu.enc", {suffix, suffix + sizeof suffix}}}});
     files.push_back({"a part that is only its suffix", path, LoadFailure::EmptyPart});
     return files;
 }
@@ -167,10 +171,11 @@ TEST_F(BadPackage, RefusedWithItsReasonThroughEveryDoor)
             std::string ProgramRun::*stream;
         } tools[] = {{"verify ", &ProgramRun::err}, {"inspect ", &ProgramRun::out}};
         for (const auto &tool : tools) {
-            const ProgramRun run = RunInFolder(folder, std::string(PPU_TOOL) + " " + tool.command + file.path);
+            const ProgramRun run =
+                RunInFolder(folder, std::string(PPU_TOOL) + " " + tool.command + file.path);
             EXPECT_EQ(run.exitCode, 1) << tool.command;
-            EXPECT_NE((run.*tool.stream).find(rejected), std::string::npos)
-                << tool.command << "\n" << run.out << run.err;
+            EXPECT_NE((run.*tool.stream).find(rejected), std::string::npos) << tool.command << "\n"
+                                                                            << run.out << run.err;
         }
     }
     // Nothing of the large files was held in memory.
@@ -192,6 +197,7 @@ TEST_F(BadPackage, BatchFileNamingAnOversizedPackageIsRefusedUnread)
     Start({ThreePartTerminal("K470A01")});
     EXPECT_LT(PeakResidentKb() - peakBefore, 64 * 1024);
     const auto &boxes = Window().MessageBoxes();
-    EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(), [](const auto &box) { return box.text == EnglishText(188); }));
+    EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(),
+                            [](const auto &box) { return box.text == EnglishText(188); }));
     EXPECT_EQ(Dialog().batch.batchCount, 0u);
 }

@@ -105,7 +105,8 @@ std::string Terminal(bool bcd, const std::string &fault)
                  "deviceType": 460)"
             : R"("model": "VORN 470 M online", "versionFormat": "three-part", "firmware": "4.6.0",
                  "loader": "1.4.2", "deviceType": 470)";
-    return std::string(R"("id": ")") + kTerminalId + R"(", "vendorCode": "KOTRX", "identNumber": 12345, )" + kind +
+    return std::string(R"("id": ")") + kTerminalId + R"(", "vendorCode": "KOTRX", "identNumber": 12345, )" +
+           kind +
            R"(, "imageSize": 8192, "productId": 1136,
               "timing": {"initMs": 300, "pinMs": 400, "restartMs": 300, "manifestMs": 800,
                          "uploadBytesPerSecond": 8192, "downloadBytesPerSecond": 2048})" +
@@ -185,7 +186,8 @@ void FaultCampaign::RunRow(const FaultRow &row)
         EXPECT_FALSE(Window().IsTimerActive(timer)) << "timer " << timer << " still armed";
     EXPECT_EQ(ClaimsSuccess(), row.buttons == FinishOnly);
     if (ClaimsSuccess()) {
-        EXPECT_EQ(TerminalFirmware(), VersionsOf(row).firmwareOfPackage) << "success told of a terminal without the package's version";
+        EXPECT_EQ(TerminalFirmware(), VersionsOf(row).firmwareOfPackage)
+            << "success told of a terminal without the package's version";
     }
     CheckNothingLost(row);
 }
@@ -202,7 +204,8 @@ uint32_t FaultCampaign::TerminalFirmware() const
     uint32_t firmware = 0, loader = 0, type = 0;
     uint16_t extra = 0;
     char ident[130] = {};
-    return GetwBCDDeviceFWVersion(kTerminalId, 16, &firmware, &loader, &type, &extra, ident) == 0 ? firmware : 0;
+    return GetwBCDDeviceFWVersion(kTerminalId, 16, &firmware, &loader, &type, &extra, ident) == 0 ? firmware
+                                                                                                  : 0;
 }
 
 void FaultCampaign::CheckNothingLost(const FaultRow &row)
@@ -212,7 +215,8 @@ void FaultCampaign::CheckNothingLost(const FaultRow &row)
     if (row.written == Nothing) {
         uint32_t bytes = 0, percent = 0, phase = 0;
         int32_t status = 0;
-        EXPECT_EQ(GetUpgradeStatus(&bytes, &percent, &phase, &status), UPG_HOST_ERROR) << "a part was started";
+        EXPECT_EQ(GetUpgradeStatus(&bytes, &percent, &phase, &status), UPG_HOST_ERROR)
+            << "a part was started";
         EXPECT_EQ(tvxdfu::sim::ConfigurationChangeCount(), 0u);
     }
 
@@ -228,7 +232,8 @@ void FaultCampaign::CheckNothingLost(const FaultRow &row)
     EXPECT_EQ(firmware, row.written == Upgraded ? versions.firmwareOfPackage : versions.firmwareBefore);
     EXPECT_EQ(loader, row.written == Upgraded ? versions.loaderAfter : versions.loaderBefore);
     if (ClaimsSuccess()) {
-        EXPECT_EQ(firmware, versions.firmwareOfPackage) << "success told of a terminal without the package's version";
+        EXPECT_EQ(firmware, versions.firmwareOfPackage)
+            << "success told of a terminal without the package's version";
     }
 }
 
@@ -243,14 +248,17 @@ void FaultCampaign::CheckBackup(const FaultRow &row)
     case FolderTaken: // nothing was written where the folder was
         return;
     case TargetIsFolder:
-        EXPECT_EQ(NamesIn(BackupFolder()), std::set<std::string>{kBackupName}) << "files left beside the backup";
+        EXPECT_EQ(NamesIn(BackupFolder()), std::set<std::string>{kBackupName})
+            << "files left beside the backup";
         EXPECT_TRUE(std::filesystem::is_empty(BackupPath()));
         return;
     case EarlierKept:
-        EXPECT_EQ(NamesIn(BackupFolder()), std::set<std::string>{kBackupName}) << "files left beside the backup";
+        EXPECT_EQ(NamesIn(BackupFolder()), std::set<std::string>{kBackupName})
+            << "files left beside the backup";
         break;
     case Complete: // the earlier backup stays beside the new one
-        EXPECT_EQ(NamesIn(BackupFolder()), (std::set<std::string>{kBackupName, kBackupName + std::string("~")}))
+        EXPECT_EQ(NamesIn(BackupFolder()),
+                  (std::set<std::string>{kBackupName, kBackupName + std::string("~")}))
             << "files left beside the backup";
         EXPECT_EQ(ReadFile(BackupPath() + "~"), kEarlierBackup) << "the earlier backup was not kept";
         break;
@@ -347,7 +355,8 @@ void PutFolderAtBackupPath(FaultCampaign &test)
 // keeps its BCD firmware 3.02 and is not upgraded.
 FaultRow BcdTerminalKeepingItsVersion(const char *when, const char *fault)
 {
-    FaultRow row = OnBcdTerminal(Row(std::string("image that states no firmware version, ") + when, fault, {}, Failed));
+    FaultRow row =
+        OnBcdTerminal(Row(std::string("image that states no firmware version, ") + when, fault, {}, Failed));
     row.package.parts.back() = ThreePartFirmware(0, 0x010B00, 46002);
     return row;
 }
@@ -359,16 +368,19 @@ std::vector<FaultRow> Rows()
     const std::string unconfirmed = EnglishText(159);
     std::vector<FaultRow> rows = {
         WithBackup(Row("no fault", "", {success}, Upgraded, FinishOnly), Complete),
-        Row("PIN prompts, then success", R"("pin": ["adjust-display", "wrong", "wrong"])", {success}, Upgraded,
-            FinishOnly),
+        Row("PIN prompts, then success", R"("pin": ["adjust-display", "wrong", "wrong"])", {success},
+            Upgraded, FinishOnly),
         // A scripted status in every phase.
         Row("initialising fails", PhaseFault("init", 50, -84), {StatusBox(-84)}, Failed),
-        Row("PIN entry fails", PhaseFault("pin", 50, -84) + R"(, "pin": ["wrong"])", {StatusBox(-84)}, Failed),
-        WithBackup(Row("read-back fails", PhaseFault("upload", 50, -84), {StatusBox(-84)}, Failed), EarlierKept),
-        WithBackup(Row("read-back fails at its end", PhaseFault("upload", 100, -84), {StatusBox(-84)}, Failed),
+        Row("PIN entry fails", PhaseFault("pin", 50, -84) + R"(, "pin": ["wrong"])", {StatusBox(-84)},
+            Failed),
+        WithBackup(Row("read-back fails", PhaseFault("upload", 50, -84), {StatusBox(-84)}, Failed),
                    EarlierKept),
-        WithBackup(Row("download fails after the read-back", PhaseFault("download", 10, -84), {StatusBox(-84)},
-                       Failed),
+        WithBackup(
+            Row("read-back fails at its end", PhaseFault("upload", 100, -84), {StatusBox(-84)}, Failed),
+            EarlierKept),
+        WithBackup(Row("download fails after the read-back", PhaseFault("download", 10, -84),
+                       {StatusBox(-84)}, Failed),
                    Complete),
         Row("manifestation fails", PhaseFault("manifest", 50, -84), {StatusBox(-84)}, Failed),
         // The backup cannot be written: refused at the start, or failing
@@ -401,29 +413,32 @@ std::vector<FaultRow> Rows()
         rows.push_back(Row("download status " + std::to_string(status), PhaseFault("download", 50, status),
                            {StatusBox(status)}, Failed));
     // Every way the PIN entry can end without success.
-    const std::pair<const char *, int> pinEnds[] = {{"error", -69},        {"aborted", -68},
-                                                    {"timeout-1min", -67}, {"timeout-10min", -66},
-                                                    {"timeout-1h", -65},   {"timeout-24h", -64},
-                                                    {"timeout-entry", -63}};
+    const std::pair<const char *, int> pinEnds[] = {
+        {"error", -69},      {"aborted", -68},     {"timeout-1min", -67}, {"timeout-10min", -66},
+        {"timeout-1h", -65}, {"timeout-24h", -64}, {"timeout-entry", -63}};
     for (const auto &[end, status] : pinEnds)
-        rows.push_back(Row(std::string("PIN ") + end, std::string(R"("pin": ["adjust-display", ")") + end + "\"]",
-                           {StatusBox(status)}, Failed));
+        rows.push_back(Row(std::string("PIN ") + end,
+                           std::string(R"("pin": ["adjust-display", ")") + end + "\"]", {StatusBox(status)},
+                           Failed));
 
     // The terminal leaves the bus: scripted, and pulled out by hand in
     // every phase that has a part under way.
     for (int percent : {0, 1, 50, 99, 100})
         rows.push_back(Row("unplugged at " + std::to_string(percent) + " %",
-                           R"("fault": {"unplugAtPercent": )" + std::to_string(percent) + "}", {StatusBox(-72)},
-                           Failed));
+                           R"("fault": {"unplugAtPercent": )" + std::to_string(percent) + "}",
+                           {StatusBox(-72)}, Failed));
     rows.push_back(Row("unplugged with status -84", R"("fault": {"unplugAtPercent": 50, "status": -84})",
                        {StatusBox(-84)}, Failed));
-    rows.push_back(During(Row("pulled out while initialising", "", {StatusBox(-72)}, Failed), "wait 0.1\n" + unplug));
-    rows.push_back(During(Row("pulled out at a PIN prompt", R"("pin": ["wrong", "wrong"])", {StatusBox(-72)}, Failed),
-                          "wait 0.5\n" + unplug));
-    rows.push_back(WithBackup(During(Row("pulled out during the read-back", "", {StatusBox(-72)}, Failed),
-                                     "wait 0.8\n" + unplug),
-                              EarlierKept));
-    rows.push_back(During(Row("pulled out during the download", "", {StatusBox(-72)}, Failed), "wait 0.8\n" + unplug));
+    rows.push_back(
+        During(Row("pulled out while initialising", "", {StatusBox(-72)}, Failed), "wait 0.1\n" + unplug));
+    rows.push_back(
+        During(Row("pulled out at a PIN prompt", R"("pin": ["wrong", "wrong"])", {StatusBox(-72)}, Failed),
+               "wait 0.5\n" + unplug));
+    rows.push_back(WithBackup(
+        During(Row("pulled out during the read-back", "", {StatusBox(-72)}, Failed), "wait 0.8\n" + unplug),
+        EarlierKept));
+    rows.push_back(
+        During(Row("pulled out during the download", "", {StatusBox(-72)}, Failed), "wait 0.8\n" + unplug));
 
     // Start results: nothing is written, an earlier backup stays as it was.
     const std::tuple<const char *, const char *, unsigned, WizardStep, bool> starts[] = {
@@ -440,25 +455,26 @@ std::vector<FaultRow> Rows()
     };
     for (const auto &[code, name, text, step, next] : starts) {
         FaultRow row = WithBackup(Row(std::string("start result ") + name,
-                                      std::string(R"("fault": {"startResult": ")") + code + "\"}", {EnglishText(text)},
-                                      Nothing, next ? CancelAndNext : CancelOnly),
+                                      std::string(R"("fault": {"startResult": ")") + code + "\"}",
+                                      {EnglishText(text)}, Nothing, next ? CancelAndNext : CancelOnly),
                                   EarlierKept);
         row.step = step;
         rows.push_back(row);
     }
 
     // The wizard's own checks refuse the package: nothing is written.
-    FaultRow unsupported = WithBackup(Row("terminal's version not named by the package", "",
-                                          {"Your device's current version cannot be upgraded with this PPU package.\n\n"
-                                           "If you are trying to upgrade a 460M device, please remember that you must "
-                                           "first upgrade by using FW3.02_VORN_460_M_plus.ppu and then upgrade by "
-                                           "using FW3.19_VORN_460_M_plus.ppu"},
-                                          Nothing),
-                                      EarlierKept);
+    FaultRow unsupported =
+        WithBackup(Row("terminal's version not named by the package", "",
+                       {"Your device's current version cannot be upgraded with this PPU package.\n\n"
+                        "If you are trying to upgrade a 460M device, please remember that you must "
+                        "first upgrade by using FW3.02_VORN_460_M_plus.ppu and then upgrade by "
+                        "using FW3.19_VORN_460_M_plus.ppu"},
+                       Nothing),
+                   EarlierKept);
     unsupported.package.firmwareVersions = {"4.5.1"};
     rows.push_back(unsupported);
-    FaultRow bcdHeader = WithBackup(Row("firmware part with a BCD header", "", {"Unexpected firmware format"}, Nothing),
-                                    EarlierKept);
+    FaultRow bcdHeader = WithBackup(
+        Row("firmware part with a BCD header", "", {"Unexpected firmware format"}, Nothing), EarlierKept);
     bcdHeader.package.parts = {BcdPart("Firmware", 0x0470, 0x0142)};
     rows.push_back(bcdHeader);
 
@@ -478,9 +494,10 @@ std::vector<FaultRow> Rows()
     rows.push_back(BcdTerminalKeepingItsVersion("back at once", ""));
 
     // The BCD terminal's own paths through the same faults.
-    for (const FaultRow& row : {
+    for (const FaultRow &row : {
              WithBackup(Row("no fault", "", {success}, Upgraded, FinishOnly), Complete),
-             WithBackup(Row("read-back fails", PhaseFault("upload", 50, -84), {StatusBox(-84)}, Failed), EarlierKept),
+             WithBackup(Row("read-back fails", PhaseFault("upload", 50, -84), {StatusBox(-84)}, Failed),
+                        EarlierKept),
              Row("download fails", PhaseFault("download", 50, -84), {StatusBox(-84)}, Failed),
              Row("unplugged at 50 %", R"("fault": {"unplugAtPercent": 50})", {StatusBox(-72)}, Failed),
              Row("returns after 10 s", R"("fault": {"returnAfterMs": 10000})", {}, Upgraded, FinishOnly),
@@ -506,8 +523,9 @@ TEST_F(FaultCampaign, EveryScriptedFaultEndsCleanlyAndLosesNothing)
 // read at once: still at its old firmware, it is no success.
 TEST_F(FaultCampaign, BcdTerminalBackLateWithoutThePackagesVersionIsNoSuccess)
 {
-    for (const FaultRow &row : {BcdTerminalKeepingItsVersion("back after 10 s", R"("fault": {"returnAfterMs": 10000})"),
-                                BcdTerminalKeepingItsVersion("back after 45 s", R"("fault": {"returnAfterMs": 45000})")}) {
+    for (const FaultRow &row :
+         {BcdTerminalKeepingItsVersion("back after 10 s", R"("fault": {"returnAfterMs": 10000})"),
+          BcdTerminalKeepingItsVersion("back after 45 s", R"("fault": {"returnAfterMs": 45000})")}) {
         SCOPED_TRACE(row.name);
         RunRow(row);
         TearDown();

@@ -84,10 +84,12 @@ TEST_F(UnopenedNode, PipesSocketsAndDevicesAreRefusedByTheirTypeUnopened)
         const char *kind;
         std::function<bool(const std::string &)> make;
     } nodes[] = {
-        {"a named pipe without a writer", [](const std::string &path) { return ::mkfifo(path.c_str(), 0600) == 0; }},
+        {"a named pipe without a writer",
+         [](const std::string &path) { return ::mkfifo(path.c_str(), 0600) == 0; }},
         {"a socket", MakeSocket},
         // Where the process may make device nodes: the null device's numbers.
-        {"a device node", [](const std::string &path) { return ::mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0; }},
+        {"a device node",
+         [](const std::string &path) { return ::mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0; }},
     };
     const struct {
         const char *door;

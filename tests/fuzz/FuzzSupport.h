@@ -67,8 +67,9 @@ inline const std::filesystem::path &ScratchFolder()
         std::filesystem::path path;
         Folder()
         {
-            const std::filesystem::path base =
-                std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+            const std::filesystem::path base = std::filesystem::is_directory("/dev/shm")
+                                                   ? "/dev/shm"
+                                                   : std::filesystem::temp_directory_path();
             path = base / ("tvx-fuzz-" + std::to_string(::getpid()));
             std::filesystem::create_directories(path);
         }

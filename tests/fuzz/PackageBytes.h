@@ -63,7 +63,10 @@ public:
     const std::vector<uint8_t> &bytes() const { return bytes_; }
 
 private:
-    void PadToBlock() { bytes_.resize((bytes_.size() + kEntryBlockLength - 1) / kEntryBlockLength * kEntryBlockLength, 0); }
+    void PadToBlock()
+    {
+        bytes_.resize((bytes_.size() + kEntryBlockLength - 1) / kEntryBlockLength * kEntryBlockLength, 0);
+    }
 
     std::array<uint8_t, kContentKeyLength> key_{};
     std::vector<uint8_t> bytes_;
@@ -109,7 +112,10 @@ inline void CheckRecord(const PackageRecord &record, SignedBytes bytes)
         touch(entry);
         Expect(std::strcmp(entry->info->fileName, entry->name) == 0, "listed file name is the entry's");
         const std::string type = entry->info->type;
-        const int partRank = type == "Pretreatment" ? 0 : type == "Bootloader" ? 1 : type == "Firmware" ? 2 : -1;
+        const int partRank = type == "Pretreatment" ? 0
+                             : type == "Bootloader" ? 1
+                             : type == "Firmware"   ? 2
+                                                    : -1;
         Expect(partRank >= rank, "installation order");
         rank = partRank;
     }

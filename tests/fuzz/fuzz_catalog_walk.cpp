@@ -7,7 +7,8 @@ using namespace tvx::fuzz;
 namespace {
 
 // Entry names the seed catalogs list; the fuzzer finds them there.
-constexpr const char *kPartEntries[] = {"pre.bin.enc", "boot.bin.enc", "fw.bin.enc", "fw2.bin.ENC", "plain.bin"};
+constexpr const char *kPartEntries[] = {"pre.bin.enc", "boot.bin.enc", "fw.bin.enc", "fw2.bin.ENC",
+                                        "plain.bin"};
 
 std::vector<uint8_t> PackageWithCatalog(const std::string &catalog)
 {
@@ -15,7 +16,8 @@ std::vector<uint8_t> PackageWithCatalog(const std::string &catalog)
     PackageBytes package = *keys;
     package.AddEntry("catalog.json.enc", package.Encrypt(catalog));
     for (std::size_t n = 0; n < std::size(kPartEntries); ++n)
-        package.AddEntry(kPartEntries[n], package.Encrypt(PartImage(std::string(40 + n, static_cast<char>('a' + n)))));
+        package.AddEntry(kPartEntries[n],
+                         package.Encrypt(PartImage(std::string(40 + n, static_cast<char>('a' + n)))));
     package.Finish({});
     return package.bytes();
 }

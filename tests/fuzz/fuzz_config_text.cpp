@@ -24,7 +24,10 @@ namespace {
 // it, since libFuzzer reads its corpus by relative paths.
 class InScratchFolder {
 public:
-    InScratchFolder() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(ScratchFolder()); }
+    InScratchFolder() : previous_(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(ScratchFolder());
+    }
     ~InScratchFolder() { std::filesystem::current_path(previous_); }
 
 private:
@@ -43,10 +46,12 @@ void WriteAll(const std::filesystem::path &path, const std::vector<uint8_t> &byt
         .write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-void WriteFirmwarePackage(const std::string &name, const std::string &terminalType, const PartImageSpec &image)
+void WriteFirmwarePackage(const std::string &name, const std::string &terminalType,
+                          const PartImageSpec &image)
 {
     WriteGenuinePackage((ScratchFolder() / name).string(),
-                        {R"({"Catalog version": "2", "Terminal information": {"Terminal type": ")" + terminalType +
+                        {R"({"Catalog version": "2", "Terminal information": {"Terminal type": ")" +
+                             terminalType +
                              R"("}, "File list": [{"File name": "fw.dfu", "Type": "Firmware"}]})",
                          {{"fw.dfu.enc", BuildPartImage(image)}}});
 }
@@ -77,7 +82,8 @@ void MakePackageFolder()
     WriteAll(ScratchFolder() / "huge.ppu", {});
     std::filesystem::resize_file(ScratchFolder() / "huge.ppu", kMaxPackageLength - kSignatureLength + 1);
     std::ofstream(ScratchFolder() / "huge.ppu", std::ios::binary | std::ios::app)
-        .write(reinterpret_cast<const char *>(alpha.data() + alpha.size() - kSignatureLength), kSignatureLength);
+        .write(reinterpret_cast<const char *>(alpha.data() + alpha.size() - kSignatureLength),
+               kSignatureLength);
     Expect(::mkfifo((ScratchFolder() / "pipe.ppu").c_str(), 0600) == 0, "named pipe made");
 
     Expect(tvxdfu::sim::UseScenarioJson(
@@ -135,7 +141,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Expect(static_cast<int>(dialog.batch.batchListIndex[n]) < listed, "batch list index inside the list");
         const std::string file = window.ComboItemText(CTVXUpgradeDlg::packageCombo,
                                                       static_cast<int>(dialog.batch.batchListIndex[n]));
-        Expect(file != "cut.ppu" && file != "pipe.ppu" && file != "huge.ppu", "only genuine packages join a batch");
+        Expect(file != "cut.ppu" && file != "pipe.ppu" && file != "huge.ppu",
+               "only genuine packages join a batch");
     }
     return 0;
 }

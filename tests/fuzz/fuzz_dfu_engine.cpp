@@ -54,7 +54,8 @@ public:
             const std::vector<uint8_t> reply = in_.Bytes(kStatusLength);
             std::copy(reply.begin(), reply.end(), data);
             // A short reply only when the input says so or runs out.
-            return (how & 0x80) ? static_cast<int>(reply.size() * (how & 7) / 8) : static_cast<int>(reply.size());
+            return (how & 0x80) ? static_cast<int>(reply.size() * (how & 7) / 8)
+                                : static_cast<int>(reply.size());
         }
         Expect(setup.request == static_cast<uint8_t>(DfuRequest::Upload), "only GETSTATUS and UPLOAD read");
         // The engine caps transfers at 4096 bytes, the most the host's USB stack takes.
@@ -79,7 +80,8 @@ public:
         if (how >= 0xF0)
             return -1 - (how & 3);
         if (setup.request == static_cast<uint8_t>(DfuRequest::Dnload) && length > 0) {
-            Expect(data && length <= HostBlock(info_.functional.transferSize), "DNLOAD within the transfer size");
+            Expect(data && length <= HostBlock(info_.functional.transferSize),
+                   "DNLOAD within the transfer size");
             if (how >= 0xE0)
                 return static_cast<int>(length / 2); // a short write
             Expect(setup.value == static_cast<uint16_t>(downloadBlocks_), "DNLOAD blocks in order");
@@ -193,8 +195,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             Expect(complete && ReadFile(keptPath) == earlier, "the replaced backup is the one kept");
     }
     const bool kept = std::filesystem::exists(keptPath);
-    Expect(std::distance(std::filesystem::directory_iterator(ScratchFolder()), std::filesystem::directory_iterator()) <=
-               (kept ? 2 : 1),
+    Expect(std::distance(std::filesystem::directory_iterator(ScratchFolder()),
+                         std::filesystem::directory_iterator()) <= (kept ? 2 : 1),
            "no temporary file left behind");
     return 0;
 }

@@ -55,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
            "nothing found without a DFU interface");
     const bool named = in.Byte() & 1;
     const uint8_t alternate = in.Byte();
-    const auto chosen = tvxdfu::usb::ChooseAlternate(location, named ? std::optional<uint8_t>(alternate)
-                                                                     : std::nullopt);
+    const auto chosen =
+        tvxdfu::usb::ChooseAlternate(location, named ? std::optional<uint8_t>(alternate) : std::nullopt);
     if (chosen)
         Expect(std::find(location.alternates.begin(), location.alternates.end(), *chosen) !=
                    location.alternates.end(),

@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     uint16_t firmwareVersion = 0xFFFF;
     uint16_t loaderVersion = 0xFFFF;
     uint16_t productId = 0;
-    const uint32_t identified = dialog->dialog.IdentifyImage(&part, &firmwareVersion, &loaderVersion, &productId);
+    const uint32_t identified =
+        dialog->dialog.IdentifyImage(&part, &firmwareVersion, &loaderVersion, &productId);
     Expect(identified == 0 || identified == 1006 || identified == 13, "identification result");
     if (identified == 0)
         Expect(IsValidBcdVersion(firmwareVersion) && IsValidBcdVersion(loaderVersion), "BCD versions");

@@ -41,8 +41,9 @@ const SplitFile &Genuine()
         tvx::WriteDfuSuffix(image.data(), image.size(), 0x0407, 0x0470, tvx::kVornVendorId, suffix);
         image.insert(image.end(), suffix, suffix + sizeof suffix);
         const std::string path = (ScratchFolder() / "genuine.ppu").string();
-        WriteGenuinePackage(path, {R"({"Catalog version": "2", "File list": [{"File name": "fw.bin", "Type": "Firmware"}]})",
-                                   {{"fw.bin.enc", image}}});
+        WriteGenuinePackage(
+            path, {R"({"Catalog version": "2", "File list": [{"File name": "fw.bin", "Type": "Firmware"}]})",
+                   {{"fw.bin.enc", image}}});
         std::ifstream file(path, std::ios::binary);
         std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
         Expect(bytes.size() > kSignatureLength, "genuine package read");
@@ -63,7 +64,8 @@ void WriteFile(const std::string &path, const SplitFile &file, bool oversized)
     if (oversized)
         std::filesystem::resize_file(path, static_cast<uintmax_t>(kMaxPackageLength + 1) - file.block.size());
     std::ofstream(path, std::ios::binary | std::ios::app)
-        .write(reinterpret_cast<const char *>(file.block.data()), static_cast<std::streamsize>(file.block.size()));
+        .write(reinterpret_cast<const char *>(file.block.data()),
+               static_cast<std::streamsize>(file.block.size()));
 }
 
 } // namespace
@@ -77,7 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (form & FuzzedBlock)
         file.block = in.Bytes(kSignatureLength);
     const auto change = static_cast<int16_t>(in.Word());
-    file.signedBytes.resize(static_cast<size_t>(std::max<int64_t>(0, int64_t{change} + static_cast<int64_t>(file.signedBytes.size()))), 0);
+    file.signedBytes.resize(static_cast<size_t>(std::max<int64_t>(
+                                0, int64_t{change} + static_cast<int64_t>(file.signedBytes.size()))),
+                            0);
     while (in.Remaining() >= 3) {
         const uint16_t at = in.Word();
         const uint8_t flip = in.Byte();

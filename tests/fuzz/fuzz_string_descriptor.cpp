@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Expect(PrintableAscii(text), "descriptor text is printable ASCII");
         Expect(text.size() <= (data[0] - 2u) / 2, "at most one character per UTF-16 unit");
     }
-    const std::string utf8 = tvxdfu::usb::AsciiFromUtf8(std::string(reinterpret_cast<const char *>(data), size));
+    const std::string utf8 =
+        tvxdfu::usb::AsciiFromUtf8(std::string(reinterpret_cast<const char *>(data), size));
     Expect(PrintableAscii(utf8), "sysfs text is printable ASCII");
     Expect(utf8.size() <= size, "at most one character per byte");
     return 0;

@@ -24,9 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     Expect(threeNumbers == 0 || threeNumbers == 1, "number count");
     // The value written out again behind the marker reads back the same.
-    const std::string again = threeNumbers ? std::to_string(value >> 16) + "." + std::to_string((value >> 8) & 0xFF) +
-                                                 "." + std::to_string(value & 0xFF)
-                                           : std::to_string(value >> 8) + "." + std::to_string(value & 0xFF);
+    const std::string again = threeNumbers
+                                  ? std::to_string(value >> 16) + "." + std::to_string((value >> 8) & 0xFF) +
+                                        "." + std::to_string(value & 0xFF)
+                                  : std::to_string(value >> 8) + "." + std::to_string(value & 0xFF);
     Expect(threeNumbers ? value <= 0xFFFFFF : value <= 0xFFFF, "numbers of at most 255");
     uint32_t reread = 0;
     int rereadThree = -1;

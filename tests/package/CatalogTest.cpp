@@ -39,7 +39,7 @@ TEST(InsertPart, PretreatmentsThenBootloadersThenFirmware)
 {
     PackageRecord *record = NewPackageRecord();
     const std::pair<const char *, const char *> readOrder[] = {
-        {"A", "Firmware"},   {"B1", "Bootloader"},   {"P1", "Pretreatment"},
+        {"A", "Firmware"},    {"B1", "Bootloader"},   {"P1", "Pretreatment"},
         {"B2", "Bootloader"}, {"P2", "Pretreatment"}, {"F2", "Firmware"},
     };
     for (const auto &[name, type] : readOrder)
@@ -58,9 +58,14 @@ TEST(InsertPart, PretreatmentsThenBootloadersThenFirmware)
 TEST(StripEncExtension, CutsOnlyATrailingEncOfAnyCase)
 {
     const std::pair<const char *, const char *> cases[] = {
-        {"image.bin.enc", "image.bin"}, {"image.bin.ENC", "image.bin"}, {"image.enc.bin", "image.enc.bin"},
-        {"image.encx", "image.encx"},   {"image.en", "image.en"},       {".enc", ""},
-        {"enc", "enc"},                 {"a.b.Enc", "a.b"},
+        {"image.bin.enc", "image.bin"},
+        {"image.bin.ENC", "image.bin"},
+        {"image.enc.bin", "image.enc.bin"},
+        {"image.encx", "image.encx"},
+        {"image.en", "image.en"},
+        {".enc", ""},
+        {"enc", "enc"},
+        {"a.b.Enc", "a.b"},
     };
     for (const auto &[name, expected] : cases) {
         char text[101] = {};
@@ -85,7 +90,8 @@ TEST_F(CatalogTest, ValuesAreKeptWithVersionListsReversed)
             "File list": [{"File name": "fw.bin", "Type": "Firmware", "Subject": "main", "Extra": null}],
             "Catalog version": "2"})";
     Record record;
-    ASSERT_EQ(Load(Pack("values.ppu", {catalog, {{"fw.bin.enc", TestImage(40, 2)}}}), &record), LoadFailure::None);
+    ASSERT_EQ(Load(Pack("values.ppu", {catalog, {{"fw.bin.enc", TestImage(40, 2)}}}), &record),
+              LoadFailure::None);
     const CatalogInfo &info = *record->catalog;
     EXPECT_STREQ(info.catalogVersion, "2");
     EXPECT_STREQ(info.ppuHeaderVersion, "3");
@@ -136,25 +142,52 @@ TEST_F(CatalogTest, PartsAreMatchedByNameAndNeedAKnownType)
         LoadFailure expected;
         std::vector<std::string> loadedParts;
     } cases[] = {
-        {"entry name cut at .ENC", CatalogJson({{"image.bin", "Firmware"}}), {{"image.bin.ENC", fw}},
-         LoadFailure::None, {"image.bin"}},
-        {".enc inside the name stays", CatalogJson({{"image.enc.bin", "Firmware"}}), {{"image.enc.bin", fw}},
-         LoadFailure::None, {"image.enc.bin"}},
-        {"unlisted entry", CatalogJson({{"fw.bin", "Firmware"}}), {{"other.bin.enc", fw}},
-         LoadFailure::UnlistedPart, {}},
-        {"lower-case type dropped", CatalogJson({{"fw.bin", "Firmware"}, {"x.bin", "firmware"}}),
-         {{"fw.bin.enc", fw}, {"x.bin.enc", other}}, LoadFailure::None, {"fw.bin"}},
-        {"only firmware has a wrong type", CatalogJson({{"fw.bin", "firmware"}}), {{"fw.bin.enc", fw}},
-         LoadFailure::NoFirmwarePart, {}},
+        {"entry name cut at .ENC",
+         CatalogJson({{"image.bin", "Firmware"}}),
+         {{"image.bin.ENC", fw}},
+         LoadFailure::None,
+         {"image.bin"}},
+        {".enc inside the name stays",
+         CatalogJson({{"image.enc.bin", "Firmware"}}),
+         {{"image.enc.bin", fw}},
+         LoadFailure::None,
+         {"image.enc.bin"}},
+        {"unlisted entry",
+         CatalogJson({{"fw.bin", "Firmware"}}),
+         {{"other.bin.enc", fw}},
+         LoadFailure::UnlistedPart,
+         {}},
+        {"lower-case type dropped",
+         CatalogJson({{"fw.bin", "Firmware"}, {"x.bin", "firmware"}}),
+         {{"fw.bin.enc", fw}, {"x.bin.enc", other}},
+         LoadFailure::None,
+         {"fw.bin"}},
+        {"only firmware has a wrong type",
+         CatalogJson({{"fw.bin", "firmware"}}),
+         {{"fw.bin.enc", fw}},
+         LoadFailure::NoFirmwarePart,
+         {}},
         {"element without type dropped",
          R"({"File list": [{"File name": "fw.bin", "Type": "Firmware"}, {"File name": "x.bin"}]})",
-         {{"x.bin.enc", other}, {"fw.bin.enc", fw}}, LoadFailure::None, {"fw.bin"}},
-        {"no firmware part", CatalogJson({{"b.bin", "Bootloader"}}), {{"b.bin.enc", fw}},
-         LoadFailure::NoFirmwarePart, {"b.bin"}},
+         {{"x.bin.enc", other}, {"fw.bin.enc", fw}},
+         LoadFailure::None,
+         {"fw.bin"}},
+        {"no firmware part",
+         CatalogJson({{"b.bin", "Bootloader"}}),
+         {{"b.bin.enc", fw}},
+         LoadFailure::NoFirmwarePart,
+         {"b.bin"}},
         {"empty file list", CatalogJson({}), {{"fw.bin.enc", fw}}, LoadFailure::NoFirmwarePart, {}},
-        {"no file list", R"({"Catalog version": "2"})", {{"fw.bin.enc", fw}}, LoadFailure::NoFirmwarePart, {}},
-        {"more listed than stored", CatalogJson({{"fw.bin", "Firmware"}, {"b.bin", "Bootloader"}}),
-         {{"fw.bin.enc", fw}}, LoadFailure::EntryUnreadable, {"fw.bin"}},
+        {"no file list",
+         R"({"Catalog version": "2"})",
+         {{"fw.bin.enc", fw}},
+         LoadFailure::NoFirmwarePart,
+         {}},
+        {"more listed than stored",
+         CatalogJson({{"fw.bin", "Firmware"}, {"b.bin", "Bootloader"}}),
+         {{"fw.bin.enc", fw}},
+         LoadFailure::EntryUnreadable,
+         {"fw.bin"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
@@ -193,4 +226,3 @@ TEST_F(CatalogTest, ValuesOfOtherTypesRejectTheCatalog)
         EXPECT_EQ(record->parts, nullptr);
     }
 }
-

@@ -44,7 +44,8 @@ void Observe(int fd, int64_t start, void *buffer, int64_t got)
         static_cast<uint8_t *>(buffer)[change.offset - start] ^= 0x01;
 }
 
-template <typename Function> Function Next(const char *name)
+template <typename Function>
+Function Next(const char *name)
 {
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }

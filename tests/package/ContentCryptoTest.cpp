@@ -38,7 +38,8 @@ protected:
 
     int32_t Decrypt(std::vector<uint8_t> *bytes, const uint8_t *iv, bool *complete)
     {
-        return DecryptContent(bytes->data(), static_cast<int32_t>(bytes->size()), key, iv, bytes->data(), complete);
+        return DecryptContent(bytes->data(), static_cast<int32_t>(bytes->size()), key, iv, bytes->data(),
+                              complete);
     }
 
     uint8_t key[kContentKeyLength];

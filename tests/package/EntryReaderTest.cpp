@@ -64,10 +64,8 @@ TEST_F(EntryReaderTest, SizeFieldIsOctalAndSetsTheNextHeader)
         const std::vector<uint8_t> *plain;
         int32_t nextPosition;
     } cases[] = {
-        {"1760", &plain1000, 512 + 1024},
-        {"00000001760", &plain1000, 512 + 1024},
-        {"  1760 ", &plain1000, 512 + 1024},
-        {"20", &plain10, 512 + 512},
+        {"1760", &plain1000, 512 + 1024},    {"00000001760", &plain1000, 512 + 1024},
+        {"  1760 ", &plain1000, 512 + 1024}, {"20", &plain10, 512 + 512},
         {"+20", &plain10, 512 + 512},
     };
     for (const Case &c : cases) {
@@ -116,9 +114,9 @@ TEST_F(EntryReaderTest, HeaderIsReadOnlyForNameAndSize)
 {
     const std::string longName(100, 'n');
     std::vector<uint8_t> bytes = Header(longName, "20");
-    std::memset(&bytes[148], 'x', 8);  // checksum
-    std::memset(&bytes[156], 'Z', 1);  // type flag
-    std::memset(&bytes[257], 0, 255);  // no ustar magic
+    std::memset(&bytes[148], 'x', 8); // checksum
+    std::memset(&bytes[156], 'Z', 1); // type flag
+    std::memset(&bytes[257], 0, 255); // no ustar magic
     Append(&bytes, Encrypted(TestImage(10, 1)));
     int32_t position = 0;
     ASSERT_EQ(ReadEntry(bytes, &position), 0);

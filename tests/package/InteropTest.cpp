@@ -21,7 +21,10 @@ std::string ContentKeyHex()
     return HexOf(key, sizeof key);
 }
 
-std::string Quoted(const std::string &text) { return "'" + text + "'"; }
+std::string Quoted(const std::string &text)
+{
+    return "'" + text + "'";
+}
 
 } // namespace
 
@@ -40,7 +43,8 @@ TEST_F(InteropTest, PackagesVerifyAndDecryptWithTheOpenSslCommandLine)
     const std::vector<uint8_t> firmware = TestImage(5000, 1);
     const std::vector<uint8_t> loader = TestImage(1010, 2); // whole blocks once encrypted
     const std::string catalog = CatalogJson({{"boot.bin", "Bootloader"}, {"fw.bin", "Firmware"}});
-    const std::string path = Pack("Update 2.ppu", {catalog, {{"boot.bin.enc", loader}, {"fw.bin.enc", firmware}}});
+    const std::string path =
+        Pack("Update 2.ppu", {catalog, {{"boot.bin.enc", loader}, {"fw.bin.enc", firmware}}});
     const std::string out = PathOf("check");
     std::filesystem::create_directory(out);
 

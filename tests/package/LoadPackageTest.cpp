@@ -17,7 +17,10 @@ std::string ContentOf(const PackageEntry &entry)
     return {reinterpret_cast<const char *>(entry.data), static_cast<size_t>(entry.size)};
 }
 
-std::string AsText(const std::vector<uint8_t> &bytes) { return {bytes.begin(), bytes.end()}; }
+std::string AsText(const std::vector<uint8_t> &bytes)
+{
+    return {bytes.begin(), bytes.end()};
+}
 
 } // namespace
 
@@ -29,7 +32,8 @@ TEST_F(LoadPackageTest, LoadsPartsStoredOutOfOrderIntoInstallationOrder)
     const std::vector<uint8_t> loader = TestImage(1010, 2); // whole blocks once encrypted
     const std::vector<uint8_t> pretreatment = TestImage(17, 3);
     const PackageContents contents = {
-        CatalogJson({{"fw.bin", "Firmware", "main"}, {"boot.bin", "Bootloader"}, {"pre.bin", "Pretreatment"}}),
+        CatalogJson(
+            {{"fw.bin", "Firmware", "main"}, {"boot.bin", "Bootloader"}, {"pre.bin", "Pretreatment"}}),
         {{"fw.bin.enc", firmware}, {"boot.bin.enc", loader}, {"pre.bin.enc", pretreatment}}};
     for (const bool extraBlock : {false, true}) {
         SCOPED_TRACE(extraBlock ? "extra block after whole blocks" : "standard tar");
@@ -39,8 +43,8 @@ TEST_F(LoadPackageTest, LoadsPartsStoredOutOfOrderIntoInstallationOrder)
         EXPECT_TRUE(LoadPackage(path.c_str(), Record(NewPackageRecord()).get()));
         const PartNode *node = record->parts;
         for (const auto &[name, type, image] :
-             {std::tuple{"pre.bin", "Pretreatment", pretreatment}, std::tuple{"boot.bin", "Bootloader", loader},
-              std::tuple{"fw.bin", "Firmware", firmware}}) {
+             {std::tuple{"pre.bin", "Pretreatment", pretreatment},
+              std::tuple{"boot.bin", "Bootloader", loader}, std::tuple{"fw.bin", "Firmware", firmware}}) {
             ASSERT_NE(node, nullptr);
             EXPECT_STREQ(node->entry->name, name);
             EXPECT_EQ(node->entry->kind, EntryKindPart);
@@ -52,8 +56,9 @@ TEST_F(LoadPackageTest, LoadsPartsStoredOutOfOrderIntoInstallationOrder)
         EXPECT_EQ(node, nullptr);
         EXPECT_EQ(record->cursor, nullptr);
         const std::vector<uint8_t> bytes = ReadBytes(path);
-        EXPECT_EQ(std::memcmp(record->signature, bytes.data() + bytes.size() - kSignatureLength, kSignatureLength),
-                  0);
+        EXPECT_EQ(
+            std::memcmp(record->signature, bytes.data() + bytes.size() - kSignatureLength, kSignatureLength),
+            0);
     }
 }
 
@@ -127,7 +132,8 @@ TEST_F(LoadPackageTest, PartsATerminalWouldRefuseAreRefusedAtLoad)
     const std::vector<ListedPart> firmwareAndLoader = {{"fw.bin", "Firmware"}, {"boot.bin", "Bootloader"}};
     const std::vector<ListedPart> twoFirmwares = {{"fw.bin", "Firmware"}, {"fw2.bin", "Firmware"}};
     const auto loader = [&](std::vector<uint8_t> image) {
-        return PackageContents{CatalogJson(firmwareAndLoader), {{"fw.bin.enc", firmware}, {"boot.bin.enc", image}}};
+        return PackageContents{CatalogJson(firmwareAndLoader),
+                               {{"fw.bin.enc", firmware}, {"boot.bin.enc", image}}};
     };
     const struct {
         const char *name;
@@ -139,7 +145,8 @@ TEST_F(LoadPackageTest, PartsATerminalWouldRefuseAreRefusedAtLoad)
         {"wrong CRC", loader(badCrc), LoadFailure::BadPartSuffix},
         {"any vendor", loader(withSuffix(payload, tvx::kAnyVendorId)), LoadFailure::None},
         {"only a suffix", loader(withSuffix({}, tvx::kVornVendorId)), LoadFailure::EmptyPart},
-        {"one name twice", {CatalogJson(twoFirmwares), {{"fw.bin.enc", firmware}, {"fw.bin.enc", firmware}}},
+        {"one name twice",
+         {CatalogJson(twoFirmwares), {{"fw.bin.enc", firmware}, {"fw.bin.enc", firmware}}},
          LoadFailure::DuplicateEntry},
         {"one name with and without .enc",
          {CatalogJson(twoFirmwares), {{"fw.bin.enc", firmware}, {"fw.bin", firmware}}},
@@ -195,7 +202,8 @@ TEST_F(LoadPackageTest, TruncatedExtendedOrUnsignedFilesAreRefused)
     EXPECT_EQ(variant([](auto &b) { b.push_back(0); }), LoadFailure::SignatureMismatch);
     EXPECT_EQ(variant([](auto &b) { b.insert(b.end(), 512, 0); }), LoadFailure::SignatureMismatch);
     EXPECT_EQ(variant([](auto &b) { b.pop_back(); }), LoadFailure::SignatureMismatch);
-    EXPECT_EQ(variant([](auto &b) { b.erase(b.end() - kSignatureLength, b.end()); }), LoadFailure::SignatureMismatch);
+    EXPECT_EQ(variant([](auto &b) { b.erase(b.end() - kSignatureLength, b.end()); }),
+              LoadFailure::SignatureMismatch);
     EXPECT_EQ(variant([](auto &b) { std::fill(b.end() - kSignatureLength, b.end(), 0); }),
               LoadFailure::SignatureMismatch);
     EXPECT_EQ(variant([](auto &b) { b.back() ^= 1; }), LoadFailure::SignatureMismatch);
@@ -238,9 +246,8 @@ TEST_F(LoadPackageTest, FreeingNullAndPartlyReadRecords)
     FreePackageEntry(nullptr);
     // Stops after one part was read and inserted, another read and dropped:
     // the sanitizer build checks that releasing the record frees all of it.
-    const PackageContents contents = {
-        CatalogJson({{"b.bin", "Bootloader"}, {"fw.bin", "Firmware"}}),
-        {{"b.bin.enc", TestImage(30, 1)}, {"x.bin.enc", TestImage(30, 2)}}};
+    const PackageContents contents = {CatalogJson({{"b.bin", "Bootloader"}, {"fw.bin", "Firmware"}}),
+                                      {{"b.bin.enc", TestImage(30, 1)}, {"x.bin.enc", TestImage(30, 2)}}};
     Record record;
     EXPECT_EQ(Load(Pack("partly.ppu", contents), &record), LoadFailure::UnlistedPart);
     ASSERT_NE(record->catalog, nullptr);

@@ -182,7 +182,8 @@ TEST_F(PpuToolTest, PackedImagesVerifyAndInspectInInstallationOrder)
                       " --generation 1 --layout 2 --firmware 4.7.0 --loader 2.1.0 --ident 40711 --size 4096")
                   .exitCode,
               0);
-    ASSERT_EQ(RunTool("make-image --output " + PathOf("boot.img") + " --firmware 2.6 --loader 2.6 --header-kind 0x10")
+    ASSERT_EQ(RunTool("make-image --output " + PathOf("boot.img") +
+                      " --firmware 2.6 --loader 2.6 --header-kind 0x10")
                   .exitCode,
               0);
     PartImageSpec spec;
@@ -197,9 +198,10 @@ TEST_F(PpuToolTest, PackedImagesVerifyAndInspectInInstallationOrder)
     const std::string catalog =
         CatalogJson({{"fw.bin", "Firmware", "Firmware 4.7.0"}, {"loader.bin", "Bootloader"}});
     WriteBytes(PathOf("catalog.json"), std::vector<uint8_t>(catalog.begin(), catalog.end()));
-    const std::string pack = "pack --catalog " + PathOf("catalog.json") + " --key " TVX_DEV_KEYS_DIR
-                             "/package-signing.pem --output " + PathOf("Update.ppu") + " " + PathOf("fw.bin") +
-                             " " + PathOf("boot.img") + ":loader.bin.enc";
+    const std::string pack = "pack --catalog " + PathOf("catalog.json") +
+                             " --key " TVX_DEV_KEYS_DIR "/package-signing.pem --output " +
+                             PathOf("Update.ppu") + " " + PathOf("fw.bin") + " " + PathOf("boot.img") +
+                             ":loader.bin.enc";
     const ProgramRun packed = RunTool(pack);
     ASSERT_EQ(packed.exitCode, 0) << packed.out;
     EXPECT_EQ(packed.out, "");
@@ -258,8 +260,8 @@ TEST_F(PpuToolTest, BrokenInputsAreNamed)
 {
     WriteBytes(PathOf("fw.bin"), TestImage(64, 1));
     WriteBytes(PathOf("broken.json"), {'{', '"'});
-    const std::string common = " --key " TVX_DEV_KEYS_DIR "/package-signing.pem --output " + PathOf("b.ppu") + " " +
-                               PathOf("fw.bin");
+    const std::string common = " --key " TVX_DEV_KEYS_DIR "/package-signing.pem --output " + PathOf("b.ppu") +
+                               " " + PathOf("fw.bin");
     const ProgramRun broken = RunTool("pack --catalog " + PathOf("broken.json") + common);
     EXPECT_EQ(broken.exitCode, 0);
     EXPECT_NE(broken.out.find("warning: " + PathOf("broken.json")), std::string::npos) << broken.out;
@@ -281,9 +283,10 @@ TEST_F(PpuToolTest, BrokenInputsAreNamed)
     const std::string output = " --output " + PathOf("f.ppu");
     const std::vector<std::string> runs = {
         "pack --catalog " + PathOf("folder") + key + output + " " + PathOf("fw.bin"),
-        "pack --catalog " + PathOf("broken.json") + " --key " + PathOf("folder") + output + " " + PathOf("fw.bin"),
-        "pack --catalog " + PathOf("broken.json") + key + " --content-key " + PathOf("folder") + output + " " +
+        "pack --catalog " + PathOf("broken.json") + " --key " + PathOf("folder") + output + " " +
             PathOf("fw.bin"),
+        "pack --catalog " + PathOf("broken.json") + key + " --content-key " + PathOf("folder") + output +
+            " " + PathOf("fw.bin"),
         "pack --catalog " + PathOf("broken.json") + key + output + " " + PathOf("folder")};
     for (const std::string &arguments : runs) {
         const ProgramRun run = RunTool(arguments);
@@ -294,7 +297,8 @@ TEST_F(PpuToolTest, BrokenInputsAreNamed)
 
     const ProgramRun absent = RunTool("verify " + PathOf("absent.ppu"));
     EXPECT_EQ(absent.exitCode, 1);
-    EXPECT_NE(absent.out.find(PathOf("absent.ppu") + ": rejected: the file cannot be opened"), std::string::npos);
+    EXPECT_NE(absent.out.find(PathOf("absent.ppu") + ": rejected: the file cannot be opened"),
+              std::string::npos);
 }
 
 // A pack or make-image that fails, whenever it fails, leaves a file the user
@@ -356,7 +360,8 @@ TEST_F(PpuToolTest, InputsMemoryCannotHoldAreNotPacked)
         uintmax_t imageSize;
         std::string message;
     } cases[] = {
-        {"an image larger than the memory", uintmax_t{2} << 30, PathOf("fw.bin") + ": cannot be read: out of memory"},
+        {"an image larger than the memory", uintmax_t{2} << 30,
+         PathOf("fw.bin") + ": cannot be read: out of memory"},
         {"an image the memory holds once", uintmax_t{200} << 20, PathOf("out.ppu") + ": out of memory"},
     };
     for (const Case &c : cases) {
@@ -364,12 +369,14 @@ TEST_F(PpuToolTest, InputsMemoryCannotHoldAreNotPacked)
         std::filesystem::remove(PathOf("fw.bin"));
         WriteBytes(PathOf("fw.bin"), {});
         std::filesystem::resize_file(PathOf("fw.bin"), c.imageSize); // sparse: no disk space taken
-        const ProgramRun run = RunTool("pack --catalog " + PathOf("catalog.json") + " --key " TVX_DEV_KEYS_DIR
-                                       "/package-signing.pem --output " + PathOf("out.ppu") + " " + PathOf("fw.bin"),
+        const ProgramRun run = RunTool("pack --catalog " + PathOf("catalog.json") +
+                                           " --key " TVX_DEV_KEYS_DIR "/package-signing.pem --output " +
+                                           PathOf("out.ppu") + " " + PathOf("fw.bin"),
                                        limited);
         EXPECT_EQ(run.exitCode, 1) << run.out;
         EXPECT_NE(run.out.find(c.message), std::string::npos) << run.out;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2) << "no package, no temporary file";
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2)
+            << "no package, no temporary file";
     }
 }
 
@@ -386,7 +393,8 @@ TEST_F(PpuToolTest, InspectShowsControlCharactersOfThePackageWithoutActingOnThem
     const ProgramRun text = RunTool("inspect " + path);
     ASSERT_EQ(text.exitCode, 0) << text.out;
     EXPECT_NE(text.out.find("Part 1: fw\\x1b[2J.bin\n"), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("subject:   \\x1b]0;owned\\x07 hidden\\x0dshown\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("subject:   \\x1b]0;owned\\x07 hidden\\x0dshown\n"), std::string::npos)
+        << text.out;
     EXPECT_NE(text.out.find("V\xc3\x96RN\\xc2\\x9b31m\\x7f\n"), std::string::npos) << text.out;
 
     const ProgramRun json = RunTool("inspect --json " + path);

@@ -50,8 +50,8 @@ const ControlTemplate kFixtureControls[] = {
     {IDCANCEL, ControlKind::Button, "", "&Cancel", 200, 155, 50, 14, 0},
     {IDOK, ControlKind::Button, "", "&Finish", 200, 155, 50, 14, StyleHidden | StyleDisabled},
 };
-const DialogTemplate kFixture = {4711, "Fixture", "MS Sans Serif", 8, 265, 175, kFixtureControls,
-                                 std::size(kFixtureControls)};
+const DialogTemplate kFixture = {4711, "Fixture", "MS Sans Serif",  8,
+                                 265,  175,       kFixtureControls, std::size(kFixtureControls)};
 
 // Records every event as a line of text; the script runs once the window is up.
 class Recorder : public DialogHandler {
@@ -109,7 +109,8 @@ using Events = std::vector<std::string>;
 } // namespace
 
 // Shows both event lists when a comparison fails.
-template <> char *QTest::toString(const std::vector<std::string> &events)
+template <>
+char *QTest::toString(const std::vector<std::string> &events)
 {
     std::string joined;
     for (const std::string &event : events)
@@ -266,7 +267,8 @@ void QtDialogWindowTest::textsKeepTheirPrefixRulesAndCheckBoxToggles()
 
     window.SetControlText(kStatus, "Ready\n\n <b>V 4.6.0</b> & more");
     QCOMPARE(qobject_cast<QLabel *>(window.ControlWidget(kStatus))->textFormat(), Qt::PlainText);
-    QCOMPARE(qobject_cast<QLabel *>(window.ControlWidget(kStatus))->text(), QString("Ready\n\n <b>V 4.6.0</b>  more"));
+    QCOMPARE(qobject_cast<QLabel *>(window.ControlWidget(kStatus))->text(),
+             QString("Ready\n\n <b>V 4.6.0</b>  more"));
     window.SetControlText(kNext, "Wei&ter >");
     QCOMPARE(window.ControlText(kNext), std::string("Wei&ter >"));
     window.SetControlText(kGroup, "Schritt 2");
@@ -336,11 +338,8 @@ void QtDialogWindowTest::listViewReportsSelectionChangesAsItemStates()
         QCOMPARE(window.ListFirstSelectedRow(kList), -1);
     });
     const Events expected = {
-        "list 1003 row 1 0->2",
-        "list 1003 row 1 2->0", "list 1003 row 2 0->2",
-        "list 1003 row 2 2->0", "list 1003 row 0 0->2",
-        "list 1003 row 0 2->0", "list 1003 row 1 0->2",
-        "delete all",
+        "list 1003 row 1 0->2", "list 1003 row 1 2->0", "list 1003 row 2 0->2", "list 1003 row 2 2->0",
+        "list 1003 row 0 0->2", "list 1003 row 0 2->0", "list 1003 row 1 0->2", "delete all",
     };
     QCOMPARE(recorder.events, expected);
 }
@@ -391,11 +390,11 @@ void QtDialogWindowTest::escapeCloseAndEnterActOnlyThroughUsableButtons()
     Recorder recorder(window);
     int result = recorder.Run([&] {
         QWidget *dialog = window.Widget();
-        QTest::keyClick(dialog, Qt::Key_Escape);     // Cancel usable: a click on Cancel
-        dialog->close();                             // the close command likewise
-        QTest::keyClick(dialog, Qt::Key_Return);     // Finish hidden: nothing
+        QTest::keyClick(dialog, Qt::Key_Escape); // Cancel usable: a click on Cancel
+        dialog->close();                         // the close command likewise
+        QTest::keyClick(dialog, Qt::Key_Return); // Finish hidden: nothing
         window.EnableControl(IDCANCEL, false);
-        QTest::keyClick(dialog, Qt::Key_Escape);     // Cancel disabled: nothing
+        QTest::keyClick(dialog, Qt::Key_Escape); // Cancel disabled: nothing
         dialog->close();
         QVERIFY(dialog->isVisible());
         window.ShowControl(IDCANCEL, false);
@@ -405,7 +404,7 @@ void QtDialogWindowTest::escapeCloseAndEnterActOnlyThroughUsableButtons()
         window.EnableControl(kNext, true);
         window.FocusControl(kNext);
         QTest::keyClick(dialog->focusWidget(), Qt::Key_Return); // a focused button is the default
-        QTest::keyClick(dialog, Qt::Key_N, Qt::AltModifier);     // its mnemonic, clicked after a moment
+        QTest::keyClick(dialog, Qt::Key_N, Qt::AltModifier);    // its mnemonic, clicked after a moment
         QTRY_COMPARE(recorder.events.size(), 5u);
         window.EndDialog(7);
     });
@@ -431,7 +430,8 @@ void QtDialogWindowTest::aboutEntryIsInTheContextMenuAndOnAltO()
             menuSeen = true;
             QCOMPARE(menu->actions().size(), 1);
             QCOMPARE(menu->actions().first()->text(), QString::fromStdString(entry));
-            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().first()).center());
+            QTest::mouseClick(menu, Qt::LeftButton, {},
+                              menu->actionGeometry(menu->actions().first()).center());
         });
         const QPoint inside(5, dialog->height() - 5);
         QContextMenuEvent rightClick(QContextMenuEvent::Mouse, inside, dialog->mapToGlobal(inside));
@@ -492,17 +492,19 @@ void QtDialogWindowTest::messageBoxAnswers_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("icon");
-    QTest::newRow("OK box, OK") << (MB_OK | MB_ICONINFORMATION) << "ok" << IDOK << int(QMessageBox::Information);
-    QTest::newRow("OK box, Escape") << (MB_OK | MB_ICONERROR) << "escape" << IDOK << int(QMessageBox::Critical);
+    QTest::newRow("OK box, OK") << (MB_OK | MB_ICONINFORMATION) << "ok" << IDOK
+                                << int(QMessageBox::Information);
+    QTest::newRow("OK box, Escape") << (MB_OK | MB_ICONERROR) << "escape" << IDOK
+                                    << int(QMessageBox::Critical);
     QTest::newRow("OK box, close") << (MB_OK | MB_SYSTEMMODAL) << "close" << IDOK << int(QMessageBox::NoIcon);
-    QTest::newRow("OK/Cancel, Enter") << (MB_OKCANCEL | MB_ICONQUESTION) << "enter" << IDOK
-                                      << int(QMessageBox::Question);
-    QTest::newRow("OK/Cancel, Cancel") << (MB_OKCANCEL | MB_ICONQUESTION) << "cancel" << IDCANCEL
-                                       << int(QMessageBox::Question);
-    QTest::newRow("OK/Cancel, Escape") << (MB_OKCANCEL | MB_ICONINFORMATION) << "escape" << IDCANCEL
-                                       << int(QMessageBox::Information);
-    QTest::newRow("OK/Cancel, close") << (MB_OKCANCEL | MB_ICONERROR) << "close" << IDCANCEL
-                                      << int(QMessageBox::Critical);
+    QTest::newRow("OK/Cancel, Enter")
+        << (MB_OKCANCEL | MB_ICONQUESTION) << "enter" << IDOK << int(QMessageBox::Question);
+    QTest::newRow("OK/Cancel, Cancel")
+        << (MB_OKCANCEL | MB_ICONQUESTION) << "cancel" << IDCANCEL << int(QMessageBox::Question);
+    QTest::newRow("OK/Cancel, Escape")
+        << (MB_OKCANCEL | MB_ICONINFORMATION) << "escape" << IDCANCEL << int(QMessageBox::Information);
+    QTest::newRow("OK/Cancel, close")
+        << (MB_OKCANCEL | MB_ICONERROR) << "close" << IDCANCEL << int(QMessageBox::Critical);
 }
 
 void QtDialogWindowTest::messageBoxAnswers()
@@ -553,8 +555,8 @@ void QtDialogWindowTest::fileDialogFiltersAreConverted_data()
                               << QStringList{"PPU Files (*.ppu)", "All Files (*)"};
     QTest::newRow("backups") << "PPU Backup Files (*.bak) |*.bak|All Files (*.*) |*.*||"
                              << QStringList{"PPU Backup Files (*.bak)", "All Files (*)"};
-    QTest::newRow("several patterns, no shown patterns") << "Images|*.png;*.bmp||"
-                                                         << QStringList{"Images (*.png *.bmp)"};
+    QTest::newRow("several patterns, no shown patterns")
+        << "Images|*.png;*.bmp||" << QStringList{"Images (*.png *.bmp)"};
     QTest::newRow("empty") << "" << QStringList{};
 }
 
@@ -587,8 +589,12 @@ void QtDialogWindowTest::saveDialogAsksBeforeReplacingOnlyWhenTold()
     QVERIFY(existing.open(QIODevice::WriteOnly));
     existing.close();
     QtDialogWindow window(kFixture);
-    FileDialogSpec spec{true, "bak", "*.bak", "PPU Backup Files (*.bak) |*.bak|All Files (*.*) |*.*||",
-                        OFN_HIDEREADONLY, folder.path().toStdString()};
+    FileDialogSpec spec{true,
+                        "bak",
+                        "*.bak",
+                        "PPU Backup Files (*.bak) |*.bak|All Files (*.*) |*.*||",
+                        OFN_HIDEREADONLY,
+                        folder.path().toStdString()};
     const QString previous = QDir::currentPath();
 
     ChooseInFileDialog("old.bak");
@@ -617,8 +623,12 @@ void QtDialogWindowTest::openDialogReturnsTheFileAndMovesTheCurrentFolder()
     QVERIFY(package.open(QIODevice::WriteOnly));
     package.close();
     QtDialogWindow window(kFixture);
-    const FileDialogSpec spec{false, "ppu", "*.ppu", "PPU Files (*.ppu) |*.ppu|All Files (*.*) |*.*||",
-                              OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, folder.path().toStdString()};
+    const FileDialogSpec spec{false,
+                              "ppu",
+                              "*.ppu",
+                              "PPU Files (*.ppu) |*.ppu|All Files (*.*) |*.*||",
+                              OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+                              folder.path().toStdString()};
     const QString previous = QDir::currentPath();
 
     WhenModal<QFileDialog>([](QFileDialog *dialog) { dialog->reject(); });
@@ -659,15 +669,27 @@ void QtDialogWindowTest::udevEventsBecomeInterfacePaths_data()
     QTest::addColumn<int>("eventCode"); // 0: no event
     QTest::addColumn<QString>("path");
     const QString tail = "#{A5DCBF10-6530-11D2-901F-00C04FB951ED}";
-    QTest::newRow("arrival") << "add" << "d7b/470/100" << "0012345678" << int(DBT_DEVICEARRIVAL)
+    QTest::newRow("arrival") << "add"
+                             << "d7b/470/100"
+                             << "0012345678" << int(DBT_DEVICEARRIVAL)
                              << R"(\\?\USB#VID_0D7B&PID_0470#0012345678)" + tail;
-    QTest::newRow("removal") << "remove" << "D7B/1234/0" << "AB" << int(DBT_DEVICEREMOVECOMPLETE)
+    QTest::newRow("removal") << "remove"
+                             << "D7B/1234/0"
+                             << "AB" << int(DBT_DEVICEREMOVECOMPLETE)
                              << R"(\\?\USB#VID_0D7B&PID_1234#AB)" + tail;
-    QTest::newRow("no serial") << "add" << "d7b/460/1" << "" << int(DBT_DEVICEARRIVAL)
+    QTest::newRow("no serial") << "add"
+                               << "d7b/460/1"
+                               << "" << int(DBT_DEVICEARRIVAL)
                                << R"(\\?\USB#VID_0D7B&PID_0460#5&1-2.3&0&0)" + tail;
-    QTest::newRow("other vendor") << "add" << "46d/c52b/1201" << "X" << 0 << "";
-    QTest::newRow("other action") << "change" << "d7b/470/100" << "X" << 0 << "";
-    QTest::newRow("malformed") << "add" << "d7b" << "X" << 0 << "";
+    QTest::newRow("other vendor") << "add"
+                                  << "46d/c52b/1201"
+                                  << "X" << 0 << "";
+    QTest::newRow("other action") << "change"
+                                  << "d7b/470/100"
+                                  << "X" << 0 << "";
+    QTest::newRow("malformed") << "add"
+                               << "d7b"
+                               << "X" << 0 << "";
 }
 
 void QtDialogWindowTest::udevEventsBecomeInterfacePaths()

@@ -19,7 +19,10 @@ using namespace tvx;
 
 namespace {
 
-QString WithoutMnemonic(QString text) { return text.remove(QLatin1Char('&')); }
+QString WithoutMnemonic(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
 
 } // namespace
 
@@ -32,10 +35,18 @@ private slots:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("cancel");
         QTest::addColumn<QString>("fileNameLabel");
-        QTest::newRow("German") << "de_DE.UTF-8" << "Abbrechen" << "Dateiname:";
-        QTest::newRow("French") << "fr_FR.UTF-8" << "Annuler" << "Nom de fichier :";
-        QTest::newRow("English") << "en_US.UTF-8" << "Cancel" << "File name:";
-        QTest::newRow("other") << "it_IT.UTF-8" << "Cancel" << "File name:";
+        QTest::newRow("German") << "de_DE.UTF-8"
+                                << "Abbrechen"
+                                << "Dateiname:";
+        QTest::newRow("French") << "fr_FR.UTF-8"
+                                << "Annuler"
+                                << "Nom de fichier :";
+        QTest::newRow("English") << "en_US.UTF-8"
+                                 << "Cancel"
+                                 << "File name:";
+        QTest::newRow("other") << "it_IT.UTF-8"
+                               << "Cancel"
+                               << "File name:";
     }
 
     void boxAndFileDialogSpeakTheLanguage()
@@ -69,7 +80,8 @@ private slots:
             dialogCancel = WithoutMnemonic(buttons->button(QDialogButtonBox::Cancel)->text());
             dialog->reject();
         });
-        window->FileDialog(FileDialogSpec{false, "ppu", "*.ppu", "PPU Files (*.ppu) |*.ppu||", OFN_FILEMUSTEXIST, ""});
+        window->FileDialog(
+            FileDialogSpec{false, "ppu", "*.ppu", "PPU Files (*.ppu) |*.ppu||", OFN_FILEMUSTEXIST, ""});
         QCOMPARE(dialogCancel, cancel);
         QVERIFY2(labels.contains(fileNameLabel), qPrintable(labels.join(", ")));
     }

@@ -9,11 +9,13 @@
 #include <functional>
 
 // Calls act on the first modal widget of type W once it shows up.
-template <class W> void WhenModal(std::function<void(W *)> act)
+template <class W>
+void WhenModal(std::function<void(W *)> act)
 {
     auto *poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        if (auto *widget = qobject_cast<W *>(QApplication::activeModalWidget()); widget && widget->isVisible()) {
+        if (auto *widget = qobject_cast<W *>(QApplication::activeModalWidget());
+            widget && widget->isVisible()) {
             poll->stop();
             poll->deleteLater();
             act(widget);

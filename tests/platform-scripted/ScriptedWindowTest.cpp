@@ -181,7 +181,7 @@ TEST_F(ScriptedWizardWindow, TimersFireOnlyAsTheClockAdvancesInTimeOrder)
     handler.killOnFire = 3;
     window.AdvanceBy(9);
     EXPECT_EQ(handler.log.size(), 1u);
-    window.AdvanceBy(41); // to 50
+    window.AdvanceBy(41);  // to 50
     window.SetTimer(2, 5); // restarts at 50 with the new period
     window.AdvanceBy(7);
     window.AdvanceBy(2000); // timer 3 fires once, then is gone

@@ -47,8 +47,9 @@ const ControlTemplate kFixtureControls[] = {
     {IDOK, ControlKind::Button, "", "&Finish", 200, 160, 50, 14, StyleHidden | StyleDisabled},
 };
 // Under the wizard's id, so that the wizard's label table applies.
-const DialogTemplate kFixture = {kWizardTemplateId, "Fixture", "MS Sans Serif", 8, 265, 180, kFixtureControls,
-                                 std::size(kFixtureControls)};
+const DialogTemplate kFixture = {
+    kWizardTemplateId,          "Fixture", "MS Sans Serif", 8, 265, 180, kFixtureControls,
+    std::size(kFixtureControls)};
 
 // Records the events as lines; Cancel ends the dialog.
 class Recorder : public DialogHandler {
@@ -144,7 +145,8 @@ public:
         };
         marker.lpszClassName = L"TvxTestMarker";
         RegisterClassW(&marker);
-        window_ = CreateWindowW(L"TvxTestMarker", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        window_ =
+            CreateWindowW(L"TvxTestMarker", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     }
     ~PostedQueue() { DestroyWindow(window_); }
     PostedQueue(const PostedQueue &) = delete;
@@ -192,10 +194,10 @@ TEST_F(Win32Dialog, ControlsStandWhereTheTemplateSaysInDialogUnits)
         bool visible, enabled;
     };
     const Expected table[] = {
-        {kPicture, L"Static", true, true},         {kGroup, L"Button", true, true},
-        {kList, L"SysListView32", true, true},     {kCheck, L"Button", false, true},
-        {kCombo, L"ComboBox", true, true},         {kProgress, L"msctls_progress32", true, true},
-        {kNext, L"Button", true, false},           {IDOK, L"Button", false, false},
+        {kPicture, L"Static", true, true},     {kGroup, L"Button", true, true},
+        {kList, L"SysListView32", true, true}, {kCheck, L"Button", false, true},
+        {kCombo, L"ComboBox", true, true},     {kProgress, L"msctls_progress32", true, true},
+        {kNext, L"Button", true, false},       {IDOK, L"Button", false, false},
     };
     for (const Expected &e : table) {
         SCOPED_TRACE(e.id);
@@ -321,9 +323,9 @@ TEST_F(Win32Dialog, ClicksListAndComboReachTheHandler)
         SendMessageW(GetParent(Item(kCombo)), WM_COMMAND, MAKEWPARAM(kCombo, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(Item(kCombo)));
     });
-    const std::vector<std::string> expected = {
-        "click 1010", "list 1003 row 0 0->2", "list 1003 row 0 2->0", "list 1003 row 1 0->2",
-        "combo 1004 two.ppu", "click 2"};
+    const std::vector<std::string> expected = {"click 1010",           "list 1003 row 0 0->2",
+                                               "list 1003 row 0 2->0", "list 1003 row 1 0->2",
+                                               "combo 1004 two.ppu",   "click 2"};
     EXPECT_EQ(recorder.events, expected);
 }
 
@@ -406,7 +408,8 @@ TEST_F(Win32Dialog, MessageBoxesAnswerWithTheButtonPressed)
             else
                 PostMessageW(box, WM_CLOSE, 0, 0);
         });
-        EXPECT_EQ(window.MessageBox("Soll das Gerät aktualisiert werden?", "Frage – Gerät", c.type), c.answer);
+        EXPECT_EQ(window.MessageBox("Soll das Gerät aktualisiert werden?", "Frage – Gerät", c.type),
+                  c.answer);
         user.join();
     }
 }
@@ -421,7 +424,8 @@ TEST_F(Win32Dialog, DeviceChangesReachTheRegisteredRecipientsInUtf8)
         void OnTimer(unsigned) override {}
         void OnDeviceChange(unsigned code, const void *record) override
         {
-            events.push_back(std::to_string(code) + " " + static_cast<const DeviceInterfaceRecord *>(record)->dbcc_name);
+            events.push_back(std::to_string(code) + " " +
+                             static_cast<const DeviceInterfaceRecord *>(record)->dbcc_name);
         }
         void OnSysCommand(unsigned) override {}
         std::vector<std::string> events;
@@ -429,7 +433,8 @@ TEST_F(Win32Dialog, DeviceChangesReachTheRegisteredRecipientsInUtf8)
     NotificationHandle registration = tvx::RegisterDeviceNotification(listener, kUsbDeviceInterface);
     EXPECT_TRUE(window.ReceiveDeviceChanges()) << "the system takes the window's registration";
 
-    const std::wstring path = L"\\\\?\\USB#VID_0D7B&PID_0470#K470\u00c401#{A5DCBF10-6530-11D2-901F-00C04FB951ED}";
+    const std::wstring path =
+        L"\\\\?\\USB#VID_0D7B&PID_0470#K470\u00c401#{A5DCBF10-6530-11D2-901F-00C04FB951ED}";
     std::vector<BYTE> storage(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) + path.size() * sizeof(wchar_t));
     auto *record = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W *>(storage.data());
     record->dbcc_size = static_cast<DWORD>(storage.size());
@@ -437,7 +442,8 @@ TEST_F(Win32Dialog, DeviceChangesReachTheRegisteredRecipientsInUtf8)
     std::copy(path.begin(), path.end(), record->dbcc_name);
     record->dbcc_name[path.size()] = L'\0';
     SendMessageW(window.Window(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record));
-    SendMessageW(window.Window(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(record));
+    SendMessageW(window.Window(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE,
+                 reinterpret_cast<LPARAM>(record));
     SendMessageW(window.Window(), WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
     record->dbcc_size = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + 4; // cut inside the name
     SendMessageW(window.Window(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record));
@@ -475,10 +481,10 @@ TEST_F(Win32Dialog, ScreenReaderNamesAreThoseOfTheQtWindow)
         const char *name;
     };
     const Case cases[] = {
-        {kPicture, "Fixture"},                       // a picture by the caption
-        {kGroup, "Select a terminal:"},              // without its '&'
-        {kList, "Select a terminal:"},               // by its group
-        {kDeviceId, "Device ID number: K470A01"},    // a value after its line of the label
+        {kPicture, "Fixture"},                    // a picture by the caption
+        {kGroup, "Select a terminal:"},           // without its '&'
+        {kList, "Select a terminal:"},            // by its group
+        {kDeviceId, "Device ID number: K470A01"}, // a value after its line of the label
         {kInfo, "Product: Device ID number:"},
         {IDCANCEL, "Cancel"},
     };

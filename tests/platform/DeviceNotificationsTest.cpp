@@ -41,7 +41,10 @@ public:
     std::vector<tvx::NotificationHandle> unregisterOnEvent;
 };
 
-bool SameGuid(const tvx::Guid &a, const tvx::Guid &b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameGuid(const tvx::Guid &a, const tvx::Guid &b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 TEST(DeviceNotifications, InterfacePathHasTheUsbForm)
 {

@@ -19,11 +19,21 @@ TEST(DirectoryListing, WildcardMatchesWithoutRegardToCase)
         const char *name, *pattern;
         bool matches;
     } const cases[] = {
-        {"update.ppu", "*.PPU", true},  {"UPDATE.PPU", "*.ppu", true}, {"Update.Ppu", "*.pPu", true},
-        {"update.ppux", "*.ppu", false}, {"update.pp", "*.ppu", false}, {"a.ppu.bak", "*.ppu", false},
-        {"a.b.ppu", "*.ppu", true},     {".ppu", "*.ppu", true},       {"ab", "a?", true},
-        {"a", "a?", false},             {"anything", "*", true},       {"", "*", true},
-        {"x", "", false},               {"aXbXc", "a*b*c", true},      {"abc", "a**c", true},
+        {"update.ppu", "*.PPU", true},
+        {"UPDATE.PPU", "*.ppu", true},
+        {"Update.Ppu", "*.pPu", true},
+        {"update.ppux", "*.ppu", false},
+        {"update.pp", "*.ppu", false},
+        {"a.ppu.bak", "*.ppu", false},
+        {"a.b.ppu", "*.ppu", true},
+        {".ppu", "*.ppu", true},
+        {"ab", "a?", true},
+        {"a", "a?", false},
+        {"anything", "*", true},
+        {"", "*", true},
+        {"x", "", false},
+        {"aXbXc", "a*b*c", true},
+        {"abc", "a**c", true},
     };
     for (const auto &c : cases)
         EXPECT_EQ(tvx::MatchesWildcard(c.name, c.pattern), c.matches) << c.name << " ~ " << c.pattern;
@@ -33,8 +43,9 @@ class DirectoryListingFolder : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = fs::temp_directory_path() /
-               ("tvx-listing-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        root =
+            fs::temp_directory_path() /
+            ("tvx-listing-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(root);
         fs::create_directories(root);
     }
@@ -57,7 +68,7 @@ TEST_F(DirectoryListingFolder, ParentThenFilesAndFoldersTogetherInNameOrder)
     Folder("delta.ppu"); // a folder is a folder, whatever its name
     Folder(".cache");
 
-    const std::vector<std::string> expected = {"[..]",      "Alpha.ppu", "[archive]", "beta.PPU",
+    const std::vector<std::string> expected = {"[..]",      "Alpha.ppu",   "[archive]", "beta.PPU",
                                                "[Charlie]", "[delta.ppu]", "gamma.ppu"};
     EXPECT_EQ(tvx::ListDirectoryEntries(root.string(), "*.ppu"), expected);
 }
@@ -79,7 +90,8 @@ TEST_F(DirectoryListingFolder, NamesBeyondAsciiAreListedAsUtf8)
     std::string folder;
     ASSERT_TRUE(tvx::Utf8FromPath(practice, &folder));
     const auto text = [](std::u8string_view utf8) { return std::string(utf8.begin(), utf8.end()); };
-    const std::vector<std::string> expected = {"[..]", text(u8"Paket ü.ppu"), text(u8"Zażółć.PPU"), text(u8"[Łódź]")};
+    const std::vector<std::string> expected = {"[..]", text(u8"Paket ü.ppu"), text(u8"Zażółć.PPU"),
+                                               text(u8"[Łódź]")};
     EXPECT_EQ(tvx::ListDirectoryEntries(folder, "*.ppu"), expected);
 }
 

@@ -37,7 +37,7 @@ TEST(Language, FirstNonEmptyLocaleVariableDecides)
         {nullptr, nullptr, "fr_FR.UTF-8", 0x040C},
         {nullptr, nullptr, "it_IT.UTF-8", 0x0409},
         {nullptr, nullptr, nullptr, 0x0409},
-        {"", "", "fr_CA.UTF-8", 0x040C},             // empty values are skipped
+        {"", "", "fr_CA.UTF-8", 0x040C},                 // empty values are skipped
         {"de_AT.UTF-8", nullptr, "fr_FR.UTF-8", 0x0407}, // LC_ALL wins
         {nullptr, "fr_BE.UTF-8", "de_DE.UTF-8", 0x040C}, // then LC_MESSAGES
         {"C", nullptr, "de_DE.UTF-8", 0x0409},

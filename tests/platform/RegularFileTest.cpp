@@ -51,7 +51,8 @@ TEST_F(RegularFileTest, AFileOpensByItsUtf8NameAndReadsByteForByte)
     std::ofstream(root_ / u8"Paket ü.ppu", std::ios::binary) << bytes;
     int fd = -1;
     struct stat info {};
-    ASSERT_EQ(tvx::OpenRegularFile(Utf8(root_ / u8"Paket ü.ppu").c_str(), &fd, &info), tvx::RegularFileOpen::Opened);
+    ASSERT_EQ(tvx::OpenRegularFile(Utf8(root_ / u8"Paket ü.ppu").c_str(), &fd, &info),
+              tvx::RegularFileOpen::Opened);
     EXPECT_EQ(info.st_size, static_cast<decltype(info.st_size)>(bytes.size()));
     std::string read(64, '\0');
     const auto got = ::read(fd, read.data(), static_cast<unsigned>(read.size()));

@@ -78,7 +78,8 @@ using Events = std::vector<std::pair<unsigned, std::string>>;
 
 TEST_F(SimulatedBusWatcherTest, PostsRemovalsThenArrivalsForChangedTerminals)
 {
-    bus.terminals = {{"VORN 470 M online KOTRX V 4.6.0 V.1.2.0 RTM", "SN470"}, {"VORN 460 M DEBRV RTM", "SN460"}};
+    bus.terminals = {{"VORN 470 M online KOTRX V 4.6.0 V.1.2.0 RTM", "SN470"},
+                     {"VORN 460 M DEBRV RTM", "SN460"}};
     auto watcher = Watcher();
     watcher.Poll();
     EXPECT_TRUE(log.events.empty()) << "terminals already there are not announced";

@@ -125,7 +125,8 @@ TEST(DialogTemplates, AboutBoxLayout)
     const tvx::ControlTemplate &product = about->controls[1];
     EXPECT_EQ(product.id, 1047);
     EXPECT_EQ(product.style, tvx::StyleCentered | tvx::StyleNoPrefix);
-    EXPECT_EQ((std::array{product.x, product.y, product.width, product.height}), (std::array{18, 41, 155, 17}));
+    EXPECT_EQ((std::array{product.x, product.y, product.width, product.height}),
+              (std::array{18, 41, 155, 17}));
 
     const tvx::ControlTemplate &notice = about->controls[2];
     EXPECT_EQ(notice.id, -1);

@@ -15,7 +15,10 @@ std::string Text(unsigned id)
     return text ? text : "<missing>";
 }
 
-bool IsPlaceholder(unsigned id) { return Text(id) == "Dummy"; }
+bool IsPlaceholder(unsigned id)
+{
+    return Text(id) == "Dummy";
+}
 
 // Strict UTF-8: no stray continuation bytes, no truncated or overlong
 // sequences, nothing beyond U+10FFFF.
@@ -38,7 +41,8 @@ bool IsValidUtf8(const std::string &text)
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
                 return false;
         const auto second = static_cast<unsigned char>(text[i + 1]);
-        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90))
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xF0 && second < 0x90) ||
+            (lead == 0xF4 && second >= 0x90))
             return false;
         i += length;
     }
@@ -95,17 +99,22 @@ TEST(StringTable, QuotedTextsAreExact)
         {98, "ID Number"},
         {103, "File is not a targeted for use by this device."},
         {118, "Dummy"},
-        {122, "HOST detected a busy device! \nIf it's a mobile device, make sure that no data sets are stored!"},
+        {122,
+         "HOST detected a busy device! \nIf it's a mobile device, make sure that no data sets are stored!"},
         {125, "Timeout (1 minute) for the entry of the administrator PIN \nvia card terminal is activated! "},
         {137, "For the selected upgrade-file, make sure that the device is in \"Stationär\" mode!"},
-        {159, "Host can't get the required device Firmware Version! \nIf it's a mobile device, make sure that the "
-              "device is in Stationär mode!"},
-        {165, "Please wait while installation is in progress!\nPrevent power failure during the installation "
-              "phase!\nPlease mind the display (e. g. PIN entry).\n\nThis phase could take up to few minutes!!! ... "
-              ".. .\n"},
+        {159,
+         "Host can't get the required device Firmware Version! \nIf it's a mobile device, make sure that the "
+         "device is in Stationär mode!"},
+        {165,
+         "Please wait while installation is in progress!\nPrevent power failure during the installation "
+         "phase!\nPlease mind the display (e. g. PIN entry).\n\nThis phase could take up to few minutes!!! "
+         "... "
+         ".. .\n"},
         {175, "Information's:"},
-        {177, "Device Product Information:\nDevice ID number:\nDevice Firmware Version before download:\nDownload "
-              "Filename:\nDevice Firmware Version via download file:\nDevice Firmware Version after download:"},
+        {177,
+         "Device Product Information:\nDevice ID number:\nDevice Firmware Version before download:\nDownload "
+         "Filename:\nDevice Firmware Version via download file:\nDevice Firmware Version after download:"},
         {179, "&Next >"},
         {183, "Click \"Next\" to continue."},
         {185, "Please adjust the standard display of the card terminal first! \n\n"},
@@ -114,11 +123,13 @@ TEST(StringTable, QuotedTextsAreExact)
         {189, "was successful. "},
         {192, "Click \"Cancel\" to exit the asistant."},
         // German
-        {235, "Für die ausgewählte Upgrade-Datei ist die Kartenleser-Betriebsart \"Stationär\" zwingend "
-              "erforderlich!"},
-        {257, "Der Computer konnte die benötigte Geräte-Firmware Version nicht\nermitteln! Wenn es sich um ein "
-              "mobiles Kartenlesegerät handelt, stellen\nSie sicher, dass die PIN-Eingabe am Kartenlesegerät "
-              "durchgeführt wird!"},
+        {235,
+         "Für die ausgewählte Upgrade-Datei ist die Kartenleser-Betriebsart \"Stationär\" zwingend "
+         "erforderlich!"},
+        {257,
+         "Der Computer konnte die benötigte Geräte-Firmware Version nicht\nermitteln! Wenn es sich um ein "
+         "mobiles Kartenlesegerät handelt, stellen\nSie sicher, dass die PIN-Eingabe am Kartenlesegerät "
+         "durchgeführt wird!"},
         {268, "Bitte wählen Sie ein Gerät aus:"},
         {269, "Bitte wählen Sie eine Datei zum Download aus:"},
         {271, "Datenwiederherstellung:"},

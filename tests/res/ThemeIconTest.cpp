@@ -37,9 +37,8 @@ TEST(ThemeIcon, VectorFormDrawsWhatTheRasterSizesShow)
     QSvgRenderer vector(kTheme + QStringLiteral("scalable/apps/tvxupgrade.svg"));
     ASSERT_TRUE(vector.isValid());
     for (const int side : {32, 128}) {
-        const QImage raster =
-            QImage(kTheme + QStringLiteral("%1x%1/apps/tvxupgrade.png").arg(side))
-                .convertToFormat(QImage::Format_ARGB32);
+        const QImage raster = QImage(kTheme + QStringLiteral("%1x%1/apps/tvxupgrade.png").arg(side))
+                                  .convertToFormat(QImage::Format_ARGB32);
         ASSERT_EQ(raster.size(), QSize(side, side));
         QImage drawn(side, side, QImage::Format_ARGB32);
         drawn.fill(Qt::transparent);

@@ -42,8 +42,7 @@ TEST_F(DeviceListTest, LoaderRowsWithoutVersionAreSkippedAndNumbersStayContiguou
     ASSERT_EQ(window.ListRowCount(CTVXUpgradeDlg::deviceList), 3);
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 3; ++column)
-            EXPECT_EQ(window.ListItemText(CTVXUpgradeDlg::deviceList, row, column),
-                      expected[row][column])
+            EXPECT_EQ(window.ListItemText(CTVXUpgradeDlg::deviceList, row, column), expected[row][column])
                 << "row " << row << " column " << column;
     EXPECT_EQ(window.ListFirstSelectedRow(CTVXUpgradeDlg::deviceList), -1);
     EXPECT_FALSE(Enabled(CTVXUpgradeDlg::nextButton));
@@ -101,7 +100,6 @@ TEST_P(DeviceListRetryTest, ListGrowingBetweenSizingAndFillingIsReadOnceMore)
 INSTANTIATE_TEST_SUITE_P(
     Growth, DeviceListRetryTest,
     ::testing::Values(GrowingList{"once", {kRuntime470, Later(kRuntimeBcd460, 1500)}, 2},
-                      GrowingList{"twice",
-                                  {kRuntime470, Later(kRuntimeBcd460, 1500), Later(kLoader470, 3500)},
-                                  0}),
+                      GrowingList{
+                          "twice", {kRuntime470, Later(kRuntimeBcd460, 1500), Later(kLoader470, 3500)}, 0}),
     [](const auto &tested) { return std::string(tested.param.name); });

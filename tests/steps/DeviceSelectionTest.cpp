@@ -77,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
         ProductCase{"LowerCase", "vorn 470 m online kotrx v 1.2.3 v.0.9.4 rtm", false,
                     "V 1.2.3 + Loader V 0.9.4", 0x010203, 0x000904, 0, 470, 0},
         // The first "V " is the vendor code's last letter and a blank.
-        ProductCase{"VendorCodeBeforeVersion", "VORN 460 M DEBRV V 4.5.1 V.1.4.0 RTM", true, "", 0, 0, 0, 0, 0},
+        ProductCase{"VendorCodeBeforeVersion", "VORN 460 M DEBRV V 4.5.1 V.1.4.0 RTM", true, "", 0, 0, 0, 0,
+                    0},
         ProductCase{"TwoNumbers", "VORN 470 M online KOTRX V 1.2 V.0.9.4 RTM", true, "", 0, 0, 0, 0, 0},
         ProductCase{"FourDigits", "VORN 470 M online KOTRX V 1234.2.3 V.0.9.4 RTM", true, "", 0, 0, 0, 0, 0},
         ProductCase{"Above255", "VORN 470 M online KOTRX V 256.2.3 V.0.9.4 RTM", true, "", 0, 0, 0, 0, 0},

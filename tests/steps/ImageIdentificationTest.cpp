@@ -61,14 +61,14 @@ TEST_P(IdentifyImageTest, ReadsSuffixAndLoaderInsideTheImage)
 
 INSTANTIATE_TEST_SUITE_P(
     Images, IdentifyImageTest,
-    ::testing::Values(
-        ImageCase{"KindZeroLoaderAt226", 300, 0x05, 226, 0x0102, 0x0319, 0, 0x0319, 0x0102},
-        ImageCase{"KindOneLoaderAt354", 400, 0x1F, 354, 0x0205, 0x0319, 0, 0x0319, 0x0205},
-        ImageCase{"LoaderOffsetTooCloseToTheEnd", 242, 0x00, 0, 0, 0x0319, 0, 0x0319, 0},
-        ImageCase{"KindOneTooShort", 370, 0x10, 0, 0, 0x0319, 0, 0x0319, 0},
-        ImageCase{"OtherKindHasNoLoader", 400, 0x20, 354, 0x0205, 0x0319, 0, 0x0319, 0},
-        ImageCase{"LoaderNotBcd", 300, 0x00, 226, 0x01AB, 0x0319, 0, 0x0319, 0},
-        ImageCase{"FirmwareNotBcd", 300, 0x00, 226, 0x0102, 0x031A, 13, kUntouched, kUntouched}),
+    ::testing::Values(ImageCase{"KindZeroLoaderAt226", 300, 0x05, 226, 0x0102, 0x0319, 0, 0x0319, 0x0102},
+                      ImageCase{"KindOneLoaderAt354", 400, 0x1F, 354, 0x0205, 0x0319, 0, 0x0319, 0x0205},
+                      ImageCase{"LoaderOffsetTooCloseToTheEnd", 242, 0x00, 0, 0, 0x0319, 0, 0x0319, 0},
+                      ImageCase{"KindOneTooShort", 370, 0x10, 0, 0, 0x0319, 0, 0x0319, 0},
+                      ImageCase{"OtherKindHasNoLoader", 400, 0x20, 354, 0x0205, 0x0319, 0, 0x0319, 0},
+                      ImageCase{"LoaderNotBcd", 300, 0x00, 226, 0x01AB, 0x0319, 0, 0x0319, 0},
+                      ImageCase{"FirmwareNotBcd", 300, 0x00, 226, 0x0102, 0x031A, 13, kUntouched,
+                                kUntouched}),
     [](const auto &tested) { return std::string(tested.param.name); });
 
 TEST(IdentifyImage, NoImageOrNoRoomForTheSuffix)

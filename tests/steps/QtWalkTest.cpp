@@ -18,7 +18,8 @@ namespace {
 
 using D = CTVXUpgradeDlg;
 
-template <class W> W *Widget(tvx::QtDialogWindow &window, int id)
+template <class W>
+W *Widget(tvx::QtDialogWindow &window, int id)
 {
     return qobject_cast<W *>(window.ControlWidget(id));
 }

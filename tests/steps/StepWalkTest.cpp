@@ -28,14 +28,17 @@ TestPackage ThreePartsFor460(uint16_t firstPartFirmware = 0x0319)
 {
     TestPackage package;
     package.terminalType = "460";
-    package.parts = {BcdPart("Pretreatment", firstPartFirmware, 0x0102), BcdPart("Bootloader", 0x0319, 0x0102),
-                     BcdPart("Firmware", 0x0319, 0x0102)};
+    package.parts = {BcdPart("Pretreatment", firstPartFirmware, 0x0102),
+                     BcdPart("Bootloader", 0x0319, 0x0102), BcdPart("Firmware", 0x0319, 0x0102)};
     package.loaderVersions = {"9.99"};
     package.firmwareVersions = {"3.02"};
     return package;
 }
 
-void Touch(const std::string &path) { std::ofstream(path) << "x"; }
+void Touch(const std::string &path)
+{
+    std::ofstream(path) << "x";
+}
 
 } // namespace
 

@@ -111,7 +111,8 @@ std::string DriveTest::PackWithCatalog(const std::string &name, const std::strin
     PackageContents contents;
     contents.catalog = catalog;
     for (std::size_t i = 0; i < images.size(); ++i)
-        contents.parts.push_back({(i ? "part" + std::to_string(i) : std::string("fw")) + ".dfu.enc", images[i]});
+        contents.parts.push_back(
+            {(i ? "part" + std::to_string(i) : std::string("fw")) + ".dfu.enc", images[i]});
     PackageSigning signing;
     std::ifstream key(TVX_DEV_KEYS_DIR "/package-signing.pem");
     signing.signingKeyPem.assign(std::istreambuf_iterator<char>(key), std::istreambuf_iterator<char>());

@@ -48,7 +48,8 @@ inline constexpr const char *kReadyCaption = "The device is ready for the firmwa
 inline constexpr const char *kStartCaption = "Firmware-upgrade start";
 inline constexpr const char *kSuccessCaption = "Firmware upgrade successful";
 inline constexpr const char *kUserAbortCaption = "Firmware upgrade aborted.";
-inline constexpr const char *kDeviceAbortText = "Some patient data could remain in the terminal, please make sure it is deleted";
+inline constexpr const char *kDeviceAbortText =
+    "Some patient data could remain in the terminal, please make sure it is deleted";
 
 class DriveTest : public ::testing::Test {
 protected:

@@ -11,8 +11,9 @@
 
 std::string CatalogJson(const std::vector<ListedPart> &parts, const std::string &extra)
 {
-    std::string json = "{\"Catalog version\": \"2\", \"Terminal information\": {\"Terminal type\": \"470\"}, "
-                       "\"File list\": [";
+    std::string json =
+        "{\"Catalog version\": \"2\", \"Terminal information\": {\"Terminal type\": \"470\"}, "
+        "\"File list\": [";
     for (size_t i = 0; i < parts.size(); ++i) {
         json += (i ? ", " : "") + std::string(R"({"File name": ")") + parts[i].fileName + R"(", "Type": ")" +
                 parts[i].type + "\"";
@@ -74,7 +75,10 @@ void PackageTest::SetUp()
     folder = pattern;
 }
 
-void PackageTest::TearDown() { std::filesystem::remove_all(folder); }
+void PackageTest::TearDown()
+{
+    std::filesystem::remove_all(folder);
+}
 
 std::string PackageTest::Pack(const std::string &name, const PackageContents &contents, bool extraBlock)
 {
@@ -129,8 +133,8 @@ void CopyRenamedKeepingCatalog(const std::string &from, const std::string &to)
     const PackageSigning signing = DevelopmentSigning();
     const int32_t plainLength =
         DecryptContent(content, size, signing.contentKey.data(), ContentIvFor(from).data(), content);
-    const std::vector<uint8_t> cipher =
-        EncryptContent(content, static_cast<size_t>(plainLength), signing.contentKey.data(), ContentIvFor(to).data());
+    const std::vector<uint8_t> cipher = EncryptContent(content, static_cast<size_t>(plainLength),
+                                                       signing.contentKey.data(), ContentIvFor(to).data());
     ASSERT_EQ(cipher.size(), static_cast<size_t>(size));
     std::copy(cipher.begin(), cipher.end(), content);
     WriteBytes(to, bytes);

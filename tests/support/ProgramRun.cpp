@@ -37,20 +37,27 @@ ScratchFolder::~ScratchFolder()
 
 namespace {
 
-std::string OutPath(const std::string &folder) { return folder + "/.stdout"; }
-std::string ErrPath(const std::string &folder) { return folder + "/.stderr"; }
+std::string OutPath(const std::string &folder)
+{
+    return folder + "/.stdout";
+}
+std::string ErrPath(const std::string &folder)
+{
+    return folder + "/.stderr";
+}
 
 // The shell command line that runs `command` in `folder` with its output
 // kept apart; `prefix` goes before the command ("exec " to replace the shell).
 std::string InFolder(const std::string &folder, const std::string &command, const std::string &prefix)
 {
-    return "cd '" + folder + "' && { " + prefix + command + " ; } >'" + OutPath(folder) + "' 2>'" + ErrPath(folder) +
-           "' </dev/null";
+    return "cd '" + folder + "' && { " + prefix + command + " ; } >'" + OutPath(folder) + "' 2>'" +
+           ErrPath(folder) + "' </dev/null";
 }
 
 ProgramRun Ended(const std::string &folder, int status)
 {
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(OutPath(folder)), ReadFile(ErrPath(folder))};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(OutPath(folder)),
+            ReadFile(ErrPath(folder))};
 }
 
 } // namespace
@@ -80,7 +87,10 @@ RunningProgram::~RunningProgram()
     }
 }
 
-std::string RunningProgram::ErrSoFar() const { return ReadFile(ErrPath(folder_)); }
+std::string RunningProgram::ErrSoFar() const
+{
+    return ReadFile(ErrPath(folder_));
+}
 
 ProgramRun RunningProgram::Wait()
 {

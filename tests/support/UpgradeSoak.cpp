@@ -20,7 +20,8 @@ namespace {
 constexpr const char *kTerminalId = "K470S01";
 constexpr uint32_t kFirmwareOfPackage = 0x01040700u;
 
-const char kScenario[] = R"({"terminals": [{"id": "K470S01", "model": "VORN 470 M online", "vendorCode": "KOTRX",
+const char kScenario[] =
+    R"({"terminals": [{"id": "K470S01", "model": "VORN 470 M online", "vendorCode": "KOTRX",
     "versionFormat": "three-part", "firmware": "4.6.0", "loader": "1.4.2", "deviceType": 470,
     "identNumber": 12345, "imageSize": 16384, "pin": ["adjust-display"],
     "timing": {"initMs": 300, "pinMs": 400, "restartMs": 300, "manifestMs": 800}}]})";

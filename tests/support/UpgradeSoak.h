@@ -11,9 +11,9 @@ namespace tvx::soak {
 
 // What the process holds at one moment.
 struct ProcessFigures {
-    long residentKb = 0;         // resident set size
-    std::size_t heapInUse = 0;   // bytes the allocator has handed out
-    int openFiles = 0;           // entries of /proc/self/fd
+    long residentKb = 0;       // resident set size
+    std::size_t heapInUse = 0; // bytes the allocator has handed out
+    int openFiles = 0;         // entries of /proc/self/fd
 };
 
 ProcessFigures MeasureProcess();

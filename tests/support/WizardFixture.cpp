@@ -103,8 +103,8 @@ void WriteTestPackage(const std::string &path, const TestPackage &package)
     for (std::size_t i = 0; i < package.parts.size(); ++i) {
         const std::string fileName = "part" + std::to_string(i) + ".dfu";
         contents.parts.push_back({fileName + ".enc", BuildPartImage(package.parts[i].image)});
-        fileList += (i ? ", " : "") + std::string(R"({"File name": ")") + fileName +
-                    R"(", "Type": ")" + package.parts[i].type + R"("})";
+        fileList += (i ? ", " : "") + std::string(R"({"File name": ")") + fileName + R"(", "Type": ")" +
+                    package.parts[i].type + R"("})";
     }
     contents.catalog = R"({"Catalog version": "2", "Terminal information": {"Terminal type": ")" +
                        package.terminalType + R"(", "Bootloader supported versions": )" +

@@ -35,7 +35,10 @@ void UsbDriveTest::TearDown()
     testbed_.reset();
 }
 
-TestbedTerminal &UsbDriveTest::Plug(TerminalSetup setup) { return testbed_->Add(std::move(setup)); }
+TestbedTerminal &UsbDriveTest::Plug(TerminalSetup setup)
+{
+    return testbed_->Add(std::move(setup));
+}
 
 void UsbDriveTest::Open()
 {

@@ -22,10 +22,11 @@ TEST_F(UsbDriveTest, DriveProgramUpgradesATerminalOnUsb)
 {
     TestbedTerminal &terminal = Plug(UsbThreePartTerminal("K470A0001234"));
     Pack("fit.ppu", FirmwarePackage470());
-    std::ofstream(folder + "/script.txt") << "select 0\nnext\npackage fit.ppu\nnext\nbackup off\nnext\nwait-idle 60\n";
+    std::ofstream(folder + "/script.txt")
+        << "select 0\nnext\npackage fit.ppu\nnext\nbackup off\nnext\nwait-idle 60\n";
 
-    const ProgramRun run = RunInFolder(folder, std::string(TVX_DRIVE_PROGRAM) + " --usb --lang en --dir " + folder +
-                                                   " " + folder + "/script.txt");
+    const ProgramRun run = RunInFolder(folder, std::string(TVX_DRIVE_PROGRAM) + " --usb --lang en --dir " +
+                                                   folder + " " + folder + "/script.txt");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("erfolgreich abgeschlossen"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("K470A0001234"), std::string::npos) << run.out;
@@ -48,8 +49,8 @@ TEST_F(UsbDriveTest, DriveProgramStoppedBySigtermAbortsTheDownload)
     std::ofstream(folder + "/script.txt")
         << "select 0\nnext\npackage fit.ppu\nnext\nbackup " + backup + "\nnext\nwait-idle 600\n";
 
-    RunningProgram drive(folder, std::string(TVX_DRIVE_PROGRAM) + " --usb --lang en --dir " + folder + " " + folder +
-                                     "/script.txt");
+    RunningProgram drive(folder, std::string(TVX_DRIVE_PROGRAM) + " --usb --lang en --dir " + folder + " " +
+                                     folder + "/script.txt");
     ASSERT_TRUE(Bus().WaitFor([&] { return Bus().HeldTransfers() == 1; }, 120'000)) << drive.ErrSoFar();
     const std::string savedBackup = ReadFile(backup);
     ASSERT_EQ(kill(drive.Pid(), SIGTERM), 0);

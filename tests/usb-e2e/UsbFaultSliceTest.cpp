@@ -82,8 +82,9 @@ void UsbFaultSlice::RunRow(const FaultRow &row)
     } else {
         EXPECT_EQ(saved, kEarlierBackup) << "the earlier backup was touched";
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()),
-              row.readBack ? 3 : 2)
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()),
+        row.readBack ? 3 : 2)
         << "files left beside the package and the backup";
 
     EXPECT_TRUE(terminal.Device().Firmware() == image) << "the terminal's firmware changed";
@@ -100,13 +101,16 @@ void UsbFaultSlice::RunRow(const FaultRow &row)
 
 TEST_F(UsbFaultSlice, StallInTheMiddleOfTheDownload)
 {
-    RunRow({"stall", [](TerminalSetup &s) { s.stallAtBlock = 4; }, tvxdfu::usb::kStatusErrStalledPkt - 90, true});
+    RunRow({"stall", [](TerminalSetup &s) { s.stallAtBlock = 4; }, tvxdfu::usb::kStatusErrStalledPkt - 90,
+            true});
 }
 
 TEST_F(UsbFaultSlice, ErrorStatusInTheMiddleOfTheDownload)
 {
     RunRow({"error status",
-            [](TerminalSetup &s) { s.dfu.faults = {{tvxdfu::usb::DfuRequest::Dnload, 4, tvxdfu::usb::kStatusErrWrite}}; },
+            [](TerminalSetup &s) {
+                s.dfu.faults = {{tvxdfu::usb::DfuRequest::Dnload, 4, tvxdfu::usb::kStatusErrWrite}};
+            },
             tvxdfu::usb::kStatusErrWrite - 90, true});
 }
 
@@ -119,7 +123,8 @@ TEST_F(UsbFaultSlice, TerminalLeavesTheBusInTheMiddleOfThePart)
 // its 30 s wait, before anything is read or written.
 TEST_F(UsbFaultSlice, TerminalThatNeverComesBack)
 {
-    RunRow({"never back", [](TerminalSetup &s) { s.dfu.returnsAfterReset = false; }, -71, false, false, false});
+    RunRow(
+        {"never back", [](TerminalSetup &s) { s.dfu.returnsAfterReset = false; }, -71, false, false, false});
 }
 
 } // namespace

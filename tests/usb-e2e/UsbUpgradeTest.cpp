@@ -49,7 +49,8 @@ TEST_F(UsbUpgradeTest, BcdTerminalTakesAllThreePartsOfItsPackage)
     Follow(120'000);
 
     ExpectSuccess(opening);
-    EXPECT_TRUE(InOrder(Shown(D::partCounterText), {"(1/3)", "(2/3)", "(3/3)"})) << Lines(Shown(D::partCounterText));
+    EXPECT_TRUE(InOrder(Shown(D::partCounterText), {"(1/3)", "(2/3)", "(3/3)"}))
+        << Lines(Shown(D::partCounterText));
     EXPECT_EQ(terminal.Firmware(), 0x01031400u);
     EXPECT_EQ(terminal.Loader(), 0x01010B00u);
     EXPECT_EQ(Bus().Arrivals("K460B0004711"), 7);

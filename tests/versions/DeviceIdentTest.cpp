@@ -41,9 +41,7 @@ TEST(ReadDeviceIdentNumber, RefusesOtherTextsAndLeavesTheOutput)
     std::string noF = IdentText(80);
     noF[0] = 'E';
     const Case cases[] = {
-        {IdentText(80, "01a34"), -1},
-        {otherMark, -2},
-        {noF, -1},
+        {IdentText(80, "01a34"), -1}, {otherMark, -2}, {noF, -1},
         {IdentText(72), -1},  // marked, but too short for the build
         {IdentText(16), -1},  // too short for the mark
         {IdentText(130), -1}, // too long
@@ -97,7 +95,7 @@ TEST(ContainsSecondVendorWord, EndsAtAFirstLetterTooCloseToTheTextEnd)
 {
     char ident[kIdentTextSize] = {};
     std::memcpy(ident, "Fxxxxxxxxxxxxxxxxxxxxb", 22); // 'b' with nothing after it
-    std::memcpy(ident + 60, "bravik", 6);              // left over from an earlier, longer text
+    std::memcpy(ident + 60, "bravik", 6);             // left over from an earlier, longer text
     EXPECT_EQ(ContainsSecondVendorWord(ident), 0);
     ident[21] = 'x';
     EXPECT_EQ(ContainsSecondVendorWord(ident), 1);

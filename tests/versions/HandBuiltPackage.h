@@ -94,7 +94,9 @@ inline ImageBytes Gen1Image(uint32_t firmware, uint32_t loader, uint32_t ident =
     const bool first = layout == 1;
     ImageBytes image(first ? 392 : 648, Gen1Header(layout));
     if (layout == 1 || layout == 2)
-        image.Put32(first ? 352 : 608, firmware).Put32(first ? 348 : 604, loader).Put32(first ? 388 : 644, ident);
+        image.Put32(first ? 352 : 608, firmware)
+            .Put32(first ? 348 : 604, loader)
+            .Put32(first ? 388 : 644, ident);
     return image;
 }
 

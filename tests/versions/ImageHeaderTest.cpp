@@ -100,7 +100,8 @@ TEST(ReadImageVersions, RefusesFieldsOutsideTheImage)
         PackageEntry entry = image.Entry();
         ImageVersions versions{"kept", 1, "kept", 2};
         uint32_t ident = 77;
-        EXPECT_EQ(ReadImageVersions(&entry, c.word, &versions, &ident), UPG_BAD_FIRMWARE_FORMAT) << c.description;
+        EXPECT_EQ(ReadImageVersions(&entry, c.word, &versions, &ident), UPG_BAD_FIRMWARE_FORMAT)
+            << c.description;
         EXPECT_EQ(versions.firmwareText, "kept") << c.description;
         EXPECT_EQ(versions.firmware, 1u) << c.description;
         EXPECT_EQ(versions.loader, 2u) << c.description;

@@ -56,7 +56,8 @@ int wmain(int argc, wchar_t **argv)
         std::fprintf(stderr, "no fixed file information\n");
         return 1;
     }
-    std::printf("FixedFileVersion=%s\n", DottedVersion(fixed->dwFileVersionMS, fixed->dwFileVersionLS).c_str());
+    std::printf("FixedFileVersion=%s\n",
+                DottedVersion(fixed->dwFileVersionMS, fixed->dwFileVersionLS).c_str());
     std::printf("FixedProductVersion=%s\n",
                 DottedVersion(fixed->dwProductVersionMS, fixed->dwProductVersionLS).c_str());
     std::printf("FileType=%s\n", fixed->dwFileType == VFT_DLL   ? "dll"
@@ -68,13 +69,13 @@ int wmain(int argc, wchar_t **argv)
         WORD language;
         WORD codePage;
     } *translations = nullptr;
-    if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
-                        reinterpret_cast<void **>(&translations), &length) ||
+    if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void **>(&translations),
+                        &length) ||
         length < sizeof(Translation)) {
         std::fprintf(stderr, "no translation table\n");
         return 1;
     }
-    static const wchar_t *const kNames[] = {L"CompanyName",    L"FileDescription", L"FileVersion",
+    static const wchar_t *const kNames[] = {L"CompanyName",    L"FileDescription",  L"FileVersion",
                                             L"InternalName",   L"OriginalFilename", L"ProductName",
                                             L"ProductVersion", L"LegalCopyright",   L"Comments"};
     for (const wchar_t *name : kNames) {

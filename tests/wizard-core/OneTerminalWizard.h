@@ -79,7 +79,8 @@ protected:
     {
         const int rows = window->ListRowCount(CTVXUpgradeDlg::deviceList);
         EXPECT_TRUE(tvxdfu::sim::UnplugTerminal(kTerminalId));
-        tvx::PostDeviceInterfaceEvent(tvx::DBT_DEVICEREMOVECOMPLETE, tvx::UsbInterfacePath(0x0470, kTerminalId));
+        tvx::PostDeviceInterfaceEvent(tvx::DBT_DEVICEREMOVECOMPLETE,
+                                      tvx::UsbInterfacePath(0x0470, kTerminalId));
         const bool heard = window->ListRowCount(CTVXUpgradeDlg::deviceList) != rows;
         EXPECT_TRUE(tvxdfu::sim::PlugTerminal(kTerminalId));
         return heard;

@@ -71,9 +71,9 @@ private:
         QVERIFY(banner && !banner->pixmap().isNull());
 
         const int shown[] = {D::deviceList, D::nextButton, D::cancelButton, D::stepGroup, D::infoGroup};
-        const int hidden[] = {D::packageCombo, D::backupCombo, D::searchButton, D::backupCheck, D::statusText,
-                              D::progressBar, D::uploadText, D::downloadText, D::slashText, D::hintText,
-                              D::backButton, D::finishButton};
+        const int hidden[] = {D::packageCombo, D::backupCombo, D::searchButton, D::backupCheck,
+                              D::statusText,   D::progressBar, D::uploadText,   D::downloadText,
+                              D::slashText,    D::hintText,    D::backButton,   D::finishButton};
         for (int id : shown)
             QVERIFY2(window.ControlWidget(id)->isVisible(), qPrintable(QString::number(id)));
         for (int id : hidden)
@@ -81,7 +81,8 @@ private:
         QVERIFY(!window.ControlWidget(D::nextButton)->isEnabled());
         QVERIFY(window.ControlWidget(D::cancelButton)->isEnabled());
 
-        QCOMPARE(QString::fromStdString(window.ControlText(D::stepGroup)), QString("Bitte wählen Sie ein Gerät aus:"));
+        QCOMPARE(QString::fromStdString(window.ControlText(D::stepGroup)),
+                 QString("Bitte wählen Sie ein Gerät aus:"));
         QCOMPARE(QString::fromStdString(window.ControlText(D::nextButton)), QString("&Weiter >"));
         QCOMPARE(QString::fromStdString(window.ControlText(D::cancelButton)), QString("&Abbrechen"));
         QCOMPARE(window.ControlWidget(D::statusText)->font().family(), QString("Arial"));

@@ -2,7 +2,10 @@
 
 namespace tvx::cli {
 
-Json TextOrNull(const char *text) { return text ? Json(text) : Json(nullptr); }
+Json TextOrNull(const char *text)
+{
+    return text ? Json(text) : Json(nullptr);
+}
 
 namespace {
 

@@ -10,7 +10,10 @@ namespace {
 constexpr int kLongOptionBase = 0x100;
 constexpr int kHelp = 'h';
 
-std::string ShortName(int character) { return std::string("-") + static_cast<char>(character); }
+std::string ShortName(int character)
+{
+    return std::string("-") + static_cast<char>(character);
+}
 
 } // namespace
 
@@ -20,7 +23,8 @@ std::string CommandOptions::Value(const std::string &name, const std::string &fa
     return found == values.end() ? fallback : found->second;
 }
 
-bool ParseCommandLine(const OptionSpec &spec, int argc, char **argv, CommandOptions *options, std::string *error)
+bool ParseCommandLine(const OptionSpec &spec, int argc, char **argv, CommandOptions *options,
+                      std::string *error)
 {
     std::vector<std::string> names; // by table index, with the leading "--"
     std::vector<option> table;

@@ -31,6 +31,7 @@ struct OptionSpec {
 // Parses argv[1..argc-1]; argv[0] names the program or the sub-command and
 // argv may be reordered. False with the message in `error` on a usage error:
 // "--output needs a value", "--json takes no value", "unknown option --x".
-bool ParseCommandLine(const OptionSpec &spec, int argc, char **argv, CommandOptions *options, std::string *error);
+bool ParseCommandLine(const OptionSpec &spec, int argc, char **argv, CommandOptions *options,
+                      std::string *error);
 
 } // namespace tvx::cli

@@ -29,7 +29,8 @@ bool ReadCommandLine(const CommandSpec &spec, int argc, char **argv, CommandOpti
 
 int UsageError(const CommandSpec &spec, const std::string &message)
 {
-    std::cerr << "ppu-tool" << (*spec.name ? " " : "") << spec.name << ": " << message << "\n\n" << spec.usage;
+    std::cerr << "ppu-tool" << (*spec.name ? " " : "") << spec.name << ": " << message << "\n\n"
+              << spec.usage;
     return kExitUsage;
 }
 

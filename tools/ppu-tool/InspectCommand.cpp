@@ -186,7 +186,10 @@ void PrintJson(const PackageRecord &record, LoadFailure failure)
 }
 
 // Text of the package as it may go to a terminal.
-std::string Shown(const char *text) { return text ? tvx::PrintableText(text) : "(none)"; }
+std::string Shown(const char *text)
+{
+    return text ? tvx::PrintableText(text) : "(none)";
+}
 
 std::string TextList(const TextNode *node)
 {
@@ -223,7 +226,8 @@ void PrintText(const std::string &path, const PackageRecord &record, LoadFailure
                   << "  terminal type:            " << Shown(catalog->terminalType) << "\n"
                   << "  bootloader versions:      " << TextList(catalog->bootloaderVersions) << "\n"
                   << "  firmware versions:        " << TextList(catalog->firmwareVersions) << "\n"
-                  << "Alternate pretreatment for: " << TextList(catalog->alternatePretreatmentVersions) << "\n";
+                  << "Alternate pretreatment for: " << TextList(catalog->alternatePretreatmentVersions)
+                  << "\n";
     }
     int number = 0;
     for (const PartNode *node = record.parts; node; node = node->next) {
@@ -260,9 +264,11 @@ int RunInspect(int argc, char **argv)
         return exitCode;
     const std::string &path = options.positional.front();
     const Record record(NewPackageRecord());
-    const LoadFailure failure = record ? LoadPackageChecked(path.c_str(), record.get()) : LoadFailure::OutOfMemory;
+    const LoadFailure failure =
+        record ? LoadPackageChecked(path.c_str(), record.get()) : LoadFailure::OutOfMemory;
     if (!record) {
-        std::cerr << "ppu-tool inspect: " << tvx::PrintableText(path) << ": " << DescribeLoadFailure(failure) << "\n";
+        std::cerr << "ppu-tool inspect: " << tvx::PrintableText(path) << ": " << DescribeLoadFailure(failure)
+                  << "\n";
         return kExitRejected;
     }
     if (options.Has("--json"))
@@ -280,10 +286,11 @@ int RunVerify(int argc, char **argv)
         return exitCode;
     const std::string &path = options.positional.front();
     const Record record(NewPackageRecord());
-    const LoadFailure failure = record ? LoadPackageChecked(path.c_str(), record.get()) : LoadFailure::OutOfMemory;
+    const LoadFailure failure =
+        record ? LoadPackageChecked(path.c_str(), record.get()) : LoadFailure::OutOfMemory;
     if (failure != LoadFailure::None) {
-        std::cerr << "ppu-tool verify: " << tvx::PrintableText(path) << ": rejected: " << DescribeLoadFailure(failure)
-                  << "\n";
+        std::cerr << "ppu-tool verify: " << tvx::PrintableText(path)
+                  << ": rejected: " << DescribeLoadFailure(failure) << "\n";
         return kExitRejected;
     }
     std::cout << tvx::PrintableText(path) << ": verified\n";

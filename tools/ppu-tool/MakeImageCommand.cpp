@@ -28,8 +28,8 @@ const CommandSpec kSpec = {
     "  --product-id P   USB product id in the suffix (default 0x1200)\n"
     "  --hardware CODES generation 0: up to 16 hardware-variant codes after the\n"
     "                   loader version, comma-separated (e.g. 3,4,6,7)\n",
-    {{"--output", "--generation", "--layout", "--firmware", "--loader", "--ident", "--header-kind", "--product-id",
-      "--hardware", "--size"},
+    {{"--output", "--generation", "--layout", "--firmware", "--loader", "--ident", "--header-kind",
+      "--product-id", "--hardware", "--size"},
      {}},
 };
 

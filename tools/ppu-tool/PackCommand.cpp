@@ -38,7 +38,8 @@ PackagePart PartOfArgument(const std::string &argument, std::string *imagePath)
                        argument.find_first_of("/\\", colon) == std::string::npos;
     *imagePath = named ? argument.substr(0, colon) : argument;
     PackagePart part;
-    part.entryName = named ? argument.substr(colon + 1) : std::string(tvx::FileNameOfPath(*imagePath)) + ".enc";
+    part.entryName =
+        named ? argument.substr(colon + 1) : std::string(tvx::FileNameOfPath(*imagePath)) + ".enc";
     return part;
 }
 

@@ -24,7 +24,10 @@ void PutLittleEndian(uint8_t *at, uint32_t value, size_t width)
         at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-uint8_t ToBcd(unsigned value) { return static_cast<uint8_t>((value / 10 % 10) << 4 | value % 10); }
+uint8_t ToBcd(unsigned value)
+{
+    return static_cast<uint8_t>((value / 10 % 10) << 4 | value % 10);
+}
 
 // Splits "a.b" or "a.b.c" into `count` decimal numbers, each at most `max`.
 bool SplitVersion(const std::string &text, size_t count, unsigned max, std::vector<unsigned> *numbers)
@@ -41,7 +44,10 @@ bool SplitVersion(const std::string &text, size_t count, unsigned max, std::vect
     return numbers->size() == count && text.back() != '.';
 }
 
-bool IsHexNumber(const std::string &text) { return text.size() > 2 && text[0] == '0' && (text[1] | 0x20) == 'x'; }
+bool IsHexNumber(const std::string &text)
+{
+    return text.size() > 2 && text[0] == '0' && (text[1] | 0x20) == 'x';
+}
 
 // Generation 0: the words after the loader version, codes and their end.
 size_t HardwareListBytes(const PartImageSpec &spec)
@@ -69,7 +75,9 @@ std::vector<uint8_t> BuildPartImage(const PartImageSpec &spec)
     for (size_t i = 0; i < payload; ++i)
         image[i] = static_cast<uint8_t>((i * 7 + 0x5A) ^ (i >> 8));
     const header::VersionFields &fields = FieldsOf(spec);
-    std::fill(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(MinimumPartImageSize(spec) - tvx::kDfuSuffixLength), 0);
+    std::fill(image.begin(),
+              image.begin() + static_cast<std::ptrdiff_t>(MinimumPartImageSize(spec) - tvx::kDfuSuffixLength),
+              0);
 
     const uint32_t headerWord = spec.generation == 1 ? header::kThreePartGeneration << 16 |
                                                            static_cast<uint32_t>(spec.layout & 0xF) << 8
@@ -83,11 +91,12 @@ std::vector<uint8_t> BuildPartImage(const PartImageSpec &spec)
         for (size_t i = 0; i < spec.hardware.size() && i < kMaxHardwareCodes; ++i)
             PutLittleEndian(&image[fields.loader + 2 + 2 * i], spec.hardware[i], 2);
 
-    const uint16_t bcdDevice = spec.generation == 1
-                                   ? static_cast<uint16_t>(ToBcd(spec.firmware >> 16 & 0xFF) << 8 |
-                                                           ToBcd(spec.firmware >> 8 & 0xFF))
-                                   : static_cast<uint16_t>(spec.firmware);
-    tvx::WriteDfuSuffix(image.data(), payload, bcdDevice, spec.productId, tvx::kVornVendorId, &image[payload]);
+    const uint16_t bcdDevice =
+        spec.generation == 1
+            ? static_cast<uint16_t>(ToBcd(spec.firmware >> 16 & 0xFF) << 8 | ToBcd(spec.firmware >> 8 & 0xFF))
+            : static_cast<uint16_t>(spec.firmware);
+    tvx::WriteDfuSuffix(image.data(), payload, bcdDevice, spec.productId, tvx::kVornVendorId,
+                        &image[payload]);
     return image;
 }
 

@@ -8,14 +8,14 @@
 #include <vector>
 
 struct PartImageSpec {
-    int generation = 0;      // 0: BCD versions; 1: three-part versions
-    int layout = 1;          // generation 1: header layout 1 or 2
-    uint8_t headerKind = 0;  // generation 0: high nibble of the first byte (0x00, 0x10, ...)
-    uint32_t firmware = 0;   // 0xMMmm (generation 0) or 0x00MMmmpp (generation 1)
+    int generation = 0;     // 0: BCD versions; 1: three-part versions
+    int layout = 1;         // generation 1: header layout 1 or 2
+    uint8_t headerKind = 0; // generation 0: high nibble of the first byte (0x00, 0x10, ...)
+    uint32_t firmware = 0;  // 0xMMmm (generation 0) or 0x00MMmmpp (generation 1)
     uint32_t loader = 0;
-    uint32_t ident = 0;      // generation 1: identification number
+    uint32_t ident = 0; // generation 1: identification number
     uint16_t productId = 0x1200;
-    size_t size = 1024;      // whole image, suffix included
+    size_t size = 1024; // whole image, suffix included
     // Generation 0: up to 16 hardware-variant codes after the loader version,
     // ended by a zero word when there are fewer.
     std::vector<uint16_t> hardware = {};

@@ -49,8 +49,8 @@ Driver::Driver(std::ostream &out, SleepInhibitor &sleepLock)
 }
 
 Driver::Driver(std::ostream &out, EventPump pump, SleepInhibitor &sleepLock)
-    : out_(out), sleepLock_(sleepLock), window_(kWizardTemplateId), watcher_(ListVORNDevices), pump_(std::move(pump)),
-      start_(std::chrono::steady_clock::now())
+    : out_(out), sleepLock_(sleepLock), window_(kWizardTemplateId), watcher_(ListVORNDevices),
+      pump_(std::move(pump)), start_(std::chrono::steady_clock::now())
 {
     window_.SetStepHook([this](uint64_t nowMs) { Step(nowMs); });
 }
@@ -184,7 +184,8 @@ bool Driver::WaitingForPerson() const
     for (unsigned timer : {ProgressTimer, SpinnerTimer, ReturnTimer})
         if (window_.IsTimerActive(timer))
             return false;
-    for (int button : {CTVXUpgradeDlg::finishButton, CTVXUpgradeDlg::cancelButton, CTVXUpgradeDlg::nextButton})
+    for (int button :
+         {CTVXUpgradeDlg::finishButton, CTVXUpgradeDlg::cancelButton, CTVXUpgradeDlg::nextButton})
         if (window_.IsControlVisible(button) && window_.IsControlEnabled(button))
             return true;
     return false;
@@ -203,11 +204,10 @@ void Driver::FlushBoxes()
     const auto &boxes = window_.MessageBoxes();
     for (; boxesWritten_ < boxes.size(); ++boxesWritten_) {
         const auto &box = boxes[boxesWritten_];
-        WriteJsonLine(out_, {{"box",
-                              {{"caption", box.caption},
-                               {"text", box.text},
-                               {"type", box.type},
-                               {"answer", box.answer}}}});
+        WriteJsonLine(
+            out_,
+            {{"box",
+              {{"caption", box.caption}, {"text", box.text}, {"type", box.type}, {"answer", box.answer}}}});
     }
     const auto &children = window_.ChildDialogs();
     for (; aboutBoxesWritten_ < children.size(); ++aboutBoxesWritten_) {

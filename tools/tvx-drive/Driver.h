@@ -26,7 +26,7 @@ struct Command {
     std::string argument;
     long long number = 0; // the argument as a whole number, when it is one
     bool numeric = false;
-    uint64_t ms = 0;      // wait, wait-idle
+    uint64_t ms = 0; // wait, wait-idle
 };
 
 // False with a reason when the line is not a command of the script language.

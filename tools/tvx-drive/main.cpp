@@ -122,7 +122,7 @@ int Failure(const std::string &message)
 
 bool SetLanguage(const std::string &language)
 {
-    const char *locale = language == "de" ? "de_DE.UTF-8"
+    const char *locale = language == "de"   ? "de_DE.UTF-8"
                          : language == "fr" ? "fr_FR.UTF-8"
                          : language == "en" ? "en_US.UTF-8"
                                             : nullptr;
@@ -165,7 +165,8 @@ int RunOnUsb(int argc, char **argv, const std::vector<tvx::drive::Command> &comm
     QCoreApplication application(argc, argv);
     tvx::UdevMonitor monitor;
     if (!monitor.IsActive())
-        std::cerr << "tvx-drive: udev cannot be reached; terminals that restart are found by the return timer only\n";
+        std::cerr << "tvx-drive: udev cannot be reached; terminals that restart are found by the return "
+                     "timer only\n";
     tvx::drive::Driver driver(std::cout, [] { QCoreApplication::processEvents(); });
     RunScript(driver, commands, stopSignals);
     return ExitCode(driver, strict, stopSignals);
@@ -216,11 +217,8 @@ int Run(int argc, char **argv)
     std::vector<tvx::drive::Command> commands(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (!tvx::drive::ParseCommand(lines[i], &commands[i], &error))
-            return Failure(std::string(scriptName)
-                               .append(":")
-                               .append(std::to_string(i + 1))
-                               .append(": ")
-                               .append(error));
+            return Failure(
+                std::string(scriptName).append(":").append(std::to_string(i + 1)).append(": ").append(error));
     }
 
     const char *fromEnvironment = std::getenv("TVX_SIMULATOR");

@@ -9,8 +9,7 @@ namespace {
 class DeviceHandle final : public ControlTransport {
 public:
     explicit DeviceHandle(std::shared_ptr<EmulatedDfuDevice> device) : device_(std::move(device)) {}
-    int ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length,
-                  unsigned timeoutMs) override
+    int ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length, unsigned timeoutMs) override
     {
         return device_->ControlIn(setup, data, length, timeoutMs);
     }
@@ -30,10 +29,7 @@ private:
 
 } // namespace
 
-EmulatedBus::EmulatedBus(std::vector<EmulatedTerminal> terminals)
-    : terminals_(std::move(terminals))
-{
-}
+EmulatedBus::EmulatedBus(std::vector<EmulatedTerminal> terminals) : terminals_(std::move(terminals)) {}
 
 std::vector<UsbDeviceRecord> EmulatedBus::Enumerate()
 {

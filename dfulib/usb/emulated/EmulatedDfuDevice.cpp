@@ -89,10 +89,9 @@ void EmulatedDfuDevice::ModelTransfer(std::size_t bytes)
 
 bool EmulatedDfuDevice::TakeFault(DfuRequest request, uint16_t block, uint8_t *status)
 {
-    const auto fault = std::find_if(config_.faults.begin(), config_.faults.end(),
-                                    [&](const EmulatedFault &f) {
-                                        return f.request == request && f.block == block;
-                                    });
+    const auto fault =
+        std::find_if(config_.faults.begin(), config_.faults.end(),
+                     [&](const EmulatedFault &f) { return f.request == request && f.block == block; });
     if (fault == config_.faults.end())
         return false;
     *status = fault->status;
@@ -152,9 +151,12 @@ int EmulatedDfuDevice::Detach()
     if (config_.attributes & kAttrWillDetach)
         LeaveBus(true);
     switch (config_.detachAnswer) {
-    case DetachAnswer::Stall: return kTransferStall;
-    case DetachAnswer::IoError: return kTransferIoError;
-    default: return 0;
+    case DetachAnswer::Stall:
+        return kTransferStall;
+    case DetachAnswer::IoError:
+        return kTransferIoError;
+    default:
+        return 0;
     }
 }
 
@@ -209,9 +211,15 @@ bool EmulatedDfuDevice::Holding()
     return holding_;
 }
 
-void EmulatedDfuDevice::WatchStop(const std::atomic<bool> *stop) { stop_ = stop; }
+void EmulatedDfuDevice::WatchStop(const std::atomic<bool> *stop)
+{
+    stop_ = stop;
+}
 
-bool EmulatedDfuDevice::HostStopped() const { return stop_ && stop_->load(); }
+bool EmulatedDfuDevice::HostStopped() const
+{
+    return stop_ && stop_->load();
+}
 
 bool EmulatedDfuDevice::PassGate()
 {
@@ -232,8 +240,7 @@ bool EmulatedDfuDevice::PassGate()
     return true;
 }
 
-int EmulatedDfuDevice::ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length,
-                                 unsigned)
+int EmulatedDfuDevice::ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length, unsigned)
 {
     if (!PassGate())
         return kTransferCancelled;
@@ -259,8 +266,8 @@ int EmulatedDfuDevice::ControlIn(const ControlSetup &setup, uint8_t *data, std::
     }
 }
 
-int EmulatedDfuDevice::ControlOut(const ControlSetup &setup, const uint8_t *data,
-                                  std::size_t length, unsigned)
+int EmulatedDfuDevice::ControlOut(const ControlSetup &setup, const uint8_t *data, std::size_t length,
+                                  unsigned)
 {
     if (!PassGate())
         return kTransferCancelled;
@@ -283,8 +290,7 @@ int EmulatedDfuDevice::ControlOut(const ControlSetup &setup, const uint8_t *data
         status_ = kStatusOk;
         return 0;
     case DfuRequest::Abort:
-        if (state_ != DfuState::DfuIdle && state_ != DfuState::DnloadIdle &&
-            state_ != DfuState::UploadIdle)
+        if (state_ != DfuState::DfuIdle && state_ != DfuState::DnloadIdle && state_ != DfuState::UploadIdle)
             return Stall(kStatusErrStalledPkt);
         ++log_.aborts;
         state_ = DfuState::DfuIdle;
@@ -382,10 +388,17 @@ int EmulatedDfuDevice::GetStatus(uint8_t *data, std::size_t length)
         break;
     case DfuState::ManifestSync:
         switch (config_.installRestart) {
-        case InstallRestart::DuringStatus: InstallAndRestart(); return kTransferIoError;
-        case InstallRestart::DuringStatusStalled: InstallAndRestart(); return kTransferStall;
-        case InstallRestart::DuringStatusUnanswered: InstallAndRestart(); return kTransferTimeout;
-        default: break;
+        case InstallRestart::DuringStatus:
+            InstallAndRestart();
+            return kTransferIoError;
+        case InstallRestart::DuringStatusStalled:
+            InstallAndRestart();
+            return kTransferStall;
+        case InstallRestart::DuringStatusUnanswered:
+            InstallAndRestart();
+            return kTransferTimeout;
+        default:
+            break;
         }
         Enter(DfuState::Manifest);
         answer.pollTimeoutMs = config_.manifestPollTimeoutMs;

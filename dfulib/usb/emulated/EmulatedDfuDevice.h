@@ -58,7 +58,7 @@ struct EmulatedDeviceConfig {
     bool startInDfuMode = false;
     DfuState dfuStartState = DfuState::DfuIdle; // left over from an earlier host
     uint8_t dfuStartStatus = kStatusOk;
-    uint32_t blockPollTimeoutMs = 5;  // busy time after each downloaded block
+    uint32_t blockPollTimeoutMs = 5; // busy time after each downloaded block
     uint32_t manifestPollTimeoutMs = 20;
     Micros reenumeration = std::chrono::milliseconds(800); // away from the bus after a reset
     bool returnsAfterReset = true;
@@ -82,7 +82,7 @@ struct EmulatedDeviceConfig {
 struct EmulatedDeviceLog {
     std::vector<uint16_t> downloadBlocks;
     std::vector<uint16_t> uploadBlocks;
-    int endBlock = -1; // block number of the zero-length DNLOAD
+    int endBlock = -1;             // block number of the zero-length DNLOAD
     std::vector<uint8_t> received; // the image assembled from DNLOAD blocks
     int controlTransfers = 0;
     int earlyRequests = 0; // requests before the announced poll timeout ran out
@@ -98,8 +98,7 @@ class EmulatedDfuDevice final : public ControlTransport {
 public:
     EmulatedDfuDevice(Pacer &pacer, EmulatedDeviceConfig config);
 
-    int ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length,
-                  unsigned timeoutMs) override;
+    int ControlIn(const ControlSetup &setup, uint8_t *data, std::size_t length, unsigned timeoutMs) override;
     int ControlOut(const ControlSetup &setup, const uint8_t *data, std::size_t length,
                    unsigned timeoutMs) override;
     void ResetDevice() override;
@@ -156,7 +155,7 @@ private:
     bool handleOpen_ = true;
     int departures_ = 0;
     Micros absentUntil_{0};
-    Micros readyAt_{0};   // end of the last announced poll timeout
+    Micros readyAt_{0}; // end of the last announced poll timeout
     std::size_t uploadOffset_ = 0;
     int pendingBlockFault_ = -1; // bStatus to report at the next GETSTATUS
     int busyStallsLeft_ = 0;

@@ -20,8 +20,13 @@ DeviceLayout LoaderLayout(const LoaderShape &shape, const DfuFunctional &functio
     const std::vector<uint8_t> descriptor = FunctionalDescriptor(functional, shape.dfu10Form);
     InterfaceLayout dfu{0, {}};
     for (int s = 0; s < shape.settings; ++s) {
-        AlternateSetting setting{static_cast<uint8_t>(s), kDfuInterfaceClass, kDfuInterfaceSubclass,
-                                 shape.protocol, static_cast<uint8_t>(s == 0 ? kStringDfuInterface : 0), 0, {}};
+        AlternateSetting setting{static_cast<uint8_t>(s),
+                                 kDfuInterfaceClass,
+                                 kDfuInterfaceSubclass,
+                                 shape.protocol,
+                                 static_cast<uint8_t>(s == 0 ? kStringDfuInterface : 0),
+                                 0,
+                                 {}};
         const bool here = (shape.place == FunctionalPlace::AfterInterface && s == 0) ||
                           (shape.place == FunctionalPlace::AfterLastSetting && s == shape.settings - 1) ||
                           (shape.place == FunctionalPlace::AfterSecondSetting && s == 1);

@@ -20,7 +20,10 @@ constexpr uint8_t kStringDescriptor = 0x03;
 constexpr uint8_t kClassRequest = 0x20;
 constexpr uint8_t kTypeMask = 0x60;
 
-uint16_t Word(const uint8_t *bytes) { return static_cast<uint16_t>(bytes[0] | bytes[1] << 8); }
+uint16_t Word(const uint8_t *bytes)
+{
+    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
+}
 
 ControlAnswer Copy(const std::vector<uint8_t> &bytes, uint8_t *data, std::size_t length)
 {
@@ -34,10 +37,14 @@ ControlAnswer FromTransfer(int result)
     if (result >= 0)
         return {Outcome::Done, result};
     switch (result) {
-    case kTransferStall: return {Outcome::Stall, 0};
-    case kTransferNoDevice: return {Outcome::Gone, 0};
-    case kTransferTimeout: return {Outcome::Silent, 0};
-    default: return {Outcome::Failed, 0};
+    case kTransferStall:
+        return {Outcome::Stall, 0};
+    case kTransferNoDevice:
+        return {Outcome::Gone, 0};
+    case kTransferTimeout:
+        return {Outcome::Silent, 0};
+    default:
+        return {Outcome::Failed, 0};
     }
 }
 
@@ -72,7 +79,10 @@ TestbedTerminal::TestbedTerminal(Pacer &pacer, TerminalSetup setup)
     device_ = std::make_unique<EmulatedDfuDevice>(pacer, setup_.dfu);
 }
 
-std::string TestbedTerminal::Serial() const { return setup_.spec.id; }
+std::string TestbedTerminal::Serial() const
+{
+    return setup_.spec.id;
+}
 
 std::string TestbedTerminal::ReportedSerial()
 {
@@ -134,7 +144,8 @@ DeviceLayout TestbedTerminal::Layout()
     const bool hasSerial = !ReportedSerial().empty();
     std::lock_guard lock(mutex_);
     const std::optional<DeviceLayout> &stated = dfu.dfuMode ? setup_.loaderLayout : setup_.runtimeLayout;
-    DeviceLayout layout = stated ? *stated : GeneratedLayout(dfu.dfuMode, dfu.interfaceNumber, dfu.functional);
+    DeviceLayout layout =
+        stated ? *stated : GeneratedLayout(dfu.dfuMode, dfu.interfaceNumber, dfu.functional);
     layout.idVendor = kTerminalVendorId;
     if (layout.idProduct == 0)
         layout.idProduct = setup_.spec.productId;
@@ -159,8 +170,9 @@ std::string TestbedTerminal::InterfaceText() const
 {
     return "FW=" + VersionToken(personality_.Firmware()) + " LD=" + VersionToken(personality_.Loader()) +
            " TYPE=" + std::to_string(personality_.ReportedDeviceType()) +
-           (setup_.firmwareAlternate && device_->InDfuMode() ? " ALT=" + std::to_string(*setup_.firmwareAlternate)
-                                                             : "");
+           (setup_.firmwareAlternate && device_->InDfuMode()
+                ? " ALT=" + std::to_string(*setup_.firmwareAlternate)
+                : "");
 }
 
 std::string TestbedTerminal::StringText(uint8_t index)
@@ -169,15 +181,19 @@ std::string TestbedTerminal::StringText(uint8_t index)
         return ReportedSerial();
     std::lock_guard lock(mutex_);
     switch (index) {
-    case kStringManufacturer: return setup_.spec.vendorCode;
-    case kStringProduct: return personality_.ProductText();
+    case kStringManufacturer:
+        return setup_.spec.vendorCode;
+    case kStringProduct:
+        return personality_.ProductText();
     case kStringConfiguration: {
         char ident[sim::kIdentTextSize] = {};
         personality_.WriteIdentText(ident);
         return {ident, strnlen(ident, sizeof ident)};
     }
-    case kStringDfuInterface: return InterfaceText();
-    default: return {};
+    case kStringDfuInterface:
+        return InterfaceText();
+    default:
+        return {};
     }
 }
 
@@ -234,8 +250,9 @@ ControlAnswer TestbedTerminal::Class(const uint8_t setup[8], uint8_t *data, std:
     // request to any other interface is refused by it.
     const DfuInterfacePlace place = FindDfuInterface(Layout());
     const uint16_t dfuInterface = device_->Interface().interfaceNumber;
-    request.index = place.found && request.index == place.interfaceNumber ? dfuInterface
-                                                                          : static_cast<uint16_t>(dfuInterface + 1);
+    request.index = place.found && request.index == place.interfaceNumber
+                        ? dfuInterface
+                        : static_cast<uint16_t>(dfuInterface + 1);
     // Addressed past the DFU interface, the device refuses a block as a real
     // one refuses a block it cannot take: a stall, and dfuERROR.
     const bool wrongMemory = transfer && selectedAlternate_ != setup_.firmwareAlternate.value_or(0);

@@ -19,8 +19,7 @@ TerminalSetup Vorn470Terminal(const std::string &id, std::chrono::milliseconds r
     return setup;
 }
 
-TerminalSetup Vorn460Terminal(const std::string &id, uint16_t loader,
-                              std::chrono::milliseconds reenumeration)
+TerminalSetup Vorn460Terminal(const std::string &id, uint16_t loader, std::chrono::milliseconds reenumeration)
 {
     TerminalSetup setup = Vorn470Terminal(id, reenumeration);
     setup.spec.model = "VORN 460 M";

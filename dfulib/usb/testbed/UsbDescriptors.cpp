@@ -115,8 +115,15 @@ std::vector<uint8_t> ConfigurationDescriptor(const DeviceLayout &layout, std::si
     if (index >= layout.configurations.size())
         return {};
     const ConfigurationLayout &configuration = layout.configurations[index];
-    std::vector<uint8_t> out = {9, kConfigurationType, 0, 0, static_cast<uint8_t>(configuration.interfaces.size()),
-                                configuration.value, configuration.stringIndex, 0x80, 50};
+    std::vector<uint8_t> out = {9,
+                                kConfigurationType,
+                                0,
+                                0,
+                                static_cast<uint8_t>(configuration.interfaces.size()),
+                                configuration.value,
+                                configuration.stringIndex,
+                                0x80,
+                                50};
     Append(out, configuration.extra);
     for (const InterfaceLayout &interface : configuration.interfaces)
         for (const AlternateSetting &alt : interface.alternates)

@@ -32,7 +32,7 @@ struct AlternateSetting {
     uint8_t subclass = 0;
     uint8_t protocol = 0;
     uint8_t stringIndex = 0;
-    uint8_t endpoints = 0; // interrupt IN endpoints, 0x81 upwards
+    uint8_t endpoints = 0;      // interrupt IN endpoints, 0x81 upwards
     std::vector<uint8_t> extra; // class-specific descriptors after its endpoints
 };
 

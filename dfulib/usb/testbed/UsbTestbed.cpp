@@ -211,9 +211,15 @@ bool UsbTestbed::WaitFor(const std::function<bool()> &condition, int limitMs)
     return true;
 }
 
-int UsbTestbed::HeldTransfers() { return urbs_->Held(); }
+int UsbTestbed::HeldTransfers()
+{
+    return urbs_->Held();
+}
 
-int UsbTestbed::DiscardedTransfers() { return urbs_->Discarded(); }
+int UsbTestbed::DiscardedTransfers()
+{
+    return urbs_->Discarded();
+}
 
 int UsbTestbed::Arrivals(const std::string &serial)
 {
@@ -280,7 +286,8 @@ uint8_t UsbTestbed::NextDeviceNumber()
         if (slot->onBus)
             used.insert(slot->deviceNumber);
     do {
-        lastDeviceNumber_ = lastDeviceNumber_ >= kMaxDeviceNumber ? 2 : static_cast<uint8_t>(lastDeviceNumber_ + 1);
+        lastDeviceNumber_ =
+            lastDeviceNumber_ >= kMaxDeviceNumber ? 2 : static_cast<uint8_t>(lastDeviceNumber_ + 1);
     } while (used.count(lastDeviceNumber_));
     return lastDeviceNumber_;
 }
@@ -301,35 +308,40 @@ void UsbTestbed::AddToBus(Slot &slot)
     GError *error = nullptr;
     if (attached_.insert(slot.node).second &&
         !umockdev_testbed_attach_ioctl(testbed_, slot.node.c_str(), handler_, &error)) {
-        std::fprintf(stderr, "UsbTestbed: cannot attach %s: %s\n", slot.node.c_str(), error ? error->message : "");
+        std::fprintf(stderr, "UsbTestbed: cannot attach %s: %s\n", slot.node.c_str(),
+                     error ? error->message : "");
         g_clear_error(&error);
     }
 
     const DeviceLayout descriptors = terminal.Layout();
     const std::string serial = terminal.ReportedSerial();
     const std::string product = Format("%x", descriptors.idProduct);
-    std::string text = "P: /devices/usb1/1-" + std::to_string(slot.onPort) + "\n" +
-                       "N: bus/usb/001/" + number + "\n"
-                       "E: SUBSYSTEM=usb\n"
-                       "E: DEVTYPE=usb_device\n"
-                       "E: DRIVER=usb\n"
-                       "E: BUSNUM=001\n"
-                       "E: DEVNUM=" + number + "\n"
-                       "E: DEVNAME=" + slot.node + "\n" +
-                       "E: PRODUCT=d7b/" + product + "/" + Format("%x", descriptors.bcdDevice) + "\n" +
-                       "E: TYPE=0/0/0\n"
-                       "E: MAJOR=189\n"
-                       "E: MINOR=" + std::to_string(slot.deviceNumber - 1u) + "\n" +
-                       "E: ID_VENDOR_ID=0d7b\n"
-                       "E: ID_MODEL_ID=" + Format("%04x", descriptors.idProduct) + "\n" +
-                       (serial.empty() || !terminal.StringsInSysfs() ? "" : "E: ID_SERIAL_SHORT=" + serial + "\n") +
-                       Attribute("busnum", "1") + Attribute("devnum", std::to_string(slot.deviceNumber)) +
-                       Attribute("speed", "12") +
-                       Attribute("bConfigurationValue", std::to_string(descriptors.activeConfiguration)) +
-                       Attribute("idVendor", "0d7b") + Attribute("idProduct", Format("%04x", descriptors.idProduct)) +
-                       Attribute("bcdDevice", Format("%04x", descriptors.bcdDevice)) +
-                       StringAttributes(terminal) +
-                       "H: descriptors=" + Hex(AllDescriptors(descriptors)) + "\n";
+    std::string text =
+        "P: /devices/usb1/1-" + std::to_string(slot.onPort) + "\n" + "N: bus/usb/001/" + number +
+        "\n"
+        "E: SUBSYSTEM=usb\n"
+        "E: DEVTYPE=usb_device\n"
+        "E: DRIVER=usb\n"
+        "E: BUSNUM=001\n"
+        "E: DEVNUM=" +
+        number +
+        "\n"
+        "E: DEVNAME=" +
+        slot.node + "\n" + "E: PRODUCT=d7b/" + product + "/" + Format("%x", descriptors.bcdDevice) + "\n" +
+        "E: TYPE=0/0/0\n"
+        "E: MAJOR=189\n"
+        "E: MINOR=" +
+        std::to_string(slot.deviceNumber - 1u) + "\n" +
+        "E: ID_VENDOR_ID=0d7b\n"
+        "E: ID_MODEL_ID=" +
+        Format("%04x", descriptors.idProduct) + "\n" +
+        (serial.empty() || !terminal.StringsInSysfs() ? "" : "E: ID_SERIAL_SHORT=" + serial + "\n") +
+        Attribute("busnum", "1") + Attribute("devnum", std::to_string(slot.deviceNumber)) +
+        Attribute("speed", "12") +
+        Attribute("bConfigurationValue", std::to_string(descriptors.activeConfiguration)) +
+        Attribute("idVendor", "0d7b") + Attribute("idProduct", Format("%04x", descriptors.idProduct)) +
+        Attribute("bcdDevice", Format("%04x", descriptors.bcdDevice)) + StringAttributes(terminal) +
+        "H: descriptors=" + Hex(AllDescriptors(descriptors)) + "\n";
     if (!umockdev_testbed_add_from_string(testbed_, text.c_str(), &error)) {
         std::fprintf(stderr, "UsbTestbed: cannot add %s: %s\n", serial.c_str(), error ? error->message : "");
         g_clear_error(&error);
@@ -352,13 +364,15 @@ void UsbTestbed::ConfigurationStrings(Slot &slot, const DfuInterfacePlace &dfuIn
         return;
     const std::string configuration = slot.terminal->StringText(kStringConfiguration);
     if (!configuration.empty())
-        umockdev_testbed_set_attribute(testbed_, slot.sysPath.c_str(), "configuration", (configuration + "\n").c_str());
+        umockdev_testbed_set_attribute(testbed_, slot.sysPath.c_str(), "configuration",
+                                       (configuration + "\n").c_str());
     const std::string text = slot.terminal->StringText(kStringDfuInterface);
     if (text.empty() || !dfuInterface.found)
         return;
     const std::string name = "1-" + std::to_string(slot.port);
     gchar *root = umockdev_testbed_get_root_dir(testbed_);
-    const std::string folder = root + slot.sysPath + "/" + name + ":" + std::to_string(dfuInterface.configuration) + "." +
+    const std::string folder = root + slot.sysPath + "/" + name + ":" +
+                               std::to_string(dfuInterface.configuration) + "." +
                                std::to_string(dfuInterface.interfaceNumber);
     g_free(root);
     std::filesystem::create_directories(folder);
@@ -509,11 +523,12 @@ bool UsbTestbed::SubmitUrb(UMockdevIoctlClient *client, Slot &slot)
         Complete(client, -1, EINVAL);
         return true;
     }
-    UMockdevIoctlData *buffer =
-        umockdev_ioctl_data_resolve(urbData, offsetof(usbdevfs_urb, buffer), static_cast<gsize>(urb->buffer_length), nullptr);
+    UMockdevIoctlData *buffer = umockdev_ioctl_data_resolve(urbData, offsetof(usbdevfs_urb, buffer),
+                                                            static_cast<gsize>(urb->buffer_length), nullptr);
     uint8_t *bytes = buffer->data;
-    const std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(bytes[6] | bytes[7] << 8),
-                                                     static_cast<std::size_t>(urb->buffer_length) - kSetupLength);
+    const std::size_t length =
+        std::min<std::size_t>(static_cast<std::size_t>(bytes[6] | bytes[7] << 8),
+                              static_cast<std::size_t>(urb->buffer_length) - kSetupLength);
     const ControlAnswer answer = slot.terminal->Control(bytes, bytes + kSetupLength, length);
     changed_.notify_all();
     switch (answer.outcome) {

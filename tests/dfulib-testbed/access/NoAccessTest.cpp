@@ -33,7 +33,8 @@ bool Denied(const char *path, int flags)
     return (flags & O_ACCMODE) != O_RDONLY && path && denied.count(path) > 0;
 }
 
-template <typename Function> Function Next(const char *name)
+template <typename Function>
+Function Next(const char *name)
 {
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }
@@ -117,12 +118,14 @@ TEST_F(NoAccessTest, ATerminalThatMayNotBeOpenedIsListedWithTheCauseAndRefusesEv
         ASSERT_EQ(listing.result, 0u);
         ASSERT_EQ(listing.ids.size(), 2u);
         const std::size_t at = listing.ids[0] == "K470A0001234" ? 0 : 1;
-        EXPECT_EQ(listing.products[at], "VORN 470 M online KOTRX V 4.6.0 V.1.4.2 RTM (no access: " + cause + ")");
+        EXPECT_EQ(listing.products[at],
+                  "VORN 470 M online KOTRX V 4.6.0 V.1.4.2 RTM (no access: " + cause + ")");
     }
     // The hint on standard error comes once, naming the device file and
     // the same cause.
     const std::string hint = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(hint, "TVXDFUUpgrade: permission denied opening USB terminal 0d7b:0470 (" + node + "): " + cause + "\n");
+    EXPECT_EQ(hint, "TVXDFUUpgrade: permission denied opening USB terminal 0d7b:0470 (" + node +
+                        "): " + cause + "\n");
 
     uint32_t firmware = 7, loader = 7, type = 7, attributes = 7;
     uint16_t extra = 0;
@@ -132,9 +135,11 @@ TEST_F(NoAccessTest, ATerminalThatMayNotBeOpenedIsListedWithTheCauseAndRefusesEv
     EXPECT_EQ(GetDFUAttributes(Id("K470A0001234").bytes, 16, &attributes), UPG_CONNECT_FAILED);
     EXPECT_EQ(attributes, 0u);
     const Part part(Image(0x01040700, 0x01010402));
-    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("K470A0001234").bytes, 16, part.Entry(), nullptr), UPG_CONNECT_FAILED);
+    EXPECT_EQ(TVXDeviceFirmwareUpgrade(Id("K470A0001234").bytes, 16, part.Entry(), nullptr),
+              UPG_CONNECT_FAILED);
     // The other terminal is not touched by it.
-    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("K460B0004711").bytes, 16, &firmware, &loader, &type, &extra, ident), 0u);
+    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("K460B0004711").bytes, 16, &firmware, &loader, &type, &extra, ident),
+              0u);
     EXPECT_EQ(firmware, 0x0302u);
 
     // Access granted on the same device, without a re-enumeration.
@@ -143,7 +148,8 @@ TEST_F(NoAccessTest, ATerminalThatMayNotBeOpenedIsListedWithTheCauseAndRefusesEv
     ASSERT_EQ(listing.ids.size(), 2u);
     const std::size_t at = listing.ids[0] == "K470A0001234" ? 0 : 1;
     EXPECT_EQ(listing.products[at], "VORN 470 M online KOTRX V 4.6.0 V.1.4.2 RTM");
-    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("K470A0001234").bytes, 16, &firmware, &loader, &type, &extra, ident), 0u);
+    EXPECT_EQ(GetwBCDDeviceFWVersion(Id("K470A0001234").bytes, 16, &firmware, &loader, &type, &extra, ident),
+              0u);
     EXPECT_EQ(firmware, 0x01040600u);
     EXPECT_EQ(testbed_->DeviceNode("K470A0001234"), node);
 }
