@@ -10,7 +10,7 @@ packages=(
   libssl-dev openssl libjsonparser-dev libusb-1.0-0-dev libudev-dev nlohmann-json3-dev help2man
   umockdev libumockdev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev clang-tidy jq
+  clang libclang-rt-14-dev clang-tidy clang-format jq
   xvfb xauth xdotool imagemagick fonts-dejavu-core
   dpkg-dev file lintian desktop-file-utils appstream
   dbus python3-dbusmock qt6-translations-l10n

@@ -3,15 +3,16 @@
 # from the presets of CMakePresets.json and a fifth for Windows; each build
 # fails on a compiler warning of ours (TVX_WERROR):
 #   build         the normal build, the whole suite (preset normal), then
-#                 clang-tidy over it (scripts/tidy.sh)
+#                 clang-tidy over it (scripts/tidy.sh) and the layout
+#                 check (scripts/format.sh --check)
 #   build-asan    the whole suite again under ASan+UBSan (-fno-sanitize-recover)
 #   build-tsan    the device library's threaded tests under ThreadSanitizer
 #   build-fuzz    a short run of every fuzz target (clang, libFuzzer)
 #   build-windows the Windows build (MinGW-w64), its tests under Wine
 #                 (scripts/run-windows-tests.sh, docs/windows.md);
 #                 TVX_WINDOWS_TESTS=0 leaves it out
-# Fails when any test fails or clang-tidy finds anything; the summary of
-# every ctest run is printed last.
+# Fails when any test fails, clang-tidy finds anything or a file is not laid
+# out as .clang-format says; the summary of every ctest run is printed last.
 # TVX_BUILD_DIR renames the normal build, TVX_FUZZ_SECONDS (default 60) sets
 # the fuzz runs' length, TVX_JOBS the parallelism.
 set -euo pipefail
@@ -89,6 +90,14 @@ if TVX_JOBS=$jobs bash scripts/tidy.sh "$build"; then
   summaries+=("clang-tidy: no findings")
 else
   summaries+=("clang-tidy: findings (listed above)")
+  failed=1
+fi
+
+echo "==== layout (.clang-format)"
+if bash scripts/format.sh --check; then
+  summaries+=("layout: as .clang-format says")
+else
+  summaries+=("layout: files differ (listed above)")
   failed=1
 fi
 
