@@ -1,24 +1,34 @@
 #include "platform/Language.h"
 
-#include <cstdlib>
+#include <atomic>
 #include <cstring>
-#include <initializer_list>
+
+#include "platform/SystemLanguage.h"
 
 namespace tvx {
 
+namespace {
+
+std::atomic<uint16_t> chosenLanguage{0};
+
+} // namespace
+
 uint16_t GetSystemDefaultLangID()
 {
-    const char *value = nullptr;
-    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char *candidate = std::getenv(name);
-        if (candidate && *candidate) {
-            value = candidate;
-            break;
-        }
-    }
-    if (value && std::strncmp(value, "de", 2) == 0)
+    const uint16_t chosen = chosenLanguage.load();
+    return chosen ? chosen : SystemLanguage();
+}
+
+void ChooseLanguage(uint16_t langId)
+{
+    chosenLanguage.store(langId);
+}
+
+uint16_t LanguageOfLocale(const char *locale)
+{
+    if (locale && std::strncmp(locale, "de", 2) == 0)
         return 0x0407;
-    if (value && std::strncmp(value, "fr", 2) == 0)
+    if (locale && std::strncmp(locale, "fr", 2) == 0)
         return 0x040C;
     return 0x0409;
 }

@@ -60,3 +60,13 @@ TEST(Language, PrimaryLanguageIsLowTenBits)
 }
 
 } // namespace
+
+// A chosen language outweighs the system's, which comes back with 0.
+TEST(Language, ChosenLanguageOutweighsTheSystems)
+{
+    const uint16_t system = tvx::GetSystemDefaultLangID();
+    tvx::ChooseLanguage(0x040C);
+    EXPECT_EQ(tvx::GetSystemDefaultLangID(), 0x040C);
+    tvx::ChooseLanguage(0);
+    EXPECT_EQ(tvx::GetSystemDefaultLangID(), system);
+}

@@ -1,4 +1,4 @@
-#include "platform/Language.h"
+#include "platform/SystemLanguage.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@ namespace tvx {
 
 // The language the user reads Windows in, which is what the wizard's texts
 // follow there.
-uint16_t GetSystemDefaultLangID()
+uint16_t SystemLanguage()
 {
     return GetUserDefaultUILanguage();
 }
