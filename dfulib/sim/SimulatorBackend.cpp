@@ -1,8 +1,11 @@
 #include "dfulib/sim/SimulatorBackend.h"
 
-#include <cstring>
-#include <string>
 #include <unistd.h>
+
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <string>
 
 #include "dfulib/sim/IdentText.h"
 #include "dfulib/src/DeviceLists.h"
@@ -19,13 +22,31 @@ std::string_view IdArgument(const char *id, uint32_t idLength)
     return {id, strnlen(id, idLength)};
 }
 
-// The backup file is made in its target folder; refuse at once when that
-// folder cannot take it, rather than after the PIN entry.
+// The backup file is made in its target folder; refuse at once when that is
+// no folder or, where the system can tell beforehand, one that cannot take
+// the file, rather than after the PIN entry. A file where the folder should
+// be is no folder on any system (a test of the rights alone passes it on
+// Windows).
 bool FolderWritable(const std::string &path)
 {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+    try {
+        // UTF-8, as every path the library is given; Windows names in UTF-16.
+        const std::filesystem::path target(
+            std::u8string_view(reinterpret_cast<const char8_t *>(path.data()), path.size()));
+        std::filesystem::path folder = target.parent_path();
+        if (folder.empty())
+            folder = ".";
+        std::error_code error;
+        if (!std::filesystem::is_directory(folder, error))
+            return false;
+#ifdef _WIN32
+        return true; // its access rights are judged when the file is made
+#else
+        return ::access(folder.c_str(), W_OK | X_OK) == 0;
+#endif
+    } catch (const std::exception &) {
+        return false; // a name that is not UTF-8 names no folder
+    }
 }
 
 } // namespace
