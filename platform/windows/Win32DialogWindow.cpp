@@ -6,16 +6,15 @@
 #include "platform/DirectoryListing.h"
 #include "platform/ScreenReaderNames.h"
 #include "platform/windows/InMemoryDialogTemplate.h"
+#include "platform/windows/UsbDeviceChanges.h"
 #include "platform/windows/WideText.h"
 
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
-#include <dbt.h>
 #include <initguid.h>
 #include <oleacc.h>
-#include <usbiodef.h>
 // clang-format on
 
 // The interface's members carry these names; windows.h maps them to W calls.
@@ -102,8 +101,7 @@ Win32DialogWindow::Win32DialogWindow(const DialogTemplate &dialogTemplate, Handl
 
 Win32DialogWindow::~Win32DialogWindow()
 {
-    if (deviceNotification_)
-        UnregisterDeviceNotification(static_cast<HDEVNOTIFY>(deviceNotification_));
+    UnregisterUsbDeviceChanges(deviceNotification_);
     if (window_) {
         SetWindowLongPtrW(window_, DWLP_USER, 0);
         DestroyWindow(window_);
@@ -139,11 +137,7 @@ bool Win32DialogWindow::ReceiveDeviceChanges()
 {
     if (deviceNotification_)
         return true;
-    DEV_BROADCAST_DEVICEINTERFACE_W filter{};
-    filter.dbcc_size = sizeof filter;
-    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = GUID_DEVINTERFACE_USB_DEVICE;
-    deviceNotification_ = RegisterDeviceNotificationW(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+    deviceNotification_ = RegisterUsbDeviceChanges(window_);
     return deviceNotification_ != nullptr;
 }
 
@@ -239,7 +233,7 @@ long long Win32DialogWindow::HandleMessage(unsigned message, unsigned long long 
         }
         break;
     case WM_DEVICECHANGE:
-        DeviceChange(static_cast<unsigned>(wParam), reinterpret_cast<const void *>(lParam));
+        PostUsbDeviceChange(static_cast<unsigned>(wParam), reinterpret_cast<const void *>(lParam));
         return TRUE;
     case WM_QUERYENDSESSION:
         return QueryEndSession() ? TRUE : FALSE;
@@ -294,25 +288,6 @@ void Win32DialogWindow::ListNotification(const void *header)
     if ((change->uOldState ^ change->uNewState) & LVIS_SELECTED)
         handler_->OnListItemChanged(static_cast<int>(notification->idFrom), change->iItem,
                                     change->uOldState & LVIS_SELECTED, change->uNewState & LVIS_SELECTED);
-}
-
-// The system's UTF-16 record becomes the platform's event, which every
-// registered recipient receives with a record in its own class.
-void Win32DialogWindow::DeviceChange(unsigned eventCode, const void *broadcast)
-{
-    if ((eventCode != DBT_DEVICEARRIVAL && eventCode != DBT_DEVICEREMOVECOMPLETE) || !broadcast)
-        return;
-    const auto *record = static_cast<const DEV_BROADCAST_DEVICEINTERFACE_W *>(broadcast);
-    if (record->dbcc_devicetype != DBT_DEVTYP_DEVICEINTERFACE)
-        return;
-    const std::size_t offset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name);
-    if (record->dbcc_size <= offset)
-        return;
-    const std::size_t room = (record->dbcc_size - offset) / sizeof(wchar_t);
-    const std::wstring_view name(record->dbcc_name, wcsnlen(record->dbcc_name, room));
-    if (name.size() == room)
-        return; // not terminated inside the record
-    PostDeviceInterfaceEvent(eventCode, Utf8Text(name));
 }
 
 bool Win32DialogWindow::QueryEndSession()

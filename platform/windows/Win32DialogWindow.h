@@ -114,7 +114,6 @@ private:
     bool ButtonUsable(int id) const;
     void Command(int id, unsigned code);
     void ListNotification(const void *header);
-    void DeviceChange(unsigned eventCode, const void *broadcast);
     bool QueryEndSession();
     // Names each control for screen readers as the Qt window does; only
     // changed names are set again, each setting being an event for them.

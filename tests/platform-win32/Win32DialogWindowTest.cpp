@@ -12,6 +12,7 @@
 #include "platform/ScreenReaderNames.h"
 #include "platform/windows/InMemoryDialogTemplate.h"
 #include "platform/windows/SessionEndGuard.h"
+#include "platform/windows/UsbEventWindow.h"
 #include "platform/windows/Win32DialogWindow.h"
 #include "tests/support/RecordingSleepInhibitor.h"
 
@@ -432,26 +433,29 @@ TEST_F(Win32Dialog, DeviceChangesReachTheRegisteredRecipientsInUtf8)
     } listener;
     NotificationHandle registration = tvx::RegisterDeviceNotification(listener, kUsbDeviceInterface);
     EXPECT_TRUE(window.ReceiveDeviceChanges()) << "the system takes the window's registration";
+    UsbEventWindow driverWindow; // the headless driver's, which has no dialog
+    EXPECT_TRUE(driverWindow.IsActive()) << "the system takes its registration";
 
     const std::wstring path =
         L"\\\\?\\USB#VID_0D7B&PID_0470#K470\u00c401#{A5DCBF10-6530-11D2-901F-00C04FB951ED}";
     std::vector<BYTE> storage(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) + path.size() * sizeof(wchar_t));
     auto *record = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W *>(storage.data());
-    record->dbcc_size = static_cast<DWORD>(storage.size());
-    record->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    std::copy(path.begin(), path.end(), record->dbcc_name);
-    record->dbcc_name[path.size()] = L'\0';
-    SendMessageW(window.Window(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record));
-    SendMessageW(window.Window(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE,
-                 reinterpret_cast<LPARAM>(record));
-    SendMessageW(window.Window(), WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
-    record->dbcc_size = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + 4; // cut inside the name
-    SendMessageW(window.Window(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record));
-    tvx::UnregisterDeviceNotification(registration);
-
     const std::string utf8 = "\\\\?\\USB#VID_0D7B&PID_0470#K470Ä01#{A5DCBF10-6530-11D2-901F-00C04FB951ED}";
     const std::vector<std::string> expected = {"32768 " + utf8, "32772 " + utf8};
-    EXPECT_EQ(listener.events, expected);
+    for (HWND target : {window.Window(), static_cast<HWND>(driverWindow.Window())}) {
+        listener.events.clear();
+        record->dbcc_size = static_cast<DWORD>(storage.size());
+        record->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+        std::copy(path.begin(), path.end(), record->dbcc_name);
+        record->dbcc_name[path.size()] = L'\0';
+        SendMessageW(target, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record));
+        SendMessageW(target, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(record));
+        SendMessageW(target, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+        record->dbcc_size = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + 4; // cut inside the name
+        SendMessageW(target, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record));
+        EXPECT_EQ(listener.events, expected) << (target == window.Window() ? "dialog" : "driver's window");
+    }
+    tvx::UnregisterDeviceNotification(registration);
 }
 
 TEST_F(Win32Dialog, SessionEndIsRefusedOnlyWhileATerminalIsWritten)

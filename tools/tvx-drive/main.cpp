@@ -1,26 +1,26 @@
 // tvx-drive: runs the wizard headless on simulated terminals in virtual time
 // from a script, writing every message box and the state as JSON lines; with
 // --usb on the terminals attached by USB, in real time.
-#include <QCoreApplication>
-
-#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
-#include <cstring>
+#include <system_error>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "dfulib/sim/SimulatorControl.h"
+#include "platform/EnvironmentVariable.h"
+#include "platform/Language.h"
 #include "platform/ProgramArguments.h"
 #include "platform/ProgramMain.h"
 #include "platform/StopSignals.h"
-#include "platform/qt/UdevMonitor.h"
+#include "platform/Utf8Path.h"
 #include "tools/cli/OptionParser.h"
 #include "tools/cli/ToolVersion.h"
 #include "tools/tvx-drive/Driver.h"
+#include "tools/tvx-drive/UsbEvents.h"
 
 namespace {
 
@@ -120,17 +120,16 @@ int Failure(const std::string &message)
     return kExitUsage;
 }
 
+// The wizard speaks the language named on the command line.
 bool SetLanguage(const std::string &language)
 {
-    const char *locale = language == "de"   ? "de_DE.UTF-8"
-                         : language == "fr" ? "fr_FR.UTF-8"
-                         : language == "en" ? "en_US.UTF-8"
-                                            : nullptr;
-    if (!locale)
+    const uint16_t langId = language == "de"   ? 0x0407
+                            : language == "fr" ? 0x040C
+                            : language == "en" ? 0x0409
+                                               : 0;
+    if (!langId)
         return false;
-    unsetenv("LC_ALL");
-    unsetenv("LC_MESSAGES");
-    setenv("LANG", locale, 1);
+    tvx::ChooseLanguage(langId);
     return true;
 }
 
@@ -156,29 +155,31 @@ void RunScript(tvx::drive::Driver &driver, const std::vector<tvx::drive::Command
         driver.Finish();
 }
 
-// The device library's USB backend, with the wizard's own udev monitor as
-// the source of device events, delivered through the toolkit's event loop.
+// The device library's USB backend, with the system's device events as the
+// wizard program has them.
 int RunOnUsb(int argc, char **argv, const std::vector<tvx::drive::Command> &commands, bool strict,
              const tvx::StopSignals &stopSignals)
 {
-    unsetenv("TVX_SIMULATOR");
-    QCoreApplication application(argc, argv);
-    tvx::UdevMonitor monitor;
-    if (!monitor.IsActive())
-        std::cerr << "tvx-drive: udev cannot be reached; terminals that restart are found by the return "
-                     "timer only\n";
-    tvx::drive::Driver driver(std::cout, [] { QCoreApplication::processEvents(); });
+    tvx::UnsetEnvironmentVariable("TVX_SIMULATOR");
+    tvx::drive::UsbEvents events(argc, argv);
+    if (const char *why = events.Unavailable())
+        std::cerr << "tvx-drive: " << why << "; terminals that restart are found by the return timer only\n";
+    tvx::drive::Driver driver(std::cout, [&events] { events.Deliver(); });
     RunScript(driver, commands, stopSignals);
     return ExitCode(driver, strict, stopSignals);
 }
 
-// A path named on the command line, made absolute against the folder the
-// program was started in.
+// A path named on the command line (UTF-8), made absolute against the
+// folder the program was started in.
 std::string FromStartFolder(const std::string &path)
 {
+    std::filesystem::path named;
     std::error_code ignored;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
-    return absolute.empty() ? path : absolute.string();
+    std::string absolute;
+    if (!tvx::PathFromUtf8(path, &named) ||
+        !tvx::Utf8FromPath(std::filesystem::absolute(named, ignored), &absolute) || absolute.empty())
+        return path;
+    return absolute;
 }
 
 int Run(int argc, char **argv)
@@ -210,7 +211,10 @@ int Run(int argc, char **argv)
     if (scriptName == "-") {
         ReadLines(std::cin, &lines);
     } else {
-        std::ifstream file(scriptName);
+        std::filesystem::path scriptPath;
+        std::ifstream file;
+        if (tvx::PathFromUtf8(scriptName, &scriptPath))
+            file.open(scriptPath);
         if (!file || !ReadLines(file, &lines))
             return Failure("cannot read script '" + scriptName + "'");
     }
@@ -227,8 +231,12 @@ int Run(int argc, char **argv)
         scenario = FromStartFolder(scenario);
     if (options.Has("--dir")) {
         const std::string folder = options.Value("--dir");
-        if (::chdir(folder.c_str()) != 0)
-            return Failure("cannot enter folder '" + folder + "': " + std::strerror(errno));
+        std::filesystem::path folderPath;
+        std::error_code entered = std::make_error_code(std::errc::invalid_argument);
+        if (tvx::PathFromUtf8(folder, &folderPath))
+            std::filesystem::current_path(folderPath, entered);
+        if (entered)
+            return Failure("cannot enter folder '" + folder + "': " + entered.message());
     }
     const bool strict = options.Has("--strict");
     const tvx::StopSignals stopSignals;
