@@ -1,6 +1,8 @@
 # Runs tvx-drive on a copy of the demo folder with the built-in scenario and
 # checks that each demo package does what the demo promises.
 # -DDRIVE=tvx-drive -DDEMO=<build>/demo -DWORK=<scratch folder>
+# For tvx-drive.exe: -DRUNNER=wine, and -DPATH_PREFIX=Z: before the paths
+# the program is given (the drive Wine shows this machine's root as).
 cmake_minimum_required(VERSION 3.25)
 
 file(REMOVE_RECURSE ${WORK})
@@ -17,7 +19,8 @@ endfunction()
 # state object.
 function(drive name script)
   file(WRITE ${WORK}/${name}.script "${script}")
-  execute_process(COMMAND ${DRIVE} --scenario demo --lang en --dir ${WORK} ${WORK}/${name}.script
+  execute_process(COMMAND ${RUNNER} ${DRIVE} --scenario demo --lang en --dir ${PATH_PREFIX}${WORK}
+                          ${PATH_PREFIX}${WORK}/${name}.script
                   OUTPUT_VARIABLE transcript RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${name}: tvx-drive exited with ${rc}")

@@ -5,11 +5,12 @@
 
 #include <cstdlib>
 
+#include "tests/support/TemporaryFolder.h"
 #include "tests/support/UpgradeSoak.h"
 
 TEST(ConsecutiveUpgrades, TwentyRunsLeaveNoTimerArmedAndNoFileOpen)
 {
-    setenv("LC_ALL", "C", 1);
+    UseEnglishTexts();
     tvx::soak::UpgradeSoak soak;
     std::string error;
     ASSERT_TRUE(soak.RunOnce(&error)) << error; // first-use set-up outside the count

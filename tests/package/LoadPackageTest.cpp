@@ -86,16 +86,23 @@ TEST_F(LoadPackageTest, ALinkToAPackageLoads)
 {
     const std::string original = PackSimple("Update.ppu");
     std::filesystem::create_directory(PathOf("links"));
-    std::filesystem::create_symlink(original, PathOf("links/Update.ppu"));
+    std::error_code error;
+    std::filesystem::create_symlink(original, PathOf("links/Update.ppu"), error);
+    if (error) // Windows makes links only for those allowed to
+        GTEST_SKIP() << "no link made: " << error.message();
     Record record;
     EXPECT_EQ(Load(PathOf("links/Update.ppu"), &record), LoadFailure::None);
 }
 
+// The name as given decides, its case included: on Windows, where a name
+// that differs only in case opens the same file, as on Linux with a copy.
 TEST_F(LoadPackageTest, RenamedPackageNoLongerDecrypts)
 {
     const std::string original = PackSimple("Update.ppu");
     for (const char *name : {"update.ppu", "Update.PPU", "Update.ppu.bak", "Other.ppu"}) {
-        std::filesystem::copy_file(original, PathOf(name));
+        std::error_code differentFile;
+        if (!std::filesystem::equivalent(original, PathOf(name), differentFile))
+            std::filesystem::copy_file(original, PathOf(name));
         Record record;
         EXPECT_EQ(Load(PathOf(name), &record), LoadFailure::CatalogUnparsable) << name;
     }

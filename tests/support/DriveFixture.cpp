@@ -10,6 +10,7 @@
 
 #include "dfulib/include/TVXDFUUpgrade.h"
 #include "dfulib/sim/SimulatorControl.h"
+#include "tests/support/TemporaryFolder.h"
 
 std::string ThreePartTerminal(const std::string &id, const std::string &extra)
 {
@@ -66,10 +67,9 @@ TestPackage Package460()
 
 void DriveTest::SetUp()
 {
-    setenv("LC_ALL", "C", 1); // English texts
-    std::string pattern = (std::filesystem::temp_directory_path() / "tvx-e2e-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
+    UseEnglishTexts();
+    folder = MakeTemporaryFolder("tvx-e2e");
+    ASSERT_FALSE(folder.empty());
     previousFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(folder); // the package list shows the current folder
 }

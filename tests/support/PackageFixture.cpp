@@ -8,6 +8,7 @@
 
 #include "dfulib/suffix/DfuSuffix.h"
 #include "package/Crypto.h"
+#include "tests/support/TemporaryFolder.h"
 
 std::string CatalogJson(const std::vector<ListedPart> &parts, const std::string &extra)
 {
@@ -70,9 +71,8 @@ std::string HexOf(const uint8_t *bytes, size_t length)
 
 void PackageTest::SetUp()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tvx-package-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
+    folder = MakeTemporaryFolder("tvx-package");
+    ASSERT_FALSE(folder.empty());
 }
 
 void PackageTest::TearDown()

@@ -11,6 +11,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "tests/support/TemporaryFolder.h"
+
 namespace {
 
 std::string ReadFile(const std::string &path)
@@ -23,10 +25,9 @@ std::string ReadFile(const std::string &path)
 
 ScratchFolder::ScratchFolder()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tvx-cli-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
+    path_ = MakeTemporaryFolder("tvx-cli");
+    if (path_.empty())
         throw std::runtime_error("no scratch folder");
-    path_ = pattern;
 }
 
 ScratchFolder::~ScratchFolder()

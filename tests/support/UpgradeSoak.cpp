@@ -11,6 +11,7 @@
 
 #include "dfulib/include/TVXDFUUpgrade.h"
 #include "dfulib/sim/SimulatorControl.h"
+#include "tests/support/TemporaryFolder.h"
 #include "tests/support/WizardFixture.h"
 #include "tools/tvx-drive/Driver.h"
 
@@ -69,10 +70,9 @@ ProcessFigures MeasureProcess()
 
 UpgradeSoak::UpgradeSoak()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tvx-soak-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
+    folder_ = MakeTemporaryFolder("tvx-soak");
+    if (folder_.empty())
         return;
-    folder_ = pattern;
     packagePath_ = folder_ + "/fit.ppu";
     backupPath_ = folder_ + "/previous.bak";
     TestPackage package;

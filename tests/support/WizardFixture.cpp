@@ -8,6 +8,7 @@
 #include "package/Package.h"
 #include "package/PackageWriter.h"
 #include "res/Resources.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -59,10 +60,9 @@ std::string EnglishText(unsigned id)
 
 void WizardTest::SetUp()
 {
-    setenv("LC_ALL", "C", 1); // English texts
-    std::string pattern = (std::filesystem::temp_directory_path() / "tvx-steps-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
+    UseEnglishTexts();
+    folder = MakeTemporaryFolder("tvx-steps");
+    ASSERT_FALSE(folder.empty());
     previousFolder = std::filesystem::current_path();
     std::filesystem::current_path(folder); // the package list shows the current folder
     tvxdfu::sim::SetClock([this] { return clockMs += clockStepMs; });

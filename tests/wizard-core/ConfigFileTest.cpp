@@ -68,10 +68,12 @@ TEST_F(WizardTest, ConfigTextIsReadOnlyFromAFileOfOneTo255Bytes)
     std::filesystem::create_directory(kConfigFile);
     Read(kConfigFile, &status);
     EXPECT_EQ(status, 1006u);
+#ifndef _WIN32 // a named pipe of Windows is no file in a folder
     std::filesystem::remove(kConfigFile);
     ASSERT_EQ(::mkfifo(kConfigFile, 0600), 0);
     Read(kConfigFile, &status);
     EXPECT_EQ(status, 1006u);
+#endif
 }
 
 TEST_F(WizardTest, ConfigFileNamingPackagesGivesOneMessageAndTheWizardOpens)

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,7 +11,9 @@
 #include <string>
 
 #include "dfulib/sim/SimulatorControl.h"
+#include "platform/Language.h"
 #include "platform/ScriptedWindow.h"
+#include "tests/support/TemporaryFolder.h"
 #include "wizard/CTVXUpgradeDlg.h"
 
 namespace wizardtest {
@@ -25,11 +25,8 @@ protected:
     void SetUp() override
     {
         previousFolder_ = std::filesystem::current_path();
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("wizard-core-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
+        folder_ = MakeTemporaryFolder("wizard-core");
+        ASSERT_FALSE(folder_.empty());
         std::filesystem::current_path(folder_);
         SetLanguage("en_US.UTF-8");
         tvxdfu::sim::SetClock([] { return uint64_t{0}; });
@@ -48,14 +45,21 @@ protected:
         std::filesystem::remove_all(folder_);
     }
 
+    // The system's language as the locale name `lang` says (none: no locale
+    // variable at all). Windows has no variable for it: there the name is
+    // the choice of the process, and none the language of the test's Wine.
     static void SetLanguage(const char *lang)
     {
+#ifdef _WIN32
+        tvx::ChooseLanguage(lang ? tvx::LanguageOfLocale(lang) : 0);
+#else
         ::unsetenv("LC_ALL");
         ::unsetenv("LC_MESSAGES");
         if (lang)
             ::setenv("LANG", lang, 1);
         else
             ::unsetenv("LANG");
+#endif
     }
 
     static void WriteConfig(const std::string &bytes)

@@ -1,0 +1,13 @@
+// Scratch folders for tests, on every system.
+#pragma once
+
+#include <string>
+
+// A new folder in the system's temporary folder, its name `stem` and a
+// random tail; made by this call, never one that existed. Empty when none
+// could be made.
+std::string MakeTemporaryFolder(const std::string &stem);
+
+// The wizard's texts in English for this process, whatever the language of
+// the machine running the tests.
+void UseEnglishTexts();
