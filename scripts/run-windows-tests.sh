@@ -64,16 +64,23 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
-wineboot -i >/dev/null 2>&1
-# A crashing program ends with its status instead of waiting in a dialog.
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-wineboot -u >/dev/null 2>&1
-
-echo "==== tests under Wine"
+# The prefix is made on the display the tests then use: the desktop process
+# that wineboot starts lives on with the wineserver, and on a desktop made
+# without a display no window can be made (the window tests would fail or
+# wait until it ends).
+prepare_prefix_and_test() { # prepare_prefix_and_test BUILD-FOLDER JOBS
+  wineboot -i >/dev/null 2>&1
+  # A crashing program ends with its status instead of waiting in a dialog.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wineboot -u >/dev/null 2>&1
+  echo "==== tests under Wine"
+  ctest --test-dir "$1" --output-on-failure --timeout 300 -j"$2"
+}
 log=$(mktemp)
 status=0
-xvfb-run -a ctest --test-dir "$top/mingw" --output-on-failure --timeout 300 -j"$jobs" 2>&1 | tee "$log" ||
-  status=1
+# xvfb-run is a POSIX shell script, which passes no exported function on.
+xvfb-run -a bash -c "$(declare -f prepare_prefix_and_test); prepare_prefix_and_test \"\$@\"" prepare \
+  "$top/mingw" "$jobs" 2>&1 | tee "$log" || status=1
 summary=$(grep -E "tests passed, [0-9]+ tests? failed out of" "$log" | tail -1 || true)
 rm -f "$log"
 [ -n "$summary" ] || { summary="no summary (ctest did not finish)"; status=1; }
