@@ -1,8 +1,10 @@
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 
 #include "dfulib/sim/Scenario.h"
+#include "dfulib/sim/Utf8FileName.h"
 #include "dfulib/text/PrintableText.h"
 
 namespace tvxdfu::sim {
@@ -14,12 +16,19 @@ constexpr std::size_t kMaxScenarioBytes = 1 << 20;
 // The file's text; false with the reason when there is none to parse.
 bool ReadScenarioFile(const std::string &path, std::string *text, std::string *reason)
 {
+    std::filesystem::path name;
+    try {
+        name = PathOfUtf8Name(path);
+    } catch (const std::exception &) {
+        *reason = "is no UTF-8 file name";
+        return false;
+    }
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
+    if (std::filesystem::is_directory(name, error)) {
         *reason = "is a folder, not a scenario file";
         return false;
     }
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(name, std::ios::binary);
     if (!file) {
         *reason = "cannot be read";
         return false;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dfulib/sim/IdentText.h"
+#include "dfulib/sim/Utf8FileName.h"
 #include "dfulib/src/DeviceLists.h"
 #include "dfulib/src/PartImage.h"
 
@@ -30,10 +31,7 @@ std::string_view IdArgument(const char *id, uint32_t idLength)
 bool FolderWritable(const std::string &path)
 {
     try {
-        // UTF-8, as every path the library is given; Windows names in UTF-16.
-        const std::filesystem::path target(
-            std::u8string_view(reinterpret_cast<const char8_t *>(path.data()), path.size()));
-        std::filesystem::path folder = target.parent_path();
+        std::filesystem::path folder = PathOfUtf8Name(path).parent_path();
         if (folder.empty())
             folder = ".";
         std::error_code error;

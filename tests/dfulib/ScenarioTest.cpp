@@ -75,6 +75,22 @@ TEST_F(ScenarioTest, UnusableScenarioIsReportedAndGivesAnEmptyBus)
     std::remove(path.c_str());
 }
 
+// A practice's folder named beyond ASCII: the UTF-8 name the library is
+// given is the folder's (on Windows, not a name in the ANSI code page).
+TEST_F(ScenarioTest, ScenarioInAFolderNamedBeyondAsciiIsUsed)
+{
+    const std::string folder = tvxtest::ScratchPath("Ärztehaus Müller");
+    const std::filesystem::path folderPath(std::u8string(folder.begin(), folder.end()));
+    std::filesystem::remove_all(folderPath);
+    ASSERT_TRUE(std::filesystem::create_directory(folderPath));
+    std::ofstream(folderPath / u8"Prüfung.json")
+        << R"({"terminals": [{"id": "T1", "model": "VORN 460 M", "vendorCode": "KOTRX",
+                               "versionFormat": "bcd", "firmware": "0x0302", "loader": "0x0110"}]})";
+    EXPECT_TRUE(tvxdfu::sim::UseScenario(folder + "/Prüfung.json"));
+    EXPECT_EQ(List().size(), 1u);
+    std::filesystem::remove_all(folderPath);
+}
+
 // Paths that hold no scenario text at all are named with what they are;
 // a huge file is not read.
 TEST_F(ScenarioTest, PathWithoutAScenarioTextIsReportedAndGivesAnEmptyBus)
