@@ -3,11 +3,11 @@
 // --usb on the terminals attached by USB, in real time.
 #include <cstdint>
 #include <cstdlib>
-#include <system_error>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "dfulib/sim/SimulatorControl.h"
