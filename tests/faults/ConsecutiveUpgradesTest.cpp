@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "tests/support/TemporaryFolder.h"
+#include "tests/support/EnglishTexts.h"
 #include "tests/support/UpgradeSoak.h"
 
 TEST(ConsecutiveUpgrades, TwentyRunsLeaveNoTimerArmedAndNoFileOpen)

@@ -10,6 +10,7 @@
 
 #include "dfulib/include/TVXDFUUpgrade.h"
 #include "dfulib/sim/SimulatorControl.h"
+#include "tests/support/EnglishTexts.h"
 #include "tests/support/TemporaryFolder.h"
 
 std::string ThreePartTerminal(const std::string &id, const std::string &extra)

@@ -1,11 +1,8 @@
 #include "tests/support/TemporaryFolder.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <system_error>
-
-#include "platform/Language.h"
 
 std::string MakeTemporaryFolder(const std::string &stem)
 {
@@ -28,13 +25,4 @@ std::string MakeTemporaryFolder(const std::string &stem)
             return {};
     }
     return {};
-}
-
-void UseEnglishTexts()
-{
-#ifdef _WIN32
-    tvx::ChooseLanguage(0x0409); // no variable sets the language there
-#else
-    setenv("LC_ALL", "C", 1);
-#endif
 }

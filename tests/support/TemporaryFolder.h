@@ -7,7 +7,3 @@
 // random tail; made by this call, never one that existed. Empty when none
 // could be made.
 std::string MakeTemporaryFolder(const std::string &stem);
-
-// The wizard's texts in English for this process, whatever the language of
-// the machine running the tests.
-void UseEnglishTexts();

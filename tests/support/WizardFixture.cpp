@@ -8,6 +8,7 @@
 #include "package/Package.h"
 #include "package/PackageWriter.h"
 #include "res/Resources.h"
+#include "tests/support/EnglishTexts.h"
 #include "tests/support/TemporaryFolder.h"
 
 namespace {
